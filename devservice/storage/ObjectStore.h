@@ -1,0 +1,69 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace devservice {
+
+class HashingFileWriter;
+
+// Buckets and objects on local disk below one root folder. An object's bytes live in a file named
+// after a hash of its key, next to a small sidecar holding the key and its ETag, so no key can
+// reach outside the root. Thread-safe.
+class ObjectStore {
+public:
+    struct ObjectInfo {
+        std::int64_t size = 0;
+        std::string etag; // quoted, as sent in the ETag header
+        std::filesystem::path file;
+        std::string contentType;
+        std::chrono::system_clock::time_point lastModified;
+    };
+
+    explicit ObjectStore(std::filesystem::path root);
+    ~ObjectStore();
+
+    const std::filesystem::path& root() const { return m_root; }
+
+    static bool isValidBucketName(const std::string& bucket);
+    static bool isValidKey(const std::string& key);
+
+    void ensureBucket(const std::string& bucket);
+    bool bucketExists(const std::string& bucket) const;
+    // Removes an empty bucket; false when it is missing or not empty.
+    bool removeBucket(const std::string& bucket);
+
+    std::optional<ObjectInfo> head(const std::string& bucket, const std::string& key) const;
+    // A writer for a new object version; nothing is visible until publish().
+    std::unique_ptr<HashingFileWriter> beginObject(const std::string& bucket) const;
+    // Makes the written file the object's content; the bucket must exist.
+    ObjectInfo publish(HashingFileWriter& writer, const std::string& bucket, const std::string& key,
+                       const std::string& etag, const std::string& contentType);
+    // Convenience for small bodies (tests, previews); streams through the same path.
+    std::optional<ObjectInfo> putObject(const std::string& bucket, const std::string& key,
+                                        std::string_view body, const std::string& contentType = {});
+    bool removeObject(const std::string& bucket, const std::string& key);
+    // Keys in lexicographic order, starting after `startAfter`, at most maxKeys of them.
+    std::vector<std::pair<std::string, ObjectInfo>> list(const std::string& bucket,
+                                                         const std::string& prefix,
+                                                         const std::string& startAfter,
+                                                         std::size_t maxKeys) const;
+
+private:
+    std::filesystem::path bucketDir(const std::string& bucket) const;
+    std::filesystem::path objectBase(const std::string& bucket, const std::string& key) const;
+    std::optional<ObjectInfo> readInfo(const std::filesystem::path& base) const;
+
+    std::filesystem::path m_root;
+    mutable std::mutex m_mutex;
+};
+
+} // namespace devservice

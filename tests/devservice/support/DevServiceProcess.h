@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+
+// Runs the real parcella-devservice on a free loopback port with a temporary data folder.
+class DevServiceProcess {
+public:
+    explicit DevServiceProcess(QStringList extraArguments = {});
+    ~DevServiceProcess();
+    DevServiceProcess(const DevServiceProcess&) = delete;
+    DevServiceProcess& operator=(const DevServiceProcess&) = delete;
+
+    // False when the program did not announce its address; errorText() then says why.
+    bool isRunning() const { return baseUrl_.isValid(); }
+    QString errorText() const { return error_; }
+    QUrl baseUrl() const { return baseUrl_; }
+    QString url(const QString& path) const;
+    QString dataDir() const { return dataDir_.path(); }
+
+    // Sends SIGTERM and waits; returns the exit code, or -1 if it did not stop in time.
+    int terminate();
+
+private:
+    QTemporaryDir dataDir_;
+    QProcess process_;
+    QUrl baseUrl_;
+    QString error_;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QPair>
+#include <QString>
+#include <QUrl>
+
+struct HttpReply {
+    int status = 0; // 0: no HTTP answer (transport failure or timeout)
+    QByteArray body;
+    QList<QPair<QByteArray, QByteArray>> headers;
+    QString transportError;
+
+    QByteArray header(const QByteArray& name) const;
+    QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
+};
+
+using HttpHeaders = QList<QPair<QByteArray, QByteArray>>;
+
+// Synchronous HTTP for tests: never follows redirects, gives up after a bounded time.
+class HttpClient {
+public:
+    HttpReply send(const QByteArray& method, const QUrl& url, const QByteArray& body = {},
+                   const HttpHeaders& headers = {});
+    HttpReply get(const QUrl& url, const HttpHeaders& headers = {}) {
+        return send("GET", url, {}, headers);
+    }
+    HttpReply postForm(const QUrl& url, const QList<QPair<QString, QString>>& fields,
+                       const HttpHeaders& headers = {});
+
+    static QByteArray formBody(const QList<QPair<QString, QString>>& fields);
+
+private:
+    QNetworkAccessManager manager_;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "service/Database.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace devservice {
+
+// An RFC 6749 error answer of the token endpoint.
+struct OAuthError {
+    int status = 400;
+    std::string error;
+    std::string description;
+};
+
+// Authorization codes and token grants. Only hashes of codes and tokens are stored, so the data
+// folder does not hand out sessions.
+class TokenStore {
+public:
+    struct Tokens {
+        std::string accessToken;
+        std::string refreshToken;
+        std::chrono::seconds expiresIn;
+    };
+    using Result = std::variant<Tokens, OAuthError>;
+
+    TokenStore(Database& database, std::chrono::seconds accessTokenLifetime,
+               std::chrono::seconds codeLifetime)
+        : db_(database), accessTokenLifetime_(accessTokenLifetime), codeLifetime_(codeLifetime) {}
+
+    std::string issueCode(const std::string& clientId, const std::string& redirectUri,
+                          const std::string& challenge, const std::string& userId);
+    // PKCE S256; a code is spent by its first redemption attempt, right or wrong.
+    Result redeemCode(const std::string& code, const std::string& clientId,
+                      const std::string& redirectUri, const std::string& verifier);
+    // Rotation: the grant behind the refresh token is revoked and a new one issued.
+    Result refresh(const std::string& refreshToken, const std::string& clientId);
+    // The user of a valid, unexpired access token.
+    std::optional<std::string> authenticate(const std::string& accessToken) const;
+    // Revokes the grant of the access token (and with it its refresh token).
+    bool revoke(const std::string& accessToken);
+
+    static bool isWellFormedVerifier(const std::string& verifier);
+    static std::string challengeFor(const std::string& verifier);
+
+private:
+    Tokens issue(Database::Access& db, const std::string& userId, const std::string& clientId,
+                 const std::optional<std::string>& codeHash);
+
+    Database& db_;
+    std::chrono::seconds accessTokenLifetime_;
+    std::chrono::seconds codeLifetime_;
+};
+
+} // namespace devservice

@@ -24,6 +24,8 @@ public:
     bool finish();
     // Atomically replaces `target` with the written file.
     bool commit(const std::filesystem::path& target);
+    // Hands the finished file to the caller, who moves it into place.
+    std::filesystem::path release();
 
     std::int64_t size() const { return m_size; }
     // Raw 16-byte digest and its lower-case hex form, valid after finish().

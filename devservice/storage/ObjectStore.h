@@ -42,11 +42,16 @@ public:
     bool removeBucket(const std::string& bucket);
 
     std::optional<ObjectInfo> head(const std::string& bucket, const std::string& key) const;
-    // A writer for a new object version; nothing is visible until publish().
+    // A writer for a new object version in the bucket's folder; nothing is visible until
+    // publish().
     std::unique_ptr<HashingFileWriter> beginObject(const std::string& bucket) const;
-    // Makes the written file the object's content; the bucket must exist.
-    ObjectInfo publish(HashingFileWriter& writer, const std::string& bucket, const std::string& key,
-                       const std::string& etag, const std::string& contentType);
+    // A fresh file name in the bucket's folder for assembling an object elsewhere than through a
+    // writer.
+    std::filesystem::path stagingPath(const std::string& bucket) const;
+    // Moves a finished file from the bucket's folder into place as the object's content.
+    ObjectInfo publish(const std::filesystem::path& stagedFile, const std::string& bucket,
+                       const std::string& key, const std::string& etag,
+                       const std::string& contentType);
     // Convenience for small bodies (tests, previews); streams through the same path.
     std::optional<ObjectInfo> putObject(const std::string& bucket, const std::string& key,
                                         std::string_view body, const std::string& contentType = {});

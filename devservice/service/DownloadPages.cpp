@@ -81,12 +81,14 @@ bool startsDownload(const httplib::Request& req) {
 
 void DownloadPages::registerRoutes(httplib::Server& server) {
     server.Get(R"(/t/([^/]+)/?)", [this](const auto& req, auto& res) { show(req, res); });
-    server.Post(R"(/t/([^/]+)/password)",
-                [this](const auto& req, auto& res) { enterPassword(req, res); });
-    server.Post(R"(/t/([^/]+)/code)",
-                [this](const auto& req, auto& res) { requestCode(req, res); });
+    server.Post(R"(/t/([^/]+)/password)", HttpUtil::readingBody([this](const auto& req, auto& res) {
+                    enterPassword(req, res);
+                }));
+    server.Post(R"(/t/([^/]+)/code)", HttpUtil::readingBody([this](const auto& req, auto& res) {
+                    requestCode(req, res);
+                }));
     server.Post(R"(/t/([^/]+)/verify)",
-                [this](const auto& req, auto& res) { enterCode(req, res); });
+                HttpUtil::readingBody([this](const auto& req, auto& res) { enterCode(req, res); }));
     server.Get(R"(/t/([^/]+)/files/([^/]+))",
                [this](const auto& req, auto& res) { download(req, res); });
 }

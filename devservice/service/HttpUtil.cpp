@@ -4,6 +4,26 @@
 
 namespace devservice {
 
+HttpUtil::BodyHandler HttpUtil::readingBody(Handler handler) {
+    return [handler = std::move(handler)](const httplib::Request& req, httplib::Response& res,
+                                          const httplib::ContentReader& reader) {
+        std::string body;
+        const bool complete = reader([&body](const char* data, std::size_t length) {
+            if (body.size() + length > maxBodyBytes)
+                return false;
+            body.append(data, length);
+            return true;
+        });
+        if (!complete) {
+            sendMessage(res, 413, "The request body is too large.");
+            return;
+        }
+        // The request object is httplib's own, mutable one; only its body is filled in here.
+        const_cast<httplib::Request&>(req).body = std::move(body);
+        handler(req, res);
+    };
+}
+
 void HttpUtil::sendJson(httplib::Response& res, int status, const Json& body) {
     res.status = status;
     res.set_header("Cache-Control", "no-store");

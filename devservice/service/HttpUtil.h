@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
+
 #include <map>
 #include <optional>
 #include <string>
@@ -11,6 +13,7 @@
 namespace httplib {
 struct Request;
 struct Response;
+class ContentReader;
 } // namespace httplib
 
 namespace devservice {
@@ -21,6 +24,16 @@ using FieldErrors = std::map<std::string, std::vector<std::string>>;
 // Request parsing and answer helpers shared by the OAuth, API and page routes.
 class HttpUtil {
 public:
+    using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
+    using BodyHandler = std::function<void(const httplib::Request&, httplib::Response&,
+                                           const httplib::ContentReader&)>;
+    static constexpr std::size_t maxBodyBytes = 1 << 20;
+
+    // httplib dispatches routes that read their own body before all others, and the storage
+    // catch-all is such a route; service routes with a body therefore read theirs the same way
+    // (capped at maxBodyBytes, 413 beyond) and then see it in req.body.
+    static BodyHandler readingBody(Handler handler);
+
     static void sendJson(httplib::Response& res, int status, const Json& body);
     // {"message": message}
     static void sendMessage(httplib::Response& res, int status, const std::string& message);

@@ -42,8 +42,10 @@ bool isWellFormedChallenge(const std::string& challenge) {
 
 void OAuthRoutes::registerRoutes(httplib::Server& server) {
     server.Get("/oauth/authorize", [this](const auto& req, auto& res) { showAuthorize(req, res); });
-    server.Post("/oauth/authorize", [this](const auto& req, auto& res) { decide(req, res); });
-    server.Post("/oauth/token", [this](const auto& req, auto& res) { token(req, res); });
+    server.Post("/oauth/authorize",
+                HttpUtil::readingBody([this](const auto& req, auto& res) { decide(req, res); }));
+    server.Post("/oauth/token",
+                HttpUtil::readingBody([this](const auto& req, auto& res) { token(req, res); }));
     server.Delete("/api/v1/token", [this](const auto& req, auto& res) { revoke(req, res); });
 }
 

@@ -13,10 +13,12 @@ const std::string transfersPath = R"(/api/v1/workspaces/([^/]+)/transfers)";
 
 void TransferRoutes::registerRoutes(httplib::Server& server) {
     server.Get(transfersPath, [this](const auto& req, auto& res) { list(req, res); });
-    server.Post(transfersPath, [this](const auto& req, auto& res) { create(req, res); });
+    server.Post(transfersPath,
+                HttpUtil::readingBody([this](const auto& req, auto& res) { create(req, res); }));
     server.Get(transfersPath + "/([^/]+)", [this](const auto& req, auto& res) { get(req, res); });
-    server.Patch(transfersPath + "/([^/]+)",
-                 [this](const auto& req, auto& res) { changeExpiry(req, res); });
+    server.Patch(
+        transfersPath + "/([^/]+)",
+        HttpUtil::readingBody([this](const auto& req, auto& res) { changeExpiry(req, res); }));
     server.Delete(transfersPath + "/([^/]+)",
                   [this](const auto& req, auto& res) { remove(req, res); });
 }

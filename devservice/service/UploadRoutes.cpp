@@ -42,13 +42,16 @@ bool optionalString(const Json& body, const char* name, std::optional<std::strin
 } // namespace
 
 void UploadRoutes::registerRoutes(httplib::Server& server) {
-    server.Post(workspacePath + "/sign", [this](const auto& req, auto& res) { sign(req, res); });
+    server.Post(workspacePath + "/sign",
+                HttpUtil::readingBody([this](const auto& req, auto& res) { sign(req, res); }));
     server.Post(workspacePath + "/([^/]+)/complete",
-                [this](const auto& req, auto& res) { complete(req, res); });
-    server.Post(workspacePath + "/([^/]+)/previews",
-                [this](const auto& req, auto& res) { signPreview(req, res); });
-    server.Post(workspacePath + "/([^/]+)/previews/([^/]+)/complete",
-                [this](const auto& req, auto& res) { completePreview(req, res); });
+                HttpUtil::readingBody([this](const auto& req, auto& res) { complete(req, res); }));
+    server.Post(
+        workspacePath + "/([^/]+)/previews",
+        HttpUtil::readingBody([this](const auto& req, auto& res) { signPreview(req, res); }));
+    server.Post(
+        workspacePath + "/([^/]+)/previews/([^/]+)/complete",
+        HttpUtil::readingBody([this](const auto& req, auto& res) { completePreview(req, res); }));
 }
 
 std::string UploadRoutes::presign(const std::string& method, const std::string& workspaceId,

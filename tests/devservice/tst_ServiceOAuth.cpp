@@ -10,9 +10,7 @@ class tst_ServiceOAuth : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QVERIFY2(service.isRunning(), qPrintable(service.errorText()));
-    }
+    void initTestCase() { QVERIFY2(service.isRunning(), qPrintable(service.errorText())); }
 
     void authorizePageListsUsersAndRejectsUnknownClients() {
         ServiceClient client(service);
@@ -28,8 +26,8 @@ private slots:
             client.http().get(client.authorizeUrl(challenge, "st", "someone-else"));
         QCOMPARE(unknownClient.status, 400);
         QVERIFY(unknownClient.header("Location").isEmpty());
-        const auto otherRedirect = client.http().get(
-            client.authorizeUrl(challenge, "st", ServiceClient::clientId(), "https://evil.test/cb"));
+        const auto otherRedirect = client.http().get(client.authorizeUrl(
+            challenge, "st", ServiceClient::clientId(), "https://evil.test/cb"));
         QCOMPARE(otherRedirect.status, 400);
         QVERIFY(otherRedirect.header("Location").isEmpty());
 
@@ -72,8 +70,8 @@ private slots:
         const auto tokens = client.exchangeCode(code, verifier);
         QCOMPARE(tokens.status, 200);
         const auto json = tokens.json();
-        QCOMPARE(json.keys(), (QStringList{"access_token", "expires_in", "refresh_token",
-                                           "token_type"}));
+        QCOMPARE(json.keys(),
+                 (QStringList{"access_token", "expires_in", "refresh_token", "token_type"}));
         QCOMPARE(json["token_type"].toString(), QString("Bearer"));
         QCOMPARE(json["expires_in"].toInt(), 3600);
         QVERIFY(tokens.header("Cache-Control").contains("no-store"));
@@ -114,16 +112,16 @@ private slots:
         QCOMPARE(unsupported.json()["error"].toString(), QString("unsupported_grant_type"));
 
         const auto unknownClient = client.http().postForm(
-            token, {{"client_id", "nobody"}, {"grant_type", "refresh_token"},
-                    {"refresh_token", "x"}});
+            token,
+            {{"client_id", "nobody"}, {"grant_type", "refresh_token"}, {"refresh_token", "x"}});
         QCOMPARE(unknownClient.status, 401);
         QCOMPARE(unknownClient.json()["error"].toString(), QString("invalid_client"));
 
-        const auto missingVerifier = client.http().postForm(
-            token, {{"client_id", ServiceClient::clientId()},
-                    {"grant_type", "authorization_code"},
-                    {"code", "abc"},
-                    {"redirect_uri", ServiceClient::redirectUri()}});
+        const auto missingVerifier =
+            client.http().postForm(token, {{"client_id", ServiceClient::clientId()},
+                                           {"grant_type", "authorization_code"},
+                                           {"code", "abc"},
+                                           {"redirect_uri", ServiceClient::redirectUri()}});
         QCOMPARE(missingVerifier.status, 400);
         QCOMPARE(missingVerifier.json()["error"].toString(), QString("invalid_request"));
 

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <optional>
+
+namespace ParcelKit {
+
+// The engine's one error type. `network` is a passing condition; `server` with status 0 is a
+// request that cannot succeed unchanged.
+class ParcelKitError : public std::exception {
+public:
+    enum class Kind { validation, server, network, fileUnavailable, notSignedIn };
+
+    static ParcelKitError validation(QString message);
+    static ParcelKitError server(int status, std::optional<QString> message = std::nullopt);
+    static ParcelKitError network(QString message);
+    static ParcelKitError fileUnavailable(QString message);
+    static ParcelKitError notSignedIn();
+
+    // Maps any failure to the engine error: a ParcelKitError stays as it is, a transport failure
+    // is split by meaning (see TransportError), anything else becomes `network`.
+    // Cancelled must be handled by the caller before; it is never wrapped.
+    static ParcelKitError wrapping(const std::exception& error);
+    static ParcelKitError wrapping(std::exception_ptr error);
+
+    Kind kind() const { return m_kind; }
+    int status() const { return m_status; }
+    const std::optional<QString>& message() const { return m_message; }
+
+    // The localized text shown to the user.
+    QString userText() const;
+    const char* what() const noexcept override { return m_what.constData(); }
+
+    bool operator==(const ParcelKitError& other) const {
+        return m_kind == other.m_kind && m_status == other.m_status && m_message == other.m_message;
+    }
+
+private:
+    ParcelKitError(Kind kind, int status, std::optional<QString> message);
+
+    Kind m_kind;
+    int m_status = 0;
+    std::optional<QString> m_message;
+    QByteArray m_what;
+};
+
+// The engine's localization context: English text as key and default value.
+QString engineText(const char* english);
+
+} // namespace ParcelKit

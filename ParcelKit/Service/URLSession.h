@@ -1,0 +1,29 @@
+#pragma once
+
+#include "HTTP.h"
+
+#include <memory>
+
+namespace ParcelKit {
+
+// The shared URL session: one engine-owned network thread driving a libcurl multi handle.
+// Connections are reused across requests; results come back on the awaiting coroutine's thread;
+// a stop removes the transfer and ends the await with Cancelled.
+class URLSession {
+public:
+    URLSession();
+    ~URLSession();
+    URLSession(const URLSession&) = delete;
+    URLSession& operator=(const URLSession&) = delete;
+
+    // Performs one request. Throws TransportError when no complete answer arrived, Cancelled
+    // when `token` stopped first.
+    QCoro::Task<HTTP::Answer> perform(HTTPRequest request, HTTP::ProgressCallback progress,
+                                      std::stop_token token);
+
+private:
+    class Engine;
+    std::unique_ptr<Engine> m_engine;
+};
+
+} // namespace ParcelKit

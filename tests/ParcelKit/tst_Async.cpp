@@ -1,0 +1,215 @@
+#include "Async.h"
+#include "TestSupport.h"
+
+#include "CoroTest.h"
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+#include <atomic>
+
+using namespace ParcelKit;
+using namespace std::chrono_literals;
+
+class tst_Async : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sleepEndsAfterItsDuration();
+    void sleepCancelledBeforeStartThrowsAtOnce();
+    void sleepCancelledWhileWaitingThrows();
+    void continuousSleepEnds();
+    void waitForStopEndsOnlyWhenStopped();
+    void resumeFromAnotherThreadHappensOnTheSuspendingThread();
+    void continuationResumesOnlyOnce();
+    void taskHandleDeliversValueAndFailure();
+    void taskHandleCancelledAfterCompletionKeepsResult();
+    void taskGroupWaitsForAllChildren();
+    void taskGroupFirstFailureCancelsSiblings();
+    void taskGroupParentCancellationEndsChildren();
+    void lockedGuardsConcurrentUpdates();
+};
+
+namespace {
+
+QCoro::Task<int> valueAfter(std::chrono::milliseconds delay, int value, std::stop_token token) {
+    co_await sleepFor(delay, token);
+    co_return value;
+}
+
+struct Boom : std::exception {};
+
+} // namespace
+
+void tst_Async::sleepEndsAfterItsDuration() {
+    QElapsedTimer timer;
+    timer.start();
+    Testing::await(sleepFor(30ms, {}));
+    QVERIFY(timer.elapsed() >= 29);
+}
+
+void tst_Async::sleepCancelledBeforeStartThrowsAtOnce() {
+    std::stop_source source;
+    source.request_stop();
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(sleepFor(10s, source.get_token())));
+}
+
+void tst_Async::sleepCancelledWhileWaitingThrows() {
+    std::stop_source source;
+    QTimer::singleShot(20ms, [&] { source.request_stop(); });
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(sleepFor(10s, source.get_token())));
+    QVERIFY(timer.elapsed() < 5000);
+}
+
+void tst_Async::continuousSleepEnds() {
+    Testing::await(sleepContinuous(20ms, {}));
+    std::stop_source source;
+    QTimer::singleShot(10ms, [&] { source.request_stop(); });
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(sleepContinuous(10s, source.get_token())));
+}
+
+void tst_Async::waitForStopEndsOnlyWhenStopped() {
+    std::stop_source source;
+    bool ended = false;
+    auto body = [&]() -> QCoro::Task<void> {
+        try {
+            co_await waitForStop(source.get_token());
+        } catch (const Cancelled&) {
+            ended = true;
+        }
+    };
+    auto task = body();
+    QVERIFY(!Testing::spinUntil([&] { return ended; }, 50ms));
+    source.request_stop();
+    QVERIFY(Testing::spinUntil([&] { return ended; }));
+}
+
+void tst_Async::resumeFromAnotherThreadHappensOnTheSuspendingThread() {
+    QThread* resumedOn = nullptr;
+    std::unique_ptr<QThread> waker;
+    auto task = [&]() -> QCoro::Task<int> {
+        const int value = co_await suspend<int>({}, [&](Continuation<int> continuation) {
+            waker.reset(QThread::create([continuation] { continuation.resume(42); }));
+            waker->start();
+        });
+        resumedOn = QThread::currentThread();
+        co_return value;
+    };
+    QCOMPARE(Testing::await(task()), 42);
+    QCOMPARE(resumedOn, QThread::currentThread());
+    waker->wait();
+}
+
+void tst_Async::continuationResumesOnlyOnce() {
+    int resumptions = 0;
+    Continuation<int> kept;
+    std::stop_source source;
+    auto body = [&]() -> QCoro::Task<void> {
+        try {
+            co_await suspend<int>(source.get_token(), [&](Continuation<int> c) { kept = c; });
+        } catch (const Cancelled&) {
+        }
+        ++resumptions;
+    };
+    auto task = body();
+    source.request_stop();
+    QVERIFY(!kept.resume(1));
+    QVERIFY(!kept.fail(Boom{}));
+    QVERIFY(Testing::spinUntil([&] { return resumptions > 0; }));
+    QCoreApplication::processEvents();
+    QCOMPARE(resumptions, 1);
+}
+
+void tst_Async::taskHandleDeliversValueAndFailure() {
+    auto ok = TaskHandle<int>::start([](std::stop_token t) { return valueAfter(10ms, 7, t); });
+    auto failing = TaskHandle<void>::start([](std::stop_token) -> QCoro::Task<void> {
+        co_await sleepFor(5ms, {});
+        throw Boom{};
+    });
+    QCOMPARE(Testing::await(ok.result()), 7);
+    QCOMPARE(Testing::await(ok.result()), 7);
+    QVERIFY_THROWS_EXCEPTION(Boom, Testing::await(failing.result()));
+
+    auto cancelled = TaskHandle<int>::start([](std::stop_token t) { return valueAfter(10s, 1, t); });
+    cancelled.cancel();
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(cancelled.result()));
+}
+
+void tst_Async::taskHandleCancelledAfterCompletionKeepsResult() {
+    auto handle = TaskHandle<int>::start([](std::stop_token t) { return valueAfter(1ms, 3, t); });
+    QCOMPARE(Testing::await(handle.result()), 3);
+    handle.cancel();
+    QVERIFY(handle.isFinished());
+    QCOMPARE(Testing::await(handle.result()), 3);
+}
+
+void tst_Async::taskGroupWaitsForAllChildren() {
+    int finished = 0;
+    auto run = [&]() -> QCoro::Task<void> {
+        TaskGroup group;
+        for (int i = 0; i < 3; ++i)
+            group.spawn([&, i](std::stop_token t) -> QCoro::Task<void> {
+                co_await sleepFor(std::chrono::milliseconds(5 * (3 - i)), t);
+                ++finished;
+            });
+        co_await group.wait();
+        QCORO_COMPARE(finished, 3);
+    };
+    Testing::await(run());
+    QCOMPARE(finished, 3);
+}
+
+void tst_Async::taskGroupFirstFailureCancelsSiblings() {
+    int cancelledSiblings = 0;
+    auto run = [&]() -> QCoro::Task<void> {
+        TaskGroup group;
+        for (int i = 0; i < 2; ++i)
+            group.spawn([&](std::stop_token t) -> QCoro::Task<void> {
+                try {
+                    co_await sleepFor(10s, t);
+                } catch (const Cancelled&) {
+                    ++cancelledSiblings;
+                    throw;
+                }
+            });
+        group.spawn([](std::stop_token t) -> QCoro::Task<void> {
+            co_await sleepFor(5ms, t);
+            throw Boom{};
+        });
+        co_await group.wait();
+    };
+    QVERIFY_THROWS_EXCEPTION(Boom, Testing::await(run()));
+    QCOMPARE(cancelledSiblings, 2);
+}
+
+void tst_Async::taskGroupParentCancellationEndsChildren() {
+    std::stop_source parent;
+    auto run = [&]() -> QCoro::Task<void> {
+        TaskGroup group(parent.get_token());
+        group.spawn([](std::stop_token t) { return sleepFor(10s, t); });
+        group.spawn([](std::stop_token t) { return sleepFor(10s, t); });
+        co_await group.wait();
+    };
+    QTimer::singleShot(10ms, [&] { parent.request_stop(); });
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(run()));
+}
+
+void tst_Async::lockedGuardsConcurrentUpdates() {
+    Locked<int> counter(0);
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int i = 0; i < 4; ++i) {
+        threads.emplace_back(QThread::create([&] {
+            for (int n = 0; n < 10000; ++n)
+                counter.withLock([](int& value) { ++value; });
+        }));
+        threads.back()->start();
+    }
+    for (auto& thread : threads)
+        thread->wait();
+    QCOMPARE(counter.withLock([](int& value) { return value; }), 40000);
+}
+
+QTEST_GUILESS_MAIN(tst_Async)
+#include "tst_Async.moc"

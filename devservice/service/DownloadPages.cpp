@@ -29,6 +29,9 @@ std::string title(const TransferStore::Transfer& transfer) {
     return std::to_string(transfer.files.size()) + " files";
 }
 
+// Nothing about the files shows before a protected transfer is opened.
+const std::string lockedTitle = "Protected transfer";
+
 std::string readableSize(std::int64_t bytes) {
     static constexpr const char* units[] = {"bytes", "KB", "MB", "GB", "TB"};
     double value = double(bytes);
@@ -143,7 +146,7 @@ void DownloadPages::show(const httplib::Request& req, httplib::Response& res) {
 
 void DownloadPages::sendLocked(httplib::Response& res, const TransferStore::Transfer& transfer,
                                int status, const std::string& notice) {
-    std::string body = "<h1>" + htmlEscape(title(transfer)) + "</h1>";
+    std::string body = "<h1>" + lockedTitle + "</h1>";
     if (!notice.empty())
         body += "<p class=\"error\">" + htmlEscape(notice) + "</p>";
     if (transfer.protection == "password") {
@@ -157,19 +160,19 @@ void DownloadPages::sendLocked(httplib::Response& res, const TransferStore::Tran
                 "/code\"><label>E-mail address<input type=\"email\" name=\"email\" autofocus>"
                 "</label><button type=\"submit\">Send code</button></form>";
     }
-    HttpUtil::sendHtml(res, status, HtmlPage::render(title(transfer), body));
+    HttpUtil::sendHtml(res, status, HtmlPage::render(lockedTitle, body));
 }
 
 void DownloadPages::sendCodeForm(httplib::Response& res, const TransferStore::Transfer& transfer,
                                  int status, const std::string& email, const std::string& notice) {
-    std::string body = "<h1>" + htmlEscape(title(transfer)) + "</h1><p>" + htmlEscape(notice) +
+    std::string body = "<h1>" + lockedTitle + "</h1><p>" + htmlEscape(notice) +
                        "</p><form method=\"post\" action=\"/t/" + transfer.id +
                        "/verify\"><input type=\"hidden\" name=\"email\" value=\"" +
                        htmlEscape(email) +
                        "\"><label>Code<input type=\"text\" name=\"code\" inputmode=\"numeric\" "
                        "autocomplete=\"one-time-code\" autofocus></label>"
                        "<button type=\"submit\">Open</button></form>";
-    HttpUtil::sendHtml(res, status, HtmlPage::render(title(transfer), body));
+    HttpUtil::sendHtml(res, status, HtmlPage::render(lockedTitle, body));
 }
 
 void DownloadPages::enterPassword(const httplib::Request& req, httplib::Response& res) {

@@ -24,7 +24,7 @@ std::optional<PageAccess::Grant> PageAccess::check(const httplib::Request& req,
     const auto value = HttpUtil::cookie(req, cookieName(transfer.id));
     if (!value)
         return std::nullopt;
-    const auto dot = value->find('.');
+    const auto dot = value->rfind('.');
     if (dot == std::string::npos)
         return std::nullopt;
     const auto email = HttpUtil::percentDecode(value->substr(0, dot), false);

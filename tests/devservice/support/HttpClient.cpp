@@ -17,6 +17,9 @@ HttpReply HttpClient::send(const QByteArray& method, const QUrl& url, const QByt
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
+    // Cookies are the tests' business: nothing is stored or sent behind their back.
+    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     for (const auto& [name, value] : headers)
         request.setRawHeader(name, value);
     QBuffer buffer;

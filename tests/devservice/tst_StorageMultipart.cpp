@@ -1,0 +1,317 @@
+// Multipart uploads, objects and key safety against the real program, through presigned URLs
+// as the application sends them.
+#include "DevServiceProcess.h"
+#include "HttpClient.h"
+#include "StorageTestSupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTest>
+#include <QTimer>
+
+using namespace storagetest;
+using Query = devservice::SigV4::Query;
+
+class StorageMultipartTest : public QObject {
+    Q_OBJECT
+
+    DevServiceProcess* service = nullptr;
+    HttpClient http;
+    const QString bucket = QStringLiteral("ws-test");
+
+    QString createUpload(const QString& key) {
+        const auto reply = http.send("POST", presigned(*service, "POST", bucket, key,
+                                                       {{"uploads", ""}}));
+        if (reply.status != 200)
+            return {};
+        return xmlValue(reply.body, "UploadId");
+    }
+
+    HttpReply putPart(const QString& key, const QString& uploadId, int number,
+                      const QByteArray& data) {
+        return http.send("PUT", presigned(*service, "PUT", bucket, key,
+                                          {{"partNumber", std::to_string(number)},
+                                           {"uploadId", uploadId.toStdString()}}),
+                         data);
+    }
+
+    HttpReply listParts(const QString& key, const QString& uploadId, const Query& extra = {}) {
+        Query query{{"uploadId", uploadId.toStdString()}};
+        query.insert(query.end(), extra.begin(), extra.end());
+        return http.get(presigned(*service, "GET", bucket, key, query));
+    }
+
+    HttpReply complete(const QString& key, const QString& uploadId, const QByteArray& body) {
+        return http.send("POST",
+                         presigned(*service, "POST", bucket, key,
+                                   {{"uploadId", uploadId.toStdString()}}),
+                         body, {{"Content-Type", "application/xml"}});
+    }
+
+    static QByteArray completeBody(const QList<QPair<int, QByteArray>>& parts) {
+        QByteArray body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CompleteMultipartUpload "
+                          "xmlns=\"http://s3.amazonaws.com/doc/2006-03-01/\">";
+        for (const auto& [number, etag] : parts)
+            body += "<Part><PartNumber>" + QByteArray::number(number) + "</PartNumber><ETag>" +
+                    QByteArray(etag).replace("\"", "&quot;") + "</ETag></Part>";
+        return body + "</CompleteMultipartUpload>";
+    }
+
+    // The parts, all sent at once on separate connections; their ETags by part number.
+    QMap<int, QByteArray> putPartsConcurrently(const QString& key, const QString& uploadId,
+                                               const QList<QByteArray>& parts) {
+        QNetworkAccessManager manager;
+        QMap<int, QByteArray> etags;
+        int pending = int(parts.size());
+        QEventLoop loop;
+        for (int i = 0; i < parts.size(); ++i) {
+            QNetworkRequest request(presigned(*service, "PUT", bucket, key,
+                                              {{"partNumber", std::to_string(i + 1)},
+                                               {"uploadId", uploadId.toStdString()}}));
+            QNetworkReply* reply = manager.put(request, parts[i]);
+            connect(reply, &QNetworkReply::finished, &loop, [&, reply, i] {
+                if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200)
+                    etags[i + 1] = reply->rawHeader("ETag");
+                reply->deleteLater();
+                if (--pending == 0)
+                    loop.quit();
+            });
+        }
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        loop.exec();
+        return etags;
+    }
+
+private slots:
+    void init() {
+        service = new DevServiceProcess(serviceArguments());
+        QVERIFY2(service->isRunning(), qPrintable(service->errorText()));
+        QCOMPARE(http.send("PUT", presigned(*service, "PUT", bucket, "")).status, 200);
+    }
+
+    void cleanup() {
+        delete service;
+        service = nullptr;
+    }
+
+    void assemblesConcurrentPartsInOrder() {
+        const QString key = QStringLiteral("7/upload one");
+        const QString uploadId = createUpload(key);
+        QVERIFY(!uploadId.isEmpty());
+        QList<QByteArray> parts;
+        for (int i = 0; i < 6; ++i)
+            parts << QByteArray(1024 + i * 300, char('a' + i));
+        parts << QByteArray("tail");
+        const auto etags = putPartsConcurrently(key, uploadId, parts);
+        QCOMPARE(etags.size(), parts.size());
+        for (int i = 0; i < parts.size(); ++i)
+            QCOMPARE(etags[i + 1], quotedMd5(parts[i]));
+
+        const auto listing = listParts(key, uploadId);
+        QCOMPARE(listing.status, 200);
+        QCOMPARE(xmlValues(listing.body, "PartNumber"),
+                 QStringList({"1", "2", "3", "4", "5", "6", "7"}));
+        QCOMPARE(xmlValues(listing.body, "Size").first(), QStringLiteral("1024"));
+        QCOMPARE(xmlValues(listing.body, "ETag").last(),
+                 QString::fromLatin1(quotedMd5("tail")).replace("\"", "&quot;"));
+
+        QList<QPair<int, QByteArray>> list;
+        QByteArray digests, whole;
+        for (int i = 0; i < parts.size(); ++i) {
+            list << qMakePair(i + 1, etags[i + 1]);
+            digests += QCryptographicHash::hash(parts[i], QCryptographicHash::Md5);
+            whole += parts[i];
+        }
+        const auto done = complete(key, uploadId, completeBody(list));
+        QCOMPARE(done.status, 200);
+        const QByteArray expectedEtag =
+            '"' + QCryptographicHash::hash(digests, QCryptographicHash::Md5).toHex() + "-7\"";
+        QCOMPARE(xmlValue(done.body, "ETag").toLatin1(),
+                 QByteArray(expectedEtag).replace("\"", "&quot;"));
+
+        const auto object = http.get(presigned(*service, "GET", bucket, key));
+        QCOMPARE(object.status, 200);
+        QCOMPARE(object.body, whole);
+        QCOMPARE(object.header("ETag"), expectedEtag);
+        const auto head = http.send("HEAD", presigned(*service, "HEAD", bucket, key));
+        QCOMPARE(head.status, 200);
+        QCOMPARE(head.header("Content-Length"), QByteArray::number(whole.size()));
+
+        // The upload is gone once completed; the client takes this answer as "done before".
+        const auto again = complete(key, uploadId, completeBody(list));
+        QCOMPARE(again.status, 404);
+        QCOMPARE(xmlValue(again.body, "Code"), QStringLiteral("NoSuchUpload"));
+    }
+
+    void refusesBadCompletionsWithoutLosingParts() {
+        const QString key = QStringLiteral("7/checked");
+        const QString uploadId = createUpload(key);
+        const QByteArray first(2048, 'x'), small(10, 'y'), last("z");
+        QCOMPARE(putPart(key, uploadId, 1, first).status, 200);
+        QCOMPARE(putPart(key, uploadId, 2, small).status, 200);
+        QCOMPARE(putPart(key, uploadId, 3, last).status, 200);
+
+        const auto expectRefusal = [&](const QByteArray& body, int status, const QString& code) {
+            const auto reply = complete(key, uploadId, body);
+            QCOMPARE(reply.status, status);
+            QCOMPARE(xmlValue(reply.body, "Code"), code);
+        };
+        expectRefusal(completeBody({{2, quotedMd5(small)}, {1, quotedMd5(first)}}), 400,
+                      "InvalidPartOrder");
+        expectRefusal(completeBody({{1, quotedMd5(first)}, {1, quotedMd5(first)}}), 400,
+                      "InvalidPartOrder");
+        expectRefusal(completeBody({{1, quotedMd5("other")}}), 400, "InvalidPart");
+        expectRefusal(completeBody({{1, quotedMd5(first)}, {4, quotedMd5(last)}}), 400,
+                      "InvalidPart");
+        expectRefusal(completeBody({{1, quotedMd5(first)}, {2, quotedMd5(small)},
+                                    {3, quotedMd5(last)}}),
+                      400, "EntityTooSmall");
+
+        const QList<QByteArray> malformed = {
+            "",
+            "not xml",
+            "<CompleteMultipartUpload>",
+            "<CompleteMultipartUpload></CompleteMultipartUpload>",
+            "<CompleteMultipartUpload><Part><PartNumber>1</PartNumber></Part>"
+            "</CompleteMultipartUpload>",
+            "<CompleteMultipartUpload><Part><PartNumber>one</PartNumber><ETag>x</ETag></Part>"
+            "</CompleteMultipartUpload>",
+            "<CompleteMultipartUpload><Part><PartNumber>99999999999</PartNumber><ETag>x</ETag>"
+            "</Part></CompleteMultipartUpload>",
+            "<CompleteMultipartUpload><Part><PartNumber>1</ETag></Part>"
+            "</CompleteMultipartUpload>",
+            "<Other><Part><PartNumber>1</PartNumber><ETag>x</ETag></Part></Other>",
+            "<!DOCTYPE x [<!ENTITY a \"aaaa\">]><CompleteMultipartUpload><Part><PartNumber>1"
+            "</PartNumber><ETag>&a;</ETag></Part></CompleteMultipartUpload>",
+            "<CompleteMultipartUpload><Part><PartNumber>1</PartNumber><ETag>&bogus;</ETag>"
+            "</Part></CompleteMultipartUpload>",
+            QByteArray(5000, '<'),
+            QByteArray("<CompleteMultipartUpload>") + QByteArray(3000, '\0'),
+        };
+        for (const QByteArray& body : malformed)
+            expectRefusal(body, 400, "MalformedXML");
+
+        // Every refusal left the stored parts alone: the right list still completes.
+        const auto done = complete(key, uploadId,
+                                   completeBody({{1, quotedMd5(first)}, {3, quotedMd5(last)}}));
+        QCOMPARE(done.status, 200);
+        QCOMPARE(http.get(presigned(*service, "GET", bucket, key)).body, first + last);
+
+        const auto unknown = complete(key, "0123456789abcdef0123456789abcdef",
+                                      completeBody({{1, quotedMd5(first)}}));
+        QCOMPARE(unknown.status, 404);
+        QCOMPARE(xmlValue(unknown.body, "Code"), QStringLiteral("NoSuchUpload"));
+    }
+
+    void abortEndsTheUpload() {
+        const QString key = QStringLiteral("7/aborted");
+        const QString uploadId = createUpload(key);
+        QCOMPARE(putPart(key, uploadId, 1, "data").status, 200);
+        const auto abortUrl =
+            presigned(*service, "DELETE", bucket, key, {{"uploadId", uploadId.toStdString()}});
+        QCOMPARE(http.send("DELETE", abortUrl).status, 204);
+
+        const auto part = putPart(key, uploadId, 2, "more");
+        QCOMPARE(part.status, 404);
+        QCOMPARE(xmlValue(part.body, "Code"), QStringLiteral("NoSuchUpload"));
+        QCOMPARE(xmlValue(listParts(key, uploadId).body, "Code"), QStringLiteral("NoSuchUpload"));
+        QCOMPARE(http.send("DELETE", abortUrl).status, 404);
+        // An upload id only answers under its own key.
+        const QString other = createUpload(key);
+        QCOMPARE(putPart("7/elsewhere", other, 1, "x").status, 404);
+    }
+
+    void listsPartsInPages() {
+        const QString key = QStringLiteral("7/paged");
+        const QString uploadId = createUpload(key);
+        for (int n = 1; n <= 5; ++n)
+            QCOMPARE(putPart(key, uploadId, n, QByteArray(n, 'p')).status, 200);
+        // A part sent again replaces the earlier one.
+        QCOMPARE(putPart(key, uploadId, 3, "again").status, 200);
+
+        const auto first = listParts(key, uploadId, {{"max-parts", "2"}});
+        QCOMPARE(xmlValues(first.body, "PartNumber"), QStringList({"1", "2"}));
+        QCOMPARE(xmlValue(first.body, "IsTruncated"), QStringLiteral("true"));
+        QCOMPARE(xmlValue(first.body, "NextPartNumberMarker"), QStringLiteral("2"));
+        const auto second =
+            listParts(key, uploadId, {{"max-parts", "2"}, {"part-number-marker", "2"}});
+        QCOMPARE(xmlValues(second.body, "PartNumber"), QStringList({"3", "4"}));
+        QCOMPARE(xmlValues(second.body, "Size").first(), QStringLiteral("5"));
+        const auto last =
+            listParts(key, uploadId, {{"max-parts", "2"}, {"part-number-marker", "4"}});
+        QCOMPARE(xmlValues(last.body, "PartNumber"), QStringList({"5"}));
+        QCOMPARE(xmlValue(last.body, "IsTruncated"), QStringLiteral("false"));
+    }
+
+    void completesEmptySinglePart() {
+        const QString key = QStringLiteral("7/empty");
+        const QString uploadId = createUpload(key);
+        const auto part = putPart(key, uploadId, 1, {});
+        QCOMPARE(part.status, 200);
+        QCOMPARE(part.header("ETag"), quotedMd5({}));
+        QCOMPARE(complete(key, uploadId, completeBody({{1, part.header("ETag")}})).status, 200);
+        const auto object = http.get(presigned(*service, "GET", bucket, key));
+        QCOMPARE(object.status, 200);
+        QVERIFY(object.body.isEmpty());
+    }
+
+    void refusesCorruptedBodies() {
+        const QString key = QStringLiteral("7/checked-body");
+        const auto url = presigned(*service, "PUT", bucket, key);
+        const QByteArray wrongMd5 =
+            QCryptographicHash::hash("something else", QCryptographicHash::Md5).toBase64();
+        const auto reply = http.send("PUT", url, "payload", {{"Content-MD5", wrongMd5}});
+        QCOMPARE(reply.status, 400);
+        QCOMPARE(xmlValue(reply.body, "Code"), QStringLiteral("BadDigest"));
+        QCOMPARE(http.get(presigned(*service, "GET", bucket, key)).status, 404);
+    }
+
+    void keysCannotLeaveTheStorage_data() {
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("dot-dot") << QByteArray("/ws-test/../../outside");
+        QTest::newRow("encoded dot-dot") << QByteArray("/ws-test/%2e%2e/%2E%2E/outside");
+        QTest::newRow("inner dot-dot") << QByteArray("/ws-test/a/../../../outside");
+        QTest::newRow("encoded slashes") << QByteArray("/ws-test/..%2f..%2foutside");
+        QTest::newRow("absolute") << QByteArray("/ws-test//tmp/outside");
+        QTest::newRow("dot") << QByteArray("/ws-test/./outside");
+    }
+
+    void keysCannotLeaveTheStorage() {
+        QFETCH(QByteArray, path);
+        // Sign the key the server will decode, so the refusal comes from the key check and not
+        // from the signature.
+        const QByteArray decoded = QByteArray::fromPercentEncoding(path);
+        const QString key = QString::fromUtf8(decoded.mid(bucket.size() + 2));
+        const QUrl url = presigned(*service, "PUT", bucket, key);
+        const QByteArray head = "PUT " + path + "?" + url.query(QUrl::FullyEncoded).toLatin1() +
+                                " HTTP/1.1\r\nHost: " + url.authority().toLatin1() +
+                                "\r\nContent-Length: 5\r\nConnection: close\r\n\r\n";
+        const auto reply = rawExchange(*service, head, "owned");
+        QCOMPARE(rawStatus(reply), 400);
+        QVERIFY(reply.received.contains("<Code>InvalidArgument</Code>"));
+        QDirIterator files(service->dataDir(), QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext())
+            QVERIFY2(!files.next().endsWith("outside"), qPrintable(files.filePath()));
+        QVERIFY(!QFile::exists(QDir(service->dataDir()).filePath("../outside")));
+        QVERIFY(!QFile::exists("/tmp/outside"));
+    }
+
+    void storesUnusualKeysSafely() {
+        for (const QString& key : {QStringLiteral("dir/..hidden/x"), QStringLiteral("a b+c~é.txt"),
+                                   QString(1024, 'k')}) {
+            QCOMPARE(http.send("PUT", presigned(*service, "PUT", bucket, key), key.toUtf8()).status,
+                     200);
+            QCOMPARE(http.get(presigned(*service, "GET", bucket, key)).body, key.toUtf8());
+        }
+        const auto tooLong = http.send(
+            "PUT", presigned(*service, "PUT", bucket, QString(1025, 'k')), "x");
+        QCOMPARE(tooLong.status, 400);
+        QCOMPARE(xmlValue(tooLong.body, "Code"), QStringLiteral("KeyTooLongError"));
+    }
+};
+
+QTEST_GUILESS_MAIN(StorageMultipartTest)
+#include "tst_StorageMultipart.moc"

@@ -1,6 +1,8 @@
 // parcella-devservice: a local stand-in for the hosted service. See README.md.
 #include "service/DevService.h"
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -37,14 +39,21 @@ int main(int argc, char** argv) {
     try {
         devservice::DevService service(options);
         service.bind();
-        std::thread waiter([&service, stopSignals] {
+        std::atomic<bool> finished = false;
+        std::thread waiter([&service, &finished, stopSignals] {
             int signal = 0;
             sigwait(&stopSignals, &signal);
-            service.stop();
+            // A signal that arrives before the server loop runs would be lost on a single
+            // stop(), so keep asking until the loop has ended.
+            while (!finished) {
+                service.stop();
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
         });
         std::printf("parcella-devservice listening on %s\n", service.baseUrl().c_str());
         std::fflush(stdout);
         service.run();
+        finished = true;
         // A stop that did not come from a signal leaves the waiter blocked; wake it.
         pthread_kill(waiter.native_handle(), SIGTERM);
         waiter.join();

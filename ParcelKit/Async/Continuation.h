@@ -11,6 +11,8 @@
 #include <stop_token>
 #include <type_traits>
 
+#include <QCoroTask>
+
 namespace ParcelKit {
 
 namespace detail {
@@ -120,24 +122,30 @@ private:
 
 // Suspends until the continuation given to `registration` is resumed, or until `token` stops, in
 // which case `onCancel` runs and must fail the continuation with Cancelled when it still owns it.
+// g++ 12 destroys a lambda temporary twice when it is written inside a co_await operand, so
+// callers bind the lambdas to named locals and pass them with std::move (a check in the test
+// suite finds lambdas inside co_await expressions).
 template <typename T, typename Registration, typename OnCancel>
-auto suspend(std::stop_token token, Registration registration, OnCancel onCancel) {
-    return SuspendAwaiter<T, Registration, OnCancel>(std::move(token), std::move(registration),
-                                                     std::move(onCancel));
+QCoro::Task<T> suspend(std::stop_token token, Registration registration, OnCancel onCancel) {
+    SuspendAwaiter<T, Registration, OnCancel> awaiter(std::move(token), std::move(registration),
+                                                      std::move(onCancel));
+    co_return co_await std::move(awaiter);
 }
 
 // Suspends until resumed; a stop fails the continuation with Cancelled directly (for waits that
 // keep no registry that would have to forget the waiter).
 template <typename T, typename Registration>
-auto suspend(std::stop_token token, Registration registration) {
+QCoro::Task<T> suspend(std::stop_token token, Registration registration) {
     auto shared = std::make_shared<Continuation<T>>();
-    return suspend<T>(
-        std::move(token),
-        [shared, registration = std::move(registration)](Continuation<T> continuation) mutable {
-            *shared = continuation;
-            registration(std::move(continuation));
-        },
-        [shared] { shared->fail(Cancelled{}); });
+    auto registering = [shared, registration = std::move(registration)](
+                           Continuation<T> continuation) mutable {
+        *shared = continuation;
+        registration(std::move(continuation));
+    };
+    auto cancelling = [shared] { shared->fail(Cancelled{}); };
+    SuspendAwaiter<T, decltype(registering), decltype(cancelling)> awaiter(
+        std::move(token), std::move(registering), std::move(cancelling));
+    co_return co_await std::move(awaiter);
 }
 
 } // namespace ParcelKit

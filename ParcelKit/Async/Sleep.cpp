@@ -72,9 +72,10 @@ QCoro::Task<void> sleepWith(std::chrono::milliseconds duration, std::stop_token 
     throwIfCancelled(token);
     std::unique_ptr<Sleeper> sleeper;
     // The sleeper is destroyed on this thread after resumption, whichever way the wait ended.
-    co_await suspend<void>(token, [&sleeper, duration](Continuation<> continuation) {
+    auto registration = [&sleeper, duration](Continuation<> continuation) {
         sleeper = std::make_unique<Sleeper>(duration, std::move(continuation));
-    });
+    };
+    co_await suspend<void>(token, std::move(registration));
 }
 
 } // namespace
@@ -88,7 +89,8 @@ QCoro::Task<void> sleepContinuous(std::chrono::milliseconds duration, std::stop_
 }
 
 QCoro::Task<void> waitForStop(std::stop_token token) {
-    co_await suspend<void>(token, [](Continuation<>) {});
+    auto registration = [](Continuation<>) {};
+    co_await suspend<void>(token, std::move(registration));
 }
 
 } // namespace ParcelKit

@@ -28,9 +28,10 @@ void TaskGroup::childEnded(State& state, std::exception_ptr error) {
 QCoro::Task<void> TaskGroup::wait() {
     auto state = m_state;
     if (state->running > 0) {
-        co_await suspend<void>(std::stop_token{}, [state](Continuation<> continuation) {
+        auto registration = [state](Continuation<> continuation) {
             state->waiter = std::move(continuation);
-        });
+        };
+        co_await suspend<void>(std::stop_token{}, std::move(registration));
         state->waiter = {};
     }
     if (state->firstError)

@@ -60,7 +60,7 @@ public:
         auto state = m_state;
         const bool finished = state->outcome.withLock([](auto& o) { return o.finished; });
         if (!finished) {
-            co_await suspend<void>(std::stop_token{}, [state](Continuation<> continuation) {
+            auto registration = [state](Continuation<> continuation) {
                 const bool done = state->outcome.withLock([&](auto& o) {
                     if (!o.finished)
                         o.waiters.push_back(continuation);
@@ -68,7 +68,8 @@ public:
                 });
                 if (done)
                     continuation.resume();
-            });
+            };
+            co_await suspend<void>(std::stop_token{}, std::move(registration));
         }
         auto [value, error] = state->outcome.withLock([](auto& o) {
             return std::pair<std::optional<Stored>, std::exception_ptr>(o.value, o.error);

@@ -90,10 +90,11 @@ void tst_Async::resumeFromAnotherThreadHappensOnTheSuspendingThread() {
     QThread* resumedOn = nullptr;
     std::unique_ptr<QThread> waker;
     auto task = [&]() -> QCoro::Task<int> {
-        const int value = co_await suspend<int>({}, [&](Continuation<int> continuation) {
+        auto registration = [&](Continuation<int> continuation) {
             waker.reset(QThread::create([continuation] { continuation.resume(42); }));
             waker->start();
-        });
+        };
+        const int value = co_await suspend<int>({}, std::move(registration));
         resumedOn = QThread::currentThread();
         co_return value;
     };
@@ -108,7 +109,8 @@ void tst_Async::continuationResumesOnlyOnce() {
     std::stop_source source;
     auto body = [&]() -> QCoro::Task<void> {
         try {
-            co_await suspend<int>(source.get_token(), [&](Continuation<int> c) { kept = c; });
+            auto registration = [&](Continuation<int> c) { kept = c; };
+            co_await suspend<int>(source.get_token(), std::move(registration));
         } catch (const Cancelled&) {
         }
         ++resumptions;

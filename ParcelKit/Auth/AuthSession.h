@@ -77,7 +77,6 @@ private:
     struct Refresh;
 
     QCoro::Task<void> runRefresh(std::shared_ptr<Refresh> refresh, TokenEndpoint::Form form);
-    void adopt(Tokens tokens);
     void setTokens(std::optional<Tokens> tokens);
     void saveInBackground(std::optional<Tokens> tokens);
 

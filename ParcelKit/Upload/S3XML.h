@@ -1,0 +1,40 @@
+#pragma once
+
+#include "UploadedPart.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <optional>
+
+namespace ParcelKit {
+
+// The object storage's multipart documents. Pure functions, safe on any thread. The readers
+// never throw: a body that is not the expected document (an HTML page, truncated XML) gives
+// whatever could be collected before it went wrong, possibly nothing.
+namespace S3XML {
+
+using Record = QHash<QString, QString>;
+
+// The CompleteMultipartUpload body, parts sorted by number.
+QByteArray completeBody(const QList<UploadedPart>& parts);
+
+// The trimmed text of the leaf elements named in `names`, the first occurrence of each winning.
+// With `record`, one map per `record` element (only names inside it count); without, the whole
+// document is one record, left out when nothing was found.
+QList<Record> records(const QByteArray& data, const QSet<QString>& names,
+                      const std::optional<QString>& record = std::nullopt);
+
+std::optional<QString> uploadID(const QByteArray& data);
+QList<UploadedPart> parts(const QByteArray& data);
+
+// Present only when the root element is `Error`.
+std::optional<QString> errorCode(const QByteArray& data);
+std::optional<QString> errorMessage(const QByteArray& data);
+
+} // namespace S3XML
+
+} // namespace ParcelKit

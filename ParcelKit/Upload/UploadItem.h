@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Timestamp.h"
+#include "UploadState.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+namespace ParcelKit {
+
+// One file as the user sees it while it uploads.
+struct UploadItem {
+    QUuid id;
+    QString filename;
+    qint64 byteCount = 0;
+    // Confirmed parts plus bytes in flight; equals byteCount once finished.
+    qint64 bytesSent = 0;
+    UploadState state;
+    QString workspaceID;
+    std::optional<Timestamp> finishedAt;
+
+    bool isActive() const {
+        return state.kind() == UploadState::Case::queued ||
+               state.kind() == UploadState::Case::uploading;
+    }
+
+    QJsonObject toJSON() const;
+    // Throws StoredJSONError.
+    static UploadItem fromJSON(const QJsonValue& value);
+
+    bool operator==(const UploadItem&) const = default;
+};
+
+} // namespace ParcelKit

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "UploadRecord.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QUrl>
+
+#include <memory>
+
+namespace ParcelKit {
+
+class CoalescingFileWriter;
+
+// The records of the upload queue in "uploads.json". No cache: every load reads the file, every
+// save replaces it as a whole. Saving only encodes on the calling thread; the file is written in
+// the background, so the queue can save after every change without waiting for the disk.
+class UploadStore {
+public:
+    explicit UploadStore(QUrl url);
+
+    const QUrl& url() const { return m_url; }
+
+    // Empty when the file is missing, unreadable, not JSON or any record does not decode.
+    // Sees every save made before through any store of the same file.
+    QList<UploadRecord> load() const;
+    // Creates the folder, then replaces the file atomically. Failures are silent: the next save
+    // writes the complete list again.
+    void save(const QList<UploadRecord>& records) const;
+    // Blocks until every save handed over so far reached the disk or failed.
+    void waitForPendingSaves() const;
+
+    static QByteArray encode(const QList<UploadRecord>& records);
+    // All or nothing; throws StoredJSONError.
+    static QList<UploadRecord> decode(const QByteArray& json);
+
+private:
+    QUrl m_url;
+    std::shared_ptr<CoalescingFileWriter> m_writer;
+};
+
+} // namespace ParcelKit

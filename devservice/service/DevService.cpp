@@ -56,7 +56,7 @@ void registerNotFound(httplib::Server& server, const std::string& prefix, bool j
     server.Post(pattern, HttpUtil::readingBody(handler));
     server.Put(pattern, HttpUtil::readingBody(handler));
     server.Patch(pattern, HttpUtil::readingBody(handler));
-    server.Delete(pattern, handler);
+    server.Delete(pattern, HttpUtil::readingBody(handler));
     server.Options(pattern, handler);
 }
 

@@ -8,13 +8,20 @@ HttpUtil::BodyHandler HttpUtil::readingBody(Handler handler) {
     return [handler = std::move(handler)](const httplib::Request& req, httplib::Response& res,
                                           const httplib::ContentReader& reader) {
         std::string body;
-        const bool complete = reader([&body](const char* data, std::size_t length) {
-            if (body.size() + length > maxBodyBytes)
-                return false;
-            body.append(data, length);
+        bool tooLarge = false;
+        // An oversized body is still read to its end (and dropped): a connection left with
+        // unread bytes would take them for the next request.
+        const bool complete = reader([&](const char* data, std::size_t length) {
+            tooLarge = tooLarge || body.size() + length > maxBodyBytes;
+            if (!tooLarge)
+                body.append(data, length);
             return true;
         });
         if (!complete) {
+            sendMessage(res, 400, "The request body could not be read.");
+            return;
+        }
+        if (tooLarge) {
             sendMessage(res, 413, "The request body is too large.");
             return;
         }

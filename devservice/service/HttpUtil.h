@@ -30,8 +30,8 @@ public:
     static constexpr std::size_t maxBodyBytes = 1 << 20;
 
     // httplib dispatches routes that read their own body before all others, and the storage
-    // catch-all is such a route; service routes with a body therefore read theirs the same way
-    // (capped at maxBodyBytes, 413 beyond) and then see it in req.body.
+    // catch-all is such a route; service routes of methods that may carry a body therefore read
+    // theirs the same way (capped at maxBodyBytes, 413 beyond) and then see it in req.body.
     static BodyHandler readingBody(Handler handler);
 
     static void sendJson(httplib::Response& res, int status, const Json& body);

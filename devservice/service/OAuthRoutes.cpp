@@ -46,7 +46,8 @@ void OAuthRoutes::registerRoutes(httplib::Server& server) {
                 HttpUtil::readingBody([this](const auto& req, auto& res) { decide(req, res); }));
     server.Post("/oauth/token",
                 HttpUtil::readingBody([this](const auto& req, auto& res) { token(req, res); }));
-    server.Delete("/api/v1/token", [this](const auto& req, auto& res) { revoke(req, res); });
+    server.Delete("/api/v1/token",
+                  HttpUtil::readingBody([this](const auto& req, auto& res) { revoke(req, res); }));
 }
 
 bool OAuthRoutes::checkAuthorizeRequest(const Params& params, httplib::Response& res) {

@@ -20,7 +20,7 @@ void TransferRoutes::registerRoutes(httplib::Server& server) {
         transfersPath + "/([^/]+)",
         HttpUtil::readingBody([this](const auto& req, auto& res) { changeExpiry(req, res); }));
     server.Delete(transfersPath + "/([^/]+)",
-                  [this](const auto& req, auto& res) { remove(req, res); });
+                  HttpUtil::readingBody([this](const auto& req, auto& res) { remove(req, res); }));
 }
 
 void TransferRoutes::sendTransfer(httplib::Response& res, int status,

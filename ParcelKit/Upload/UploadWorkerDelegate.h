@@ -1,0 +1,28 @@
+#pragma once
+
+#include "UploadRecord.h"
+
+#include <QUuid>
+
+#include <functional>
+
+namespace ParcelKit {
+
+// A change a worker makes to the stored record of its item: replace the whole record, set the
+// parts, append one part, or mark the object complete in the bucket.
+using RecordChange = std::function<void(UploadRecord&)>;
+
+// What a running UploadWorker needs of its owner (the upload queue).
+class UploadWorkerDelegate {
+public:
+    virtual ~UploadWorkerDelegate() = default;
+
+    // Called on the thread that runs the worker, at once after every change of the record.
+    // The owner applies `change` to its stored record only while `runID` is the item's current
+    // run (so a cancelled or replaced run changes nothing), keeps its own copy of the item inside
+    // the record and saves. Must not throw.
+    virtual void updateRecord(const QUuid& itemID, const QUuid& runID,
+                              const RecordChange& change) = 0;
+};
+
+} // namespace ParcelKit

@@ -12,12 +12,11 @@ ByteBudget::ByteBudget(qint64 capacity) : m_capacity(std::max<qint64>(capacity, 
 QCoro::Task<qint64> ByteBudget::acquire(qint64 bytes, std::stop_token token) {
     const qint64 clamped = std::clamp<qint64>(bytes, 0, m_capacity);
     const QUuid id = QUuid::createUuid();
-    co_await suspend<void>(
-        token,
-        [this, id, clamped, token](Continuation<> continuation) {
-            enqueue(id, clamped, token, std::move(continuation));
-        },
-        [this, id] { withdraw(id); });
+    auto registration = [this, id, clamped, token](Continuation<> continuation) {
+        enqueue(id, clamped, token, std::move(continuation));
+    };
+    auto onCancel = [this, id] { withdraw(id); };
+    co_await suspend<void>(token, std::move(registration), std::move(onCancel));
     const bool granted = m_state.withLock([&](State& state) { return state.granted.remove(id); });
     if (!granted)
         throw Cancelled{};

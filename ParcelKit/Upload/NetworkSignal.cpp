@@ -35,25 +35,24 @@ void NetworkSignal::resumeAll(const Waiters& waiters) {
 
 QCoro::Task<void> NetworkSignal::wait(bool change, std::stop_token token) {
     const QUuid id = QUuid::createUuid();
-    co_await suspend<void>(
-        token,
-        [this, id, change, token](Continuation<> continuation) {
-            const bool stored = m_state.withLock([&](State& state) {
-                if (token.stop_requested() || (!change && state.isOnline))
-                    return false;
-                waitersFor(state, change).insert(id, continuation);
-                return true;
-            });
-            if (!stored)
-                continuation.resume();
-        },
-        [this, id, change] {
-            const Continuation<> removed =
-                m_state.withLock([&](State& state) { return waitersFor(state, change).take(id); });
-            // A waiter that was woken already is gone from the map and is left alone.
-            if (removed.isValid())
-                removed.resume();
+    auto registration = [this, id, change, token](Continuation<> continuation) {
+        const bool stored = m_state.withLock([&](State& state) {
+            if (token.stop_requested() || (!change && state.isOnline))
+                return false;
+            waitersFor(state, change).insert(id, continuation);
+            return true;
         });
+        if (!stored)
+            continuation.resume();
+    };
+    auto onCancel = [this, id, change] {
+        const Continuation<> removed =
+            m_state.withLock([&](State& state) { return waitersFor(state, change).take(id); });
+        // A waiter that was woken already is gone from the map and is left alone.
+        if (removed.isValid())
+            removed.resume();
+    };
+    co_await suspend<void>(token, std::move(registration), std::move(onCancel));
 }
 
 QCoro::Task<void> NetworkSignal::waitForChange(std::chrono::milliseconds upTo,

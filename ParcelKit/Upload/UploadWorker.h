@@ -43,7 +43,7 @@ public:
     const QUuid& runID() const { return m_runID; }
 
 private:
-    class Run;
+    friend class UploadRun;
 
     QUuid m_itemID;
     QUuid m_runID;

@@ -1,0 +1,41 @@
+#include "UploadMessages.h"
+
+#include "ParcelKitError.h"
+
+namespace ParcelKit::UploadMessages {
+
+namespace {
+QString withName(const char* english, const QString& filename) {
+    return engineText(english).replace(QLatin1String("%@"), filename);
+}
+} // namespace
+
+QString notFound(const QString& filename) {
+    return withName("%@ can no longer be found.", filename);
+}
+
+QString unreadable(const QString& filename) {
+    return withName("%@ can no longer be read.", filename);
+}
+
+QString tooLarge(const QString& filename) {
+    return withName("%@ is larger than 100 GB, the most a file can have.", filename);
+}
+
+QString changed(const QString& filename) {
+    return withName("%@ was changed while it uploaded.", filename);
+}
+
+QString cancelledOnServer() {
+    return engineText("The upload was cancelled on the server.");
+}
+
+QString notUnderstood() {
+    return engineText("The server sent an answer the app doesn't understand.");
+}
+
+QString partSizeTooSmall() {
+    return engineText("The part size of an upload must be at least 1 byte.");
+}
+
+} // namespace ParcelKit::UploadMessages

@@ -26,12 +26,10 @@ inline QUrl presigned(const DevServiceProcess& service, const QByteArray& method
                       const QString& bucket, const QString& key,
                       const devservice::SigV4::Query& query = {},
                       std::chrono::seconds expires = std::chrono::seconds(900)) {
-    const devservice::S3Credentials credentials{"parcella-dev", "parcella-dev-secret",
-                                                "us-east-1"};
+    const devservice::S3Credentials credentials{"parcella-dev", "parcella-dev-secret", "us-east-1"};
     const std::string url = devservice::SigV4::presign(
         credentials, method.toStdString(), service.baseUrl().toString().toStdString(),
-        bucket.toStdString(), key.toStdString(), query, expires,
-        std::chrono::system_clock::now());
+        bucket.toStdString(), key.toStdString(), query, expires, std::chrono::system_clock::now());
     return QUrl::fromEncoded(QByteArray::fromStdString(url), QUrl::StrictMode);
 }
 
@@ -53,8 +51,8 @@ inline QStringList xmlValues(const QByteArray& xml, const QString& element) {
     return values;
 }
 
-inline HttpReply admin(HttpClient& http, const DevServiceProcess& service,
-                       const QByteArray& method, const QString& path, const QJsonObject& body = {},
+inline HttpReply admin(HttpClient& http, const DevServiceProcess& service, const QByteArray& method,
+                       const QString& path, const QJsonObject& body = {},
                        const QByteArray& token = adminToken) {
     return http.send(method, QUrl(service.url(path)),
                      body.isEmpty() ? QByteArray() : QJsonDocument(body).toJson(),

@@ -1,7 +1,6 @@
 #include "MultipartHandler.h"
 
 #include "HashingFileWriter.h"
-#include "RequestCounters.h"
 #include "S3Xml.h"
 #include "SigV4.h"
 #include "StorageCall.h"
@@ -24,9 +23,8 @@ std::optional<int> parseInt(const std::string& text) {
 
 } // namespace
 
-MultipartHandler::MultipartHandler(ObjectStore& store, RequestCounters& counters,
-                                   std::int64_t minPartSize)
-    : m_uploads(store, minPartSize), m_counters(counters) {}
+MultipartHandler::MultipartHandler(ObjectStore& store, std::int64_t minPartSize)
+    : m_uploads(store, minPartSize) {}
 
 void MultipartHandler::create(StorageCall& call) {
     const StorageRequest& target = call.target();
@@ -42,7 +40,6 @@ void MultipartHandler::uploadPart(StorageCall& call) {
     const StorageRequest& target = call.target();
     const std::string uploadId = target.value("uploadId");
     const auto number = parseInt(target.value("partNumber"));
-    m_counters.countPart(uploadId, number.value_or(0));
     if (!number || *number < 1 || *number > MultipartUploads::maxPartNumber)
         return call.fail(S3Error::invalidArgument(
             "Part number must be an integer between 1 and 10000, inclusive"));

@@ -7,7 +7,6 @@
 namespace devservice {
 
 class ObjectStore;
-class RequestCounters;
 class StorageCall;
 
 // The multipart operations of the storage, on authenticated requests for an existing bucket
@@ -17,7 +16,7 @@ public:
     static constexpr std::size_t maxCompleteBodySize = 4 << 20;
     static constexpr int maxPartsPerPage = 1000;
 
-    MultipartHandler(ObjectStore& store, RequestCounters& counters, std::int64_t minPartSize);
+    MultipartHandler(ObjectStore& store, std::int64_t minPartSize);
 
     void create(StorageCall& call);
     void uploadPart(StorageCall& call);
@@ -27,7 +26,6 @@ public:
 
 private:
     MultipartUploads m_uploads;
-    RequestCounters& m_counters;
 };
 
 } // namespace devservice

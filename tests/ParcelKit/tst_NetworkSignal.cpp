@@ -1,0 +1,237 @@
+#include "Async.h"
+#include "NetworkSignal.h"
+#include "TestSupport.h"
+
+#include <QRandomGenerator>
+#include <QThread>
+#include <QtTest>
+
+#include <atomic>
+
+using namespace ParcelKit;
+using namespace std::chrono_literals;
+
+class tst_NetworkSignal : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsOnlineSoWaitingForOnlineReturnsAtOnce();
+    void wakingRules();
+    void cancelledWaiterIsRemovedAndResumedOnce();
+    void waiterWokenBeforeItsCancellationResumesOnce();
+    void alreadyCancelledWaitStoresNothing();
+    void waitForChangeEndsOnChangeOrDeadline();
+    void waitForChangeCancelledEndsBothSidesAndThrows();
+    void waitersOnManyThreadsWithCancellation();
+};
+
+namespace {
+
+struct Waiting {
+    std::atomic<int> resumptions = 0;
+    QCoro::Task<void> task;
+};
+
+QCoro::Task<void> waitAndCount(NetworkSignal* signal, bool change, std::stop_token token,
+                               std::atomic<int>* resumptions) {
+    co_await signal->wait(change, std::move(token));
+    ++*resumptions;
+}
+
+// Starts a wait; the waiter is registered (or already released) when this returns.
+std::unique_ptr<Waiting> startWait(NetworkSignal& signal, bool change, std::stop_token token = {}) {
+    auto waiting = std::make_unique<Waiting>();
+    waiting->task = waitAndCount(&signal, change, std::move(token), &waiting->resumptions);
+    return waiting;
+}
+
+// Lets every posted resumption run, so that a count that should stay put has had its chance.
+void settle() {
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+bool resumedOnce(const Waiting& waiting) {
+    if (!Testing::spinUntil([&] { return waiting.resumptions > 0; }))
+        return false;
+    settle();
+    return waiting.resumptions == 1;
+}
+
+} // namespace
+
+void tst_NetworkSignal::startsOnlineSoWaitingForOnlineReturnsAtOnce() {
+    NetworkSignal signal;
+    QVERIFY(signal.isOnline());
+    auto online = startWait(signal, false);
+    QCOMPARE(signal.onlineWaiterCount(), 0);
+    QVERIFY(resumedOnce(*online));
+}
+
+void tst_NetworkSignal::wakingRules() {
+    NetworkSignal signal;
+    auto firstChange = startWait(signal, true);
+    signal.setOnline(false);
+    QVERIFY(!signal.isOnline());
+    QVERIFY(resumedOnce(*firstChange));
+
+    auto online = startWait(signal, false);
+    auto secondChange = startWait(signal, true);
+    signal.setOnline(false);
+    QCOMPARE(signal.changeWaiterCount(), 1);
+    QCOMPARE(signal.onlineWaiterCount(), 1);
+
+    signal.pulse();
+    QVERIFY(resumedOnce(*secondChange));
+    QCOMPARE(signal.onlineWaiterCount(), 1);
+
+    // Coming back online releases those waiting for it; a change waiter needs a pulse.
+    auto thirdChange = startWait(signal, true);
+    signal.setOnline(true);
+    QVERIFY(resumedOnce(*online));
+    QCOMPARE(signal.changeWaiterCount(), 1);
+    signal.pulse();
+    QVERIFY(resumedOnce(*thirdChange));
+}
+
+void tst_NetworkSignal::cancelledWaiterIsRemovedAndResumedOnce() {
+    NetworkSignal signal;
+    signal.setOnline(false);
+    std::stop_source source;
+    auto online = startWait(signal, false, source.get_token());
+    auto change = startWait(signal, true, source.get_token());
+    QCOMPARE(signal.onlineWaiterCount(), 1);
+    QCOMPARE(signal.changeWaiterCount(), 1);
+
+    source.request_stop();
+    QCOMPARE(signal.onlineWaiterCount(), 0);
+    QCOMPARE(signal.changeWaiterCount(), 0);
+    signal.setOnline(true);
+    signal.pulse();
+    QVERIFY(resumedOnce(*online));
+    QVERIFY(resumedOnce(*change));
+}
+
+void tst_NetworkSignal::waiterWokenBeforeItsCancellationResumesOnce() {
+    NetworkSignal signal;
+    std::stop_source source;
+    auto change = startWait(signal, true, source.get_token());
+    signal.pulse();
+    source.request_stop();
+    QVERIFY(resumedOnce(*change));
+}
+
+void tst_NetworkSignal::alreadyCancelledWaitStoresNothing() {
+    NetworkSignal signal;
+    signal.setOnline(false);
+    std::stop_source source;
+    source.request_stop();
+    auto online = startWait(signal, false, source.get_token());
+    auto change = startWait(signal, true, source.get_token());
+    QCOMPARE(signal.onlineWaiterCount(), 0);
+    QCOMPARE(signal.changeWaiterCount(), 0);
+    QVERIFY(resumedOnce(*online));
+    QVERIFY(resumedOnce(*change));
+}
+
+void tst_NetworkSignal::waitForChangeEndsOnChangeOrDeadline() {
+    NetworkSignal signal;
+    auto pulsed = signal.waitForChange(1h, {});
+    QCOMPARE(signal.changeWaiterCount(), 1);
+    signal.pulse();
+    Testing::await(std::move(pulsed));
+
+    auto dropped = signal.waitForChange(1h, {});
+    signal.setOnline(false);
+    Testing::await(std::move(dropped));
+
+    // The deadline wins: the change waiter that lost is taken out of the signal.
+    Testing::await(signal.waitForChange(10ms, {}));
+    QCOMPARE(signal.changeWaiterCount(), 0);
+}
+
+void tst_NetworkSignal::waitForChangeCancelledEndsBothSidesAndThrows() {
+    NetworkSignal signal;
+    std::stop_source source;
+    auto waiting = signal.waitForChange(1h, source.get_token());
+    QCOMPARE(signal.changeWaiterCount(), 1);
+    source.request_stop();
+    QCOMPARE(signal.changeWaiterCount(), 0);
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(waiting)));
+
+    QVERIFY_THROWS_EXCEPTION(Cancelled,
+                             Testing::await(signal.waitForChange(1h, source.get_token())));
+    QCOMPARE(signal.changeWaiterCount(), 0);
+}
+
+namespace {
+
+struct ThreadTally {
+    std::atomic<int> finished = 0;
+    std::atomic<int> faults = 0;
+};
+
+// Waits for changes over and over, some waits cancelled from another thread as they run.
+QCoro::Task<void> changeWatcher(NetworkSignal* signal, QObject* canceller, quint32 seed,
+                                int iterations, ThreadTally* tally) {
+    QRandomGenerator random(seed);
+    QThread* const home = QThread::currentThread();
+    for (int i = 0; i < iterations; ++i) {
+        auto source = std::make_shared<std::stop_source>();
+        if (random.bounded(2) == 0)
+            QMetaObject::invokeMethod(canceller, [source] { source->request_stop(); });
+        co_await signal->wait(true, source->get_token());
+        if (QThread::currentThread() != home)
+            ++tally->faults;
+    }
+    ++tally->finished;
+}
+
+} // namespace
+
+void tst_NetworkSignal::waitersOnManyThreadsWithCancellation() {
+    constexpr int threadCount = 3;
+    constexpr int watchersPerThread = 4;
+    constexpr int iterations = 100;
+    const quint32 seed = QRandomGenerator::global()->generate();
+    qInfo("seed %u", seed);
+
+    NetworkSignal signal;
+    ThreadTally tally;
+    std::vector<std::unique_ptr<QThread>> threads;
+    std::vector<std::unique_ptr<QObject>> hosts;
+    for (int t = 0; t < threadCount; ++t) {
+        threads.push_back(std::make_unique<QThread>());
+        hosts.push_back(std::make_unique<QObject>());
+        hosts.back()->moveToThread(threads.back().get());
+        threads.back()->start();
+    }
+    for (int t = 0; t < threadCount; ++t) {
+        QObject* canceller = hosts[(t + 1) % threadCount].get();
+        QMetaObject::invokeMethod(hosts[t].get(), [&, t, canceller] {
+            for (int w = 0; w < watchersPerThread; ++w)
+                changeWatcher(&signal, canceller, seed + t * watchersPerThread + w, iterations,
+                              &tally);
+        });
+    }
+    // Reports from this thread race the waits and cancellations on the others.
+    bool online = true;
+    const bool finished = Testing::spinUntil(
+        [&] {
+            online = !online;
+            signal.setOnline(online);
+            signal.pulse();
+            return tally.finished == threadCount * watchersPerThread;
+        },
+        60s);
+    for (auto& thread : threads) {
+        thread->quit();
+        thread->wait();
+    }
+    QVERIFY(finished);
+    QCOMPARE(tally.faults.load(), 0);
+    QCOMPARE(signal.changeWaiterCount(), 0);
+}
+
+QTEST_GUILESS_MAIN(tst_NetworkSignal)
+#include "tst_NetworkSignal.moc"

@@ -1,0 +1,231 @@
+#include "Async.h"
+#include "PathNetworkMonitor.h"
+#include "SystemNetworkReports.h"
+#include "TestSupport.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <atomic>
+
+using namespace ParcelKit;
+using namespace std::chrono_literals;
+
+class tst_PathNetworkMonitor : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void onlineBeforeTheFirstReport();
+    void reportsWakeOnlineAndChangeWaiters();
+    void everyReportWakesChangeWaitersEvenWithoutAChange();
+    void wakeAndNudgeCutAWaitShort();
+    void cancelledOnlineWaitIsRemovedAndResumedOnce();
+    void cancelledChangeWaitThrowsAndLeavesNoWaiter();
+    void waitOutlivingTheMonitorStillEnds();
+    void withoutSystemBusStaysOnlineQuietly();
+    void logindWakeIsReportedOnlyAfterSleep();
+};
+
+// Counts one D-Bus signal; used as a marker that every signal sent before it was delivered.
+class Marker : public QObject {
+    Q_OBJECT
+
+public:
+    int seen = 0;
+
+public slots:
+    void see() { ++seen; }
+};
+
+namespace {
+
+struct Monitored {
+    NetworkReports* reports;
+    std::unique_ptr<PathNetworkMonitor> monitor;
+};
+
+Monitored monitorWithManualReports() {
+    auto reports = std::make_unique<NetworkReports>();
+    NetworkReports* raw = reports.get();
+    return {raw, std::make_unique<PathNetworkMonitor>(std::move(reports))};
+}
+
+QCoro::Task<void> waitOnlineAndCount(NetworkMonitor* monitor, std::stop_token token,
+                                     std::atomic<int>* resumptions) {
+    co_await monitor->waitUntilOnline(std::move(token));
+    ++*resumptions;
+}
+
+bool endsWithin(QCoro::Task<void> task) {
+    try {
+        Testing::await(std::move(task));
+        return true;
+    } catch (const Testing::TimedOut&) {
+        return false;
+    }
+}
+
+QStringList messages;
+
+const QString logindPath = QStringLiteral("/org/freedesktop/login1");
+const QString logindManager = QStringLiteral("org.freedesktop.login1.Manager");
+
+QDBusMessage logindSignal(const QString& name) {
+    return QDBusMessage::createSignal(logindPath, logindManager, name);
+}
+
+void collectMessage(QtMsgType, const QMessageLogContext&, const QString& text) {
+    messages.append(text);
+}
+
+} // namespace
+
+void tst_PathNetworkMonitor::initTestCase() {
+    // Whatever the machine has, the system monitor here must run without a system bus.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/parcella-test-system-bus");
+}
+
+void tst_PathNetworkMonitor::onlineBeforeTheFirstReport() {
+    auto [reports, monitor] = monitorWithManualReports();
+    QVERIFY(monitor->isOnline());
+    QVERIFY(endsWithin(monitor->waitUntilOnline({})));
+}
+
+void tst_PathNetworkMonitor::reportsWakeOnlineAndChangeWaiters() {
+    auto [reports, monitor] = monitorWithManualReports();
+    auto change = monitor->waitForChange(1h, {});
+    emit reports->reachabilityReported(false);
+    QVERIFY(!monitor->isOnline());
+    QVERIFY(endsWithin(std::move(change)));
+
+    auto online = monitor->waitUntilOnline({});
+    QCOMPARE(monitor->signal().onlineWaiterCount(), 1);
+    emit reports->reachabilityReported(true);
+    QVERIFY(monitor->isOnline());
+    QVERIFY(endsWithin(std::move(online)));
+}
+
+void tst_PathNetworkMonitor::everyReportWakesChangeWaitersEvenWithoutAChange() {
+    auto [reports, monitor] = monitorWithManualReports();
+    emit reports->reachabilityReported(false);
+    auto secondOffline = monitor->waitForChange(1h, {});
+    emit reports->reachabilityReported(false);
+    QVERIFY(endsWithin(std::move(secondOffline)));
+
+    emit reports->reachabilityReported(true);
+    auto stillOnline = monitor->waitForChange(1h, {});
+    emit reports->reachabilityReported(true);
+    QVERIFY(endsWithin(std::move(stillOnline)));
+}
+
+void tst_PathNetworkMonitor::wakeAndNudgeCutAWaitShort() {
+    auto [reports, monitor] = monitorWithManualReports();
+    auto woken = monitor->waitForChange(1h, {});
+    emit reports->wokeFromSleep();
+    QVERIFY(endsWithin(std::move(woken)));
+
+    auto nudged = monitor->waitForChange(1h, {});
+    monitor->nudge();
+    QVERIFY(endsWithin(std::move(nudged)));
+    QCOMPARE(monitor->signal().changeWaiterCount(), 0);
+}
+
+void tst_PathNetworkMonitor::cancelledOnlineWaitIsRemovedAndResumedOnce() {
+    auto [reports, monitor] = monitorWithManualReports();
+    emit reports->reachabilityReported(false);
+    std::stop_source source;
+    std::atomic<int> resumptions = 0;
+    auto task = waitOnlineAndCount(monitor.get(), source.get_token(), &resumptions);
+    QCOMPARE(monitor->signal().onlineWaiterCount(), 1);
+
+    source.request_stop();
+    QCOMPARE(monitor->signal().onlineWaiterCount(), 0);
+    QVERIFY(Testing::spinUntil([&] { return resumptions > 0; }));
+    emit reports->reachabilityReported(true);
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    QCOMPARE(resumptions.load(), 1);
+}
+
+void tst_PathNetworkMonitor::cancelledChangeWaitThrowsAndLeavesNoWaiter() {
+    auto [reports, monitor] = monitorWithManualReports();
+    std::stop_source source;
+    auto waiting = monitor->waitForChange(1h, source.get_token());
+    QCOMPARE(monitor->signal().changeWaiterCount(), 1);
+    source.request_stop();
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(waiting)));
+    QCOMPARE(monitor->signal().changeWaiterCount(), 0);
+}
+
+void tst_PathNetworkMonitor::waitOutlivingTheMonitorStillEnds() {
+    auto [reports, monitor] = monitorWithManualReports();
+    emit reports->reachabilityReported(false);
+    std::stop_source source;
+    auto waiting = monitor->waitUntilOnline(source.get_token());
+    monitor.reset();
+    source.request_stop();
+    QVERIFY(endsWithin(std::move(waiting)));
+}
+
+void tst_PathNetworkMonitor::withoutSystemBusStaysOnlineQuietly() {
+    messages.clear();
+    const auto previous = qInstallMessageHandler(collectMessage);
+    auto monitor = std::make_unique<PathNetworkMonitor>();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    qInstallMessageHandler(previous);
+
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    QVERIFY(monitor->isOnline());
+    QVERIFY(endsWithin(monitor->waitUntilOnline({})));
+}
+
+void tst_PathNetworkMonitor::logindWakeIsReportedOnlyAfterSleep() {
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (daemon.isEmpty())
+        QSKIP("dbus-daemon is not installed");
+    // A private bus plays the system bus; the test owns logind's name on it.
+    QProcess bus;
+    bus.start(daemon, {"--session", "--nofork", "--print-address=1"});
+    QVERIFY(bus.waitForStarted());
+    auto stopBus = qScopeGuard([&] {
+        bus.terminate();
+        bus.waitForFinished();
+    });
+    QVERIFY(bus.waitForReadyRead(10000));
+    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+
+    auto logind = QDBusConnection::connectToBus(address, QStringLiteral("test-logind"));
+    auto system = QDBusConnection::connectToBus(address, QStringLiteral("test-system"));
+    QVERIFY(logind.isConnected());
+    QVERIFY(system.isConnected());
+    QVERIFY(logind.registerService(QStringLiteral("org.freedesktop.login1")));
+
+    auto reports = std::make_unique<SystemNetworkReports>(system);
+    QSignalSpy wakes(reports.get(), &NetworkReports::wokeFromSleep);
+    PathNetworkMonitor monitor(std::move(reports));
+    auto waiting = monitor.waitForChange(1h, {});
+
+    Marker marker;
+    QVERIFY(system.connect(QStringLiteral("org.freedesktop.login1"), logindPath, logindManager,
+                           QStringLiteral("SessionNew"), &marker, SLOT(see())));
+    logind.send(logindSignal(QStringLiteral("PrepareForSleep")) << true);
+    logind.send(logindSignal(QStringLiteral("PrepareForSleep")) << false);
+    QVERIFY(endsWithin(std::move(waiting)));
+    // Signals from one sender arrive in order: once the marker is seen, both reports were heard.
+    logind.send(logindSignal(QStringLiteral("SessionNew")));
+    QVERIFY(Testing::spinUntil([&] { return marker.seen > 0; }));
+    QCOMPARE(wakes.count(), 1);
+    QVERIFY(monitor.isOnline());
+
+    QDBusConnection::disconnectFromBus(QStringLiteral("test-system"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("test-logind"));
+}
+
+QTEST_GUILESS_MAIN(tst_PathNetworkMonitor)
+#include "tst_PathNetworkMonitor.moc"

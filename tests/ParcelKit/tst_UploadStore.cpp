@@ -1,0 +1,180 @@
+#include "UploadStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
+using namespace ParcelKit;
+
+class tst_UploadStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void missingEmptyOrCorruptFilesLoadEmpty();
+    void saveCreatesTheFolderAndReadsBack();
+    void laterSavesWinAndOtherStoresSeeThem();
+    void failedSaveKeepsTheOldFile();
+    void fullDiskKeepsTheOldFile();
+    void tooLargeWriteKeepsTheOldFile();
+
+private:
+    QString write(const QByteArray& contents);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+namespace {
+
+QList<UploadRecord> recordsNamed(const QStringList& names, qint64 padding = 0) {
+    QList<UploadRecord> records;
+    for (const auto& name : names) {
+        UploadRecord record;
+        record.item = {QUuid::createUuid(), name, 1 << 30, 0, UploadState::queued(), "ws", {}};
+        record.path = "/data/" + name + QString(padding, u'x');
+        record.partSize = 16777216;
+        records.append(record);
+    }
+    return records;
+}
+
+// Files in the folder other than `keep`: a save must leave no temporary file behind.
+QStringList leftovers(const QString& folder, const QString& keep) {
+    auto names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    names.removeAll(keep);
+    return names;
+}
+
+} // namespace
+
+void tst_UploadStore::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+QString tst_UploadStore::write(const QByteArray& contents) {
+    const QString path = m_dir->filePath("uploads.json");
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(contents);
+    return path;
+}
+
+void tst_UploadStore::missingEmptyOrCorruptFilesLoadEmpty() {
+    QCOMPARE(UploadStore(QUrl::fromLocalFile(m_dir->filePath("none.json"))).load(),
+             QList<UploadRecord>{});
+    for (const QByteArray& contents : {QByteArray(), QByteArray("[]"), QByteArray("[{\"item\":"),
+                                       QByteArray("{}"), QByteArray("\xff\xfe[]")}) {
+        const UploadStore store(QUrl::fromLocalFile(write(contents)));
+        QCOMPARE(store.load(), QList<UploadRecord>{});
+    }
+    QCOMPARE(UploadStore(QUrl::fromLocalFile(m_dir->path())).load(), QList<UploadRecord>{});
+}
+
+void tst_UploadStore::saveCreatesTheFolderAndReadsBack() {
+    const QString path = m_dir->filePath("Application Support/Parcella/uploads.json");
+    const UploadStore store(QUrl::fromLocalFile(path));
+    const auto records = recordsNamed({"a.bin", "b.bin"});
+    store.save(records);
+    QCOMPARE(store.load(), records);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), UploadStore::encode(records));
+    QCOMPARE(leftovers(QFileInfo(path).path(), "uploads.json"), QStringList{});
+}
+
+void tst_UploadStore::laterSavesWinAndOtherStoresSeeThem() {
+    const QUrl url = QUrl::fromLocalFile(m_dir->filePath("uploads.json"));
+    QList<UploadRecord> last;
+    {
+        const UploadStore writer(url);
+        for (int i = 1; i <= 50; ++i) {
+            last = recordsNamed({QString("file-%1").arg(i)}, i * 100);
+            writer.save(last);
+        }
+    }
+    // A store made later for the same file waits for the saves still on their way.
+    QCOMPARE(UploadStore(url).load(), last);
+    UploadStore(url).save({});
+    QCOMPARE(UploadStore(url).load(), QList<UploadRecord>{});
+}
+
+void tst_UploadStore::failedSaveKeepsTheOldFile() {
+    const auto old = recordsNamed({"old.bin"});
+    const QString path = write(UploadStore::encode(old));
+
+    // The folder cannot be made: a file stands where it would go.
+    const UploadStore blocked(QUrl::fromLocalFile(path + "/nested/uploads.json"));
+    blocked.save(old);
+    blocked.waitForPendingSaves();
+    QCOMPARE(blocked.load(), QList<UploadRecord>{});
+
+    // The target is a folder that cannot be replaced.
+    const QString folder = m_dir->filePath("taken.json");
+    QVERIFY(QDir().mkpath(folder + "/inside"));
+    UploadStore(QUrl::fromLocalFile(folder)).save(old);
+    UploadStore(QUrl::fromLocalFile(folder)).waitForPendingSaves();
+    QVERIFY(QFileInfo(folder + "/inside").isDir());
+
+    QCOMPARE(UploadStore(QUrl::fromLocalFile(path)).load(), old);
+}
+
+void tst_UploadStore::fullDiskKeepsTheOldFile() {
+    const QString mountPoint = m_dir->filePath("small");
+    QVERIFY(QDir().mkpath(mountPoint));
+    if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=256k") != 0)
+        QSKIP("mounting a small tmpfs needs root");
+    const auto unmount =
+        qScopeGuard([&] { ::umount2(QFile::encodeName(mountPoint).constData(), MNT_DETACH); });
+
+    const QString path = mountPoint + "/uploads.json";
+    const UploadStore store(QUrl::fromLocalFile(path));
+    const auto old = recordsNamed({"old-1.bin", "old-2.bin"});
+    store.save(old);
+    store.waitForPendingSaves();
+    {
+        QFile filler(mountPoint + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'f');
+        for (int i = 0; i < 1000 && filler.write(block) == block.size() && filler.flush(); ++i) {
+        }
+    }
+    store.save(recordsNamed({"new-1.bin", "new-2.bin", "new-3.bin"}, 20000));
+    QCOMPARE(store.load(), old);
+    QCOMPARE(leftovers(mountPoint, "uploads.json"), QStringList{"filler"});
+
+    // Once there is room again the next save goes through whole.
+    QVERIFY(QFile::remove(mountPoint + "/filler"));
+    const auto fresh = recordsNamed({"new.bin"}, 20000);
+    store.save(fresh);
+    QCOMPARE(store.load(), fresh);
+}
+
+void tst_UploadStore::tooLargeWriteKeepsTheOldFile() {
+    const auto old = recordsNamed({"old.bin"});
+    const QString path = write(UploadStore::encode(old));
+    const UploadStore store(QUrl::fromLocalFile(path));
+
+    // Writes past the file size limit fail part way, as on a disk that fills up mid-file.
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 64 * 1024;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    store.save(recordsNamed({"a.bin", "b.bin", "c.bin", "d.bin"}, 40000));
+    store.waitForPendingSaves();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QCOMPARE(store.load(), old);
+    QCOMPARE(leftovers(m_dir->path(), "uploads.json"), QStringList{});
+}
+
+QTEST_GUILESS_MAIN(tst_UploadStore)
+#include "tst_UploadStore.moc"

@@ -100,7 +100,8 @@ void ObjectHandler::listObjects(StorageCall& call) {
         page.maxKeys = std::min(maxKeys, 1000);
     }
     // The continuation token is the hex of the last key or prefix of the previous page.
-    std::string after = page.startAfter;
+    // Version 1 listings page with a marker, version 2 with start-after and tokens.
+    std::string after = target.has("marker") ? target.value("marker") : page.startAfter;
     if (!page.continuationToken.empty()) {
         after = Crypto::hexDecode(page.continuationToken);
         if (after.empty())

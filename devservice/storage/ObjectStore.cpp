@@ -173,15 +173,24 @@ ObjectStore::ObjectInfo ObjectStore::publish(const fs::path& stagedFile, const s
     const fs::path base = objectBase(bucket, key);
     const fs::path metaTemp = fs::path(base).concat(".meta-new");
     std::lock_guard lock(m_mutex);
-    {
-        std::ofstream out(metaTemp, std::ios::trunc);
-        out << "etag " << etag << "\ncontent-type " << contentType << "\nkey " << key << "\n";
-        if (!out.flush())
-            throw std::runtime_error("cannot write object metadata");
+    try {
+        {
+            std::ofstream out(metaTemp, std::ios::trunc);
+            out << "etag " << etag << "\ncontent-type " << contentType << "\nkey " << key << "\n";
+            if (!out.flush())
+                throw std::runtime_error("cannot write object metadata");
+        }
+        fs::rename(stagedFile, fs::path(base).concat(dataSuffix));
+        fs::rename(metaTemp, fs::path(base).concat(metaSuffix));
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove(stagedFile, ignored);
+        fs::remove(metaTemp, ignored);
+        throw;
     }
-    fs::rename(stagedFile, fs::path(base).concat(dataSuffix));
-    fs::rename(metaTemp, fs::path(base).concat(metaSuffix));
-    return *readInfo(base);
+    if (auto info = readInfo(base))
+        return *info;
+    throw std::runtime_error("object vanished while it was stored");
 }
 
 std::optional<ObjectStore::ObjectInfo> ObjectStore::putObject(const std::string& bucket,

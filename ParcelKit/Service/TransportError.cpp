@@ -1,25 +1,44 @@
 #include "TransportError.h"
 
+#include "ParcelKitError.h"
+
 #include <curl/curl.h>
 
 namespace ParcelKit {
 
-TransportError::TransportError(int curlCode, QString description)
-    : m_curlCode(curlCode), m_description(std::move(description)), m_what(m_description.toUtf8()) {}
+TransportError::TransportError(int curlCode, QString description, int osErrno)
+    : m_curlCode(curlCode), m_osErrno(osErrno), m_description(std::move(description)),
+      m_what(m_description.toUtf8()) {}
 
+// The one place where libcurl's failures are split by meaning and described for the user.
+//
+// Permanent, `server(0, …)`:
+//   malformed or unsupported URL   URL_MALFORMAT, UNSUPPORTED_PROTOCOL, NOT_BUILT_IN
+//   TLS and certificates           SSL_CONNECT_ERROR (unless the socket broke, see below),
+//                                  PEER_FAILED_VERIFICATION, SSL_CERTPROBLEM, SSL_CIPHER,
+//                                  SSL_ENGINE_*, SSL_CACERT_BADFILE, SSL_CRL_BADFILE,
+//                                  SSL_ISSUER_ERROR, SSL_PINNEDPUBKEYNOTMATCH,
+//                                  SSL_INVALIDCERTSTATUS, SSL_CLIENTCERT, USE_SSL_FAILED
+//   local files                    FILE_COULDNT_READ_FILE, READ_ERROR
+//   authentication required        LOGIN_DENIED, AUTH_ERROR
+//   undecodable content            BAD_CONTENT_ENCODING
+//   body too large                 FILESIZE_EXCEEDED, TOO_MANY_REDIRECTS
+// Passing, `network(…)`: everything else, notably COULDNT_CONNECT, COULDNT_RESOLVE_HOST,
+// COULDNT_RESOLVE_PROXY, OPERATION_TIMEDOUT, SEND_ERROR, RECV_ERROR, GOT_NOTHING, PARTIAL_FILE.
+//
+// libcurl reports a connection reset in the middle of a TLS handshake as SSL_CONNECT_ERROR too;
+// the socket error tells it apart from a handshake the server refused, and it passes.
 bool TransportError::isPermanent() const {
+    if (m_curlCode == CURLE_SSL_CONNECT_ERROR && m_osErrno != 0)
+        return false;
     return isPermanentCode(m_curlCode);
 }
 
-// The one place where libcurl's failures are split by meaning. Permanent failures become
-// `server(0, …)`, passing ones `network(…)`; codes not listed count as passing.
 bool TransportError::isPermanentCode(int curlCode) {
     switch (static_cast<CURLcode>(curlCode)) {
-    // malformed or unsupported URL
     case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_URL_MALFORMAT:
     case CURLE_NOT_BUILT_IN:
-    // TLS and certificates
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CERTPROBLEM:
@@ -34,13 +53,10 @@ bool TransportError::isPermanentCode(int curlCode) {
     case CURLE_SSL_INVALIDCERTSTATUS:
     case CURLE_SSL_CLIENTCERT:
     case CURLE_USE_SSL_FAILED:
-    // local files
     case CURLE_FILE_COULDNT_READ_FILE:
     case CURLE_READ_ERROR:
-    // authentication required
     case CURLE_LOGIN_DENIED:
     case CURLE_AUTH_ERROR:
-    // undecodable content, body too large
     case CURLE_BAD_CONTENT_ENCODING:
     case CURLE_FILESIZE_EXCEEDED:
     case CURLE_TOO_MANY_REDIRECTS:
@@ -48,6 +64,70 @@ bool TransportError::isPermanentCode(int curlCode) {
     default:
         return false;
     }
+}
+
+namespace {
+
+const char* describe(CURLcode code, bool socketBroke) {
+    switch (code) {
+    case CURLE_URL_MALFORMAT:
+        return "The address of the server is not valid.";
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_NOT_BUILT_IN:
+        return "The address of the server is not supported.";
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        return "The certificate of the server is not trusted.";
+    case CURLE_SSL_CONNECT_ERROR:
+        if (socketBroke)
+            return "The network connection was lost.";
+        return "A secure connection to the server could not be made.";
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_CLIENTCERT:
+    case CURLE_USE_SSL_FAILED:
+        return "A secure connection to the server could not be made.";
+    case CURLE_FILE_COULDNT_READ_FILE:
+    case CURLE_READ_ERROR:
+        return "The file could not be read.";
+    case CURLE_LOGIN_DENIED:
+    case CURLE_AUTH_ERROR:
+        return "The server requires authentication.";
+    case CURLE_BAD_CONTENT_ENCODING:
+        return "The answer of the server could not be decoded.";
+    case CURLE_FILESIZE_EXCEEDED:
+        return "The data is too large.";
+    case CURLE_TOO_MANY_REDIRECTS:
+        return "The server redirected the request too many times.";
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return "The server could not be found.";
+    case CURLE_COULDNT_CONNECT:
+        return "Could not connect to the server.";
+    case CURLE_OPERATION_TIMEDOUT:
+        return "The request timed out.";
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+        return "The network connection was lost.";
+    default:
+        return "A network error occurred.";
+    }
+}
+
+} // namespace
+
+TransportError TransportError::fromCurl(int curlCode, int osErrno) {
+    const char* english = describe(static_cast<CURLcode>(curlCode), osErrno != 0);
+    return {curlCode, engineText(english), osErrno};
 }
 
 } // namespace ParcelKit

@@ -17,7 +17,7 @@ public:
     URLSession& operator=(const URLSession&) = delete;
 
     // Performs one request. Throws TransportError when no complete answer arrived, Cancelled
-    // when `token` stopped first.
+    // when `token` stopped first. An answer that is not HTTP at all comes back with status 0.
     QCoro::Task<HTTP::Answer> perform(HTTPRequest request, HTTP::ProgressCallback progress,
                                       std::stop_token token);
 

@@ -1,0 +1,305 @@
+#include "HTTP.h"
+#include "TestHTTPServer.h"
+#include "TestSupport.h"
+#include "TransportError.h"
+#include "URLSession.h"
+
+#include <QTcpServer>
+#include <QtTest>
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+using namespace ParcelKit;
+using namespace ParcelKit::Testing;
+using namespace std::chrono_literals;
+using Reply = TestHTTPServer::Reply;
+
+class tst_HTTPExchange : public QObject {
+    Q_OBJECT
+
+private slots:
+    void statusHeadersAndBodyPassThrough();
+    void requestHeadersAndBodyArriveAsSent();
+    void methodsCarryTheRightFraming();
+    void largeUploadReportsProgressUpToItsSize();
+    void connectionsAreReused();
+    void refusedConnectionIsPassing();
+    void droppedConnectionIsPassing_data();
+    void droppedConnectionIsPassing();
+    void connectionCutDuringUploadIsPassing();
+    void idleTimeoutIsPassing();
+    void answerThatIsNotHTTPIsNoAnswer();
+    void tlsHandshakeFailureIsPermanent();
+    void unusableURLsArePermanent_data();
+    void unusableURLsArePermanent();
+};
+
+namespace {
+
+HTTPRequest requestTo(const QUrl& url, QByteArray method = "GET") {
+    HTTPRequest request;
+    request.url = url;
+    request.method = std::move(method);
+    return request;
+}
+
+HTTP::Answer exchange(URLSession& session, HTTPRequest request) {
+    return Testing::await(HTTP::exchange(session, std::move(request), {}));
+}
+
+ParcelKitError failureOf(QCoro::Task<HTTP::Answer> task) {
+    try {
+        Testing::await(std::move(task));
+    } catch (const ParcelKitError& error) {
+        return error;
+    }
+    QTest::qFail("the exchange did not fail with ParcelKitError", __FILE__, __LINE__);
+    return ParcelKitError::validation({});
+}
+
+// The transport failure under the engine error, to check the libcurl code behind it.
+TransportError transportFailureOf(URLSession& session, HTTPRequest request) {
+    try {
+        Testing::await(session.perform(std::move(request), {}, {}));
+    } catch (const TransportError& error) {
+        return error;
+    }
+    QTest::qFail("the request did not fail in transport", __FILE__, __LINE__);
+    return {0, {}};
+}
+
+QUrl closedPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
+}
+
+QByteArray patternedBody(qsizetype size) {
+    QByteArray body(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        body[i] = char((i * 131 + i / 4096) & 0xff);
+    return body;
+}
+
+} // namespace
+
+void tst_HTTPExchange::statusHeadersAndBodyPassThrough() {
+    TestHTTPServer server;
+    server.enqueue(Reply::text(503, "busy")
+                       .withHeader("X-Trace", "a b")
+                       .withHeader("Set-Cookie", "one=1")
+                       .withHeader("Set-Cookie", "two=2"));
+    URLSession session;
+    const HTTP::Answer answer = exchange(session, requestTo(server.url("/status")));
+    QCOMPARE(answer.response.status, 503);
+    QCOMPARE(answer.body, QByteArray("busy"));
+    QCOMPARE(answer.response.url, server.url("/status"));
+    QCOMPARE(answer.response.header("x-trace"), QByteArray("a b"));
+    QList<QByteArray> cookies;
+    for (const auto& [name, value] : answer.response.headers) {
+        if (name == "Set-Cookie")
+            cookies.append(value);
+    }
+    QCOMPARE(cookies, (QList<QByteArray>{"one=1", "two=2"}));
+    QCOMPARE(answer.response.header("Content-Length"), QByteArray("4"));
+}
+
+void tst_HTTPExchange::requestHeadersAndBodyArriveAsSent() {
+    TestHTTPServer server;
+    server.setHandler([](const RecordedRequest& request) {
+        return Reply::json(201, QJsonObject{{"echo", request.jsonObject().value("name")}});
+    });
+    URLSession session;
+    HTTPRequest request = requestTo(server.url("/api/v1/items?q=a%20b&n=1"), "POST");
+    request.setHeader("Authorization", "Bearer first");
+    request.setHeader("authorization", "Bearer second");
+    request.setHeader("Content-Type", "application/json");
+    request.setHeader("X-Empty", "");
+    request.body = R"({"name":"Grüße"})";
+    const HTTP::Answer answer = exchange(session, request);
+
+    QCOMPARE(answer.response.status, 201);
+    QCOMPARE(QJsonDocument::fromJson(answer.body).object().value("echo").toString(),
+             QString::fromUtf8("Grüße"));
+    const RecordedRequest recorded = server.requests().value(0);
+    QCOMPARE(recorded.method, QByteArray("POST"));
+    QCOMPARE(recorded.path(), QString("/api/v1/items"));
+    QCOMPARE(recorded.queryItem("q"), QString("a b"));
+    QCOMPARE(recorded.header("Authorization"), QByteArray("Bearer second"));
+    QCOMPARE(recorded.header("Content-Type"), QByteArray("application/json"));
+    QCOMPARE(recorded.header("X-Empty"), QByteArray(""));
+    QCOMPARE(recorded.header("Content-Length"), QByteArray::number(request.body.size()));
+    QCOMPARE(recorded.body, request.body);
+    QVERIFY(!recorded.header("Expect"));
+    QVERIFY(!recorded.header("Transfer-Encoding"));
+}
+
+void tst_HTTPExchange::methodsCarryTheRightFraming() {
+    TestHTTPServer server;
+    server.setHandler([](const RecordedRequest&) { return Reply::text(200, "payload"); });
+    URLSession session;
+
+    exchange(session, requestTo(server.url("/put"), "PUT"));
+    exchange(session, requestTo(server.url("/post"), "POST"));
+    exchange(session, requestTo(server.url("/delete"), "DELETE"));
+    HTTPRequest deleteWithBody = requestTo(server.url("/delete-body"), "DELETE");
+    deleteWithBody.body = "<Delete/>";
+    exchange(session, deleteWithBody);
+    const HTTP::Answer head = exchange(session, requestTo(server.url("/head"), "HEAD"));
+    const HTTP::Answer get = exchange(session, requestTo(server.url("/get")));
+
+    const QList<RecordedRequest> requests = server.requests();
+    QCOMPARE(requests.size(), 6);
+    // Empty bodies of PUT and POST still state their length, and POST gets no form type.
+    QCOMPARE(requests[0].method, QByteArray("PUT"));
+    QCOMPARE(requests[0].header("Content-Length"), QByteArray("0"));
+    QCOMPARE(requests[1].method, QByteArray("POST"));
+    QCOMPARE(requests[1].header("Content-Length"), QByteArray("0"));
+    QVERIFY(!requests[1].header("Content-Type"));
+    QCOMPARE(requests[2].method, QByteArray("DELETE"));
+    QVERIFY(!requests[2].header("Content-Length"));
+    QCOMPARE(requests[3].method, QByteArray("DELETE"));
+    QCOMPARE(requests[3].body, QByteArray("<Delete/>"));
+    QCOMPARE(requests[4].method, QByteArray("HEAD"));
+    QCOMPARE(head.response.status, 200);
+    QVERIFY(head.body.isEmpty());
+    QCOMPARE(requests[5].method, QByteArray("GET"));
+    QCOMPARE(get.body, QByteArray("payload"));
+    for (const RecordedRequest& request : requests)
+        QVERIFY2(request.body.isEmpty() || request.method == "DELETE", request.target);
+}
+
+void tst_HTTPExchange::largeUploadReportsProgressUpToItsSize() {
+    TestHTTPServer server;
+    server.setHandler([](const RecordedRequest& request) {
+        return Reply::empty(200).withHeader("ETag",
+                                            '"' + QByteArray::number(request.body.size()) + '"');
+    });
+    URLSession session;
+    const QByteArray body = patternedBody(16 * 1024 * 1024 + 7);
+    std::mutex mutex;
+    QList<qint64> reported;
+    const HTTP::Answer answer = Testing::await(
+        HTTP::upload(session, requestTo(server.url("/part?partNumber=1"), "PUT"), body,
+                     [&](qint64 sent) {
+                         std::lock_guard lock(mutex);
+                         reported.append(sent);
+                     },
+                     {}));
+
+    QCOMPARE(answer.response.header("ETag"), '"' + QByteArray::number(body.size()) + '"');
+    QVERIFY(server.requests().value(0).body == body);
+    std::lock_guard lock(mutex);
+    QVERIFY(!reported.isEmpty());
+    QCOMPARE(reported.last(), qint64(body.size()));
+    for (qsizetype i = 1; i < reported.size(); ++i)
+        QVERIFY2(reported[i] > reported[i - 1], "progress repeats or goes back");
+}
+
+void tst_HTTPExchange::connectionsAreReused() {
+    TestHTTPServer server;
+    server.setHandler([](const RecordedRequest&) { return Reply::text(200, "ok"); });
+    URLSession session;
+    for (int i = 0; i < 3; ++i) {
+        HTTPRequest request = requestTo(server.url("/again"), "PUT");
+        request.body = QByteArray(100, 'x');
+        exchange(session, request);
+    }
+    QCOMPARE(server.acceptedConnections(), 1);
+}
+
+void tst_HTTPExchange::refusedConnectionIsPassing() {
+    URLSession session;
+    const ParcelKitError error = failureOf(HTTP::exchange(session, requestTo(closedPort()), {}));
+    QCOMPARE(error.kind(), ParcelKitError::Kind::network);
+    QVERIFY(!error.userText().isEmpty());
+    QCOMPARE(transportFailureOf(session, requestTo(closedPort())).curlCode(),
+             int(CURLE_COULDNT_CONNECT));
+}
+
+void tst_HTTPExchange::droppedConnectionIsPassing_data() {
+    QTest::addColumn<qint64>("dropAfter");
+    QTest::newRow("before any byte") << qint64(0);
+    QTest::newRow("inside the head") << qint64(12);
+    QTest::newRow("inside the body") << qint64(120);
+}
+
+void tst_HTTPExchange::droppedConnectionIsPassing() {
+    QFETCH(qint64, dropAfter);
+    TestHTTPServer server;
+    server.enqueue(Reply::text(200, QByteArray(1000, 'b')).droppedAfter(dropAfter));
+    URLSession session;
+    const ParcelKitError error = failureOf(HTTP::exchange(session, requestTo(server.url()), {}));
+    QCOMPARE(error.kind(), ParcelKitError::Kind::network);
+}
+
+void tst_HTTPExchange::connectionCutDuringUploadIsPassing() {
+    TestHTTPServer server;
+    server.dropNextRequestAfter(1024 * 1024);
+    URLSession session;
+    const ParcelKitError error = failureOf(HTTP::upload(
+        session, requestTo(server.url("/part"), "PUT"), patternedBody(8 * 1024 * 1024), {}, {}));
+    QCOMPARE(error.kind(), ParcelKitError::Kind::network);
+    const RecordedRequest cut = server.requests().value(0);
+    QVERIFY(!cut.bodyComplete);
+    QCOMPARE(cut.body.size(), 1024 * 1024);
+}
+
+void tst_HTTPExchange::idleTimeoutIsPassing() {
+    TestHTTPServer server;
+    server.enqueue(Reply::text(200, "late").after(30s));
+    URLSession session;
+    HTTPRequest request = requestTo(server.url("/slow"));
+    request.timeout = 1s;
+    QCOMPARE(transportFailureOf(session, request).curlCode(), int(CURLE_OPERATION_TIMEDOUT));
+    QVERIFY(spinUntil([&] { return server.abandonedRequests() == 1; }));
+
+    server.enqueue(Reply::text(200, "late").after(30s));
+    const ParcelKitError error = failureOf(HTTP::exchange(session, request, {}));
+    QCOMPARE(error.kind(), ParcelKitError::Kind::network);
+}
+
+void tst_HTTPExchange::answerThatIsNotHTTPIsNoAnswer() {
+    TestHTTPServer server;
+    server.enqueue(Reply::rawBytes("SSH-2.0-OpenSSH_9.2\r\n\r\n"));
+    URLSession session;
+    QCOMPARE(failureOf(HTTP::exchange(session, requestTo(server.url()), {})),
+             ParcelKitError::network("The server sent no answer."));
+}
+
+void tst_HTTPExchange::tlsHandshakeFailureIsPermanent() {
+    TestHTTPServer server;
+    URLSession session;
+    QUrl url = server.url("/secure");
+    url.setScheme("https");
+    const TransportError transport = transportFailureOf(session, requestTo(url));
+    QCOMPARE(transport.curlCode(), int(CURLE_SSL_CONNECT_ERROR));
+    QVERIFY(transport.isPermanent());
+    const ParcelKitError error = failureOf(HTTP::exchange(session, requestTo(url), {}));
+    QCOMPARE(error.kind(), ParcelKitError::Kind::server);
+    QCOMPARE(error.status(), 0);
+}
+
+void tst_HTTPExchange::unusableURLsArePermanent_data() {
+    QTest::addColumn<QUrl>("url");
+    QTest::newRow("relative") << QUrl("/api/v1/me");
+    QTest::newRow("bad port") << QUrl("http://127.0.0.1:99999/");
+    QTest::newRow("no host") << QUrl("http:///path");
+    QTest::newRow("other scheme") << QUrl("ftp://127.0.0.1/file");
+    QTest::newRow("file") << QUrl("file:///etc/hostname");
+}
+
+void tst_HTTPExchange::unusableURLsArePermanent() {
+    QFETCH(QUrl, url);
+    URLSession session;
+    const ParcelKitError error = failureOf(HTTP::exchange(session, requestTo(url), {}));
+    QCOMPARE(error.kind(), ParcelKitError::Kind::server);
+    QCOMPARE(error.status(), 0);
+}
+
+QTEST_GUILESS_MAIN(tst_HTTPExchange)
+#include "tst_HTTPExchange.moc"

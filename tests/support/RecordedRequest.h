@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+#include <QUrlQuery>
+
+#include <optional>
+#include <utility>
+
+namespace ParcelKit::Testing {
+
+// One request as the test server received it.
+struct RecordedRequest {
+    QByteArray method;
+    // The request target as sent: path and query, still percent-encoded.
+    QByteArray target;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    QByteArray body;
+    // False when the server cut the connection while the body was still arriving.
+    bool bodyComplete = true;
+    // The connection that carried it, numbered from 1 in the order they were accepted.
+    int connection = 0;
+
+    // The first field of that name, compared case-insensitively.
+    std::optional<QByteArray> header(const QByteArray& name) const;
+    // The decoded path without the query.
+    QString path() const;
+    QUrlQuery query() const;
+    QString queryItem(const QString& name) const;
+    // The body as JSON; undefined when it is not JSON.
+    QJsonValue json() const;
+    QJsonObject jsonObject() const { return json().toObject(); }
+};
+
+} // namespace ParcelKit::Testing

@@ -20,28 +20,82 @@ QString escaped(QString text) {
     return text;
 }
 
-// A reader over bytes that never turns to the network and refuses documents declaring entities:
-// S3 never declares any, and expanding them is the one way a small body could cost far more work
-// than its size.
+// S3 documents have no document type declarations and no element with more than a few attributes.
+// Both make the parser's work grow faster than the input (entities expand; attributes are checked
+// for duplicates pairwise), so the document is read as if it ended just before the first internal
+// declaration subset or the first markup with more attributes than this.
+constexpr int maximumAttributes = 256;
+
+bool opensInternalSubset(QByteArrayView data, qsizetype markupStart) {
+    static constexpr QByteArrayView doctype("<!DOCTYPE");
+    if (!data.sliced(markupStart).startsWith(doctype))
+        return false;
+    // The subset's '[' comes before the declaration's '>' and before any '<'.
+    for (qsizetype i = markupStart + doctype.size(); i < data.size(); ++i) {
+        if (data[i] == '[')
+            return true;
+        if (data[i] == '>' || data[i] == '<')
+            return false;
+    }
+    return false;
+}
+
+QByteArrayView readablePrefix(QByteArrayView data) {
+    enum class Lexing { text, markup, quoted };
+    Lexing lexing = Lexing::text;
+    char quote = 0;
+    qsizetype markupStart = 0;
+    int attributes = 0;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        const char c = data[i];
+        if (c == '<') {
+            // Never inside a value or a tag of a well-formed document: a new markup starts.
+            if (opensInternalSubset(data, i))
+                return data.first(i);
+            lexing = Lexing::markup;
+            markupStart = i;
+            attributes = 0;
+        } else if (lexing == Lexing::quoted) {
+            if (c == quote)
+                lexing = Lexing::markup;
+        } else if (lexing == Lexing::markup) {
+            if (c == '"' || c == '\'') {
+                quote = c;
+                lexing = Lexing::quoted;
+            } else if (c == '>') {
+                lexing = Lexing::text;
+            } else if (c == '=' && ++attributes > maximumAttributes) {
+                return data.first(markupStart);
+            }
+        }
+    }
+    return data;
+}
+
+// A reader that never turns to the network and stops at what readablePrefix leaves out.
 class Reader {
 public:
-    explicit Reader(const QByteArray& data) : m_xml(data) { m_xml.setNamespaceProcessing(false); }
+    explicit Reader(const QByteArray& data) : m_xml(readablePart(data)) {
+        m_xml.setNamespaceProcessing(false);
+    }
 
     // The next token, or NoToken once the document ended or went wrong.
     QXmlStreamReader::TokenType next() {
         if (m_xml.atEnd())
             return QXmlStreamReader::NoToken;
         const auto token = m_xml.readNext();
-        if (token == QXmlStreamReader::DTD && !m_xml.entityDeclarations().isEmpty()) {
-            m_xml.raiseError(QStringLiteral("Entity declarations are not accepted."));
-            return QXmlStreamReader::NoToken;
-        }
         return token == QXmlStreamReader::Invalid ? QXmlStreamReader::NoToken : token;
     }
 
     QXmlStreamReader& xml() { return m_xml; }
 
 private:
+    // Shares the caller's bytes, which outlive the reader.
+    static QByteArray readablePart(const QByteArray& data) {
+        const auto readable = readablePrefix(data);
+        return QByteArray::fromRawData(readable.data(), readable.size());
+    }
+
     QXmlStreamReader m_xml;
 };
 

@@ -22,6 +22,16 @@ private slots:
     void largeListingIsReadWhole();
 };
 
+namespace {
+
+QByteArray withAttributes(QByteArray tag, int count) {
+    for (int i = 0; i < count; ++i)
+        tag += " a" + QByteArray::number(i) + "=\"/>\"";
+    return tag;
+}
+
+} // namespace
+
 void tst_S3XML::completeBodyIsExact() {
     const QByteArray expected =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -135,6 +145,14 @@ void tst_S3XML::whatCameBeforeAParseErrorStands() {
                           "<Part><PartNumber>2</PartNumber><ETag>b</ETag></Pa"),
              (QList<UploadedPart>{{1, "a", 0}}));
     QCOMPARE(S3XML::uploadID("<R><UploadId>id</UploadId><Broken attr=></R>"), QString("id"));
+    // Markup with thousands of attributes counts as the end of the document.
+    QCOMPARE(
+        S3XML::errorCode("<Error><Code>E</Code>" + withAttributes("<Code", 5000) + "/></Error>"),
+        QString("E"));
+    // A key full of '=' signs is still read.
+    const QString key(1024, u'=');
+    QCOMPARE(S3XML::records(QStringLiteral("<L><Key>%1</Key></L>").arg(key).toUtf8(), {"Key"}),
+             (QList<S3XML::Record>{{{"Key", key}}}));
 }
 
 void tst_S3XML::hostileDocumentsGiveNothing_data() {
@@ -158,6 +176,7 @@ void tst_S3XML::hostileDocumentsGiveNothing_data() {
     QTest::newRow("external entity") << QByteArray(
         "<!DOCTYPE Error [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><Error><Code>&x;</Code>"
         "<UploadId>x</UploadId></Error>");
+    QTest::newRow("many attributes") << withAttributes("<Error", 5000) + "><Code>X</Code></Error>";
     QTest::newRow("deep nesting") << QByteArray("<A>").repeated(200000);
 }
 

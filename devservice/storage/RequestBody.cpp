@@ -94,7 +94,10 @@ RequestBody::Outcome RequestBody::read(const Sink& sink, std::optional<std::int6
         return Outcome::Stopped;
     Outcome outcome = Outcome::Complete;
     const std::optional<std::int64_t> length = contentLength(m_request);
-    if (length && *length == 0)
+    // Without a length or chunked framing a request has no body at all.
+    const bool framed =
+        m_request.has_header("Content-Length") || m_request.has_header("Transfer-Encoding");
+    if (!framed || (length && *length == 0))
         return Outcome::Complete;
     if (directReadsSupported && length) {
         m_fd = ConnectionSocket::find(m_request);

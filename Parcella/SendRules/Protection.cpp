@@ -1,0 +1,42 @@
+#include "Protection.h"
+
+#include "AppText.h"
+
+namespace Parcella {
+
+QList<Protection> allProtections() {
+    return {Protection::none, Protection::password, Protection::emailCode};
+}
+
+QString protectionCode(Protection protection) {
+    switch (protection) {
+    case Protection::password:
+        return QStringLiteral("password");
+    case Protection::emailCode:
+        return QStringLiteral("emailCode");
+    case Protection::none:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+std::optional<Protection> protectionFromCode(const QString& code) {
+    for (Protection protection : allProtections())
+        if (protectionCode(protection) == code)
+            return protection;
+    return std::nullopt;
+}
+
+QString protectionLabel(Protection protection) {
+    switch (protection) {
+    case Protection::password:
+        return appText("Password");
+    case Protection::emailCode:
+        return appText("Email code");
+    case Protection::none:
+        break;
+    }
+    return appText("None");
+}
+
+} // namespace Parcella

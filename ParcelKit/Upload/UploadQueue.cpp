@@ -1,0 +1,531 @@
+#include "UploadQueue.h"
+
+#include "Async.h"
+#include "ByteBudget.h"
+#include "FileChangedError.h"
+#include "FileExpander.h"
+#include "PathNetworkMonitor.h"
+#include "PreviewUploader.h"
+#include "ProgressBoard.h"
+#include "RecordMaker.h"
+#include "UploadWorker.h"
+
+#include <QCoroFuture>
+#include <QtConcurrent>
+
+#include <algorithm>
+
+namespace ParcelKit {
+
+namespace {
+
+using Case = UploadState::Case;
+
+// The delegate a run hands its worker. A run can end after its queue is gone (a cancelled run
+// still has to unwind), so the worker reaches the queue only through this guard.
+class RunDelegate final : public UploadWorkerDelegate {
+public:
+    explicit RunDelegate(UploadQueue* queue) : m_queue(queue) {}
+
+    void updateRecord(const QUuid& itemID, const QUuid& runID,
+                      const RecordChange& change) override {
+        if (m_queue)
+            m_queue->updateRecord(itemID, runID, change);
+    }
+
+private:
+    QPointer<UploadQueue> m_queue;
+};
+
+// What a run task keeps alive for its worker, however long it takes to unwind.
+struct RunResources {
+    std::shared_ptr<NetworkMonitor> network;
+    std::shared_ptr<ProgressBoard> progress;
+    std::shared_ptr<ByteBudget> budget;
+    std::shared_ptr<RunDelegate> delegate;
+};
+
+// Continues on the next turn of the event loop, so that a run never ends inside the scheduling
+// that started it.
+QCoro::Task<void> nextTurn(std::stop_token token) {
+    auto registration = [](Continuation<> continuation) { continuation.resume(); };
+    co_await suspend<void>(std::move(token), std::move(registration));
+}
+
+using Outcome = std::variant<QString, std::exception_ptr>;
+
+// `resources` only has to live as long as the run.
+QCoro::Task<void> performRun(UploadWorker worker, UploadRecord record, RunResources resources,
+                             std::function<void(const Outcome&)> finish, std::stop_token token) {
+    Q_UNUSED(resources);
+    Outcome outcome;
+    try {
+        co_await nextTurn(token);
+        outcome = co_await worker.run(std::move(record), token);
+    } catch (...) {
+        outcome = std::current_exception();
+    }
+    finish(outcome);
+}
+
+QString pathOf(const QUrl& url) {
+    return url.isLocalFile() ? url.toLocalFile() : url.toString();
+}
+
+} // namespace
+
+UploadQueue::UploadQueue(APIClient& api, QUrl storeURL, UploadOptions options,
+                         std::shared_ptr<NetworkMonitor> network,
+                         std::shared_ptr<const PreviewRenderer> renderer, QObject* parent)
+    : QObject(parent), m_api(api), m_store(std::move(storeURL)), m_options(std::move(options)),
+      m_network(network ? std::move(network) : std::make_shared<PathNetworkMonitor>()),
+      m_progress(std::make_shared<ProgressBoard>()),
+      m_budget(std::make_shared<ByteBudget>(std::max<qint64>(m_options.memoryBudget, 1))),
+      m_aborter(api) {
+    if (renderer)
+        m_previews = std::make_unique<PreviewUploader>(api, std::move(renderer));
+    restore();
+}
+
+UploadQueue::~UploadQueue() {
+    for (const auto& task : std::as_const(m_runTasks))
+        task.cancel();
+    m_ticker.cancel();
+    m_waiters.cancelAll();
+}
+
+QCoro::Task<QList<QUuid>> UploadQueue::enqueue(QList<QUrl> urls, QString workspaceID) {
+    QStringList paths;
+    for (const QUrl& url : urls)
+        paths.append(pathOf(url));
+    auto examine = [paths, workspaceID, options = m_options] {
+        QList<UploadRecord> records;
+        for (const QString& path : paths) {
+            for (const QString& file : FileExpander::files(path))
+                records.append(RecordMaker::make(file, workspaceID, options));
+        }
+        return records;
+    };
+    QFuture<QList<UploadRecord>> examining = QtConcurrent::run(std::move(examine));
+    auto added = std::make_shared<QList<QUuid>>();
+    auto body = [self = QPointer<UploadQueue>(this), previous = m_intake, examining,
+                 added](std::stop_token) { return intake(self, previous, examining, added); };
+    m_intake = TaskHandle<void>::start(std::move(body));
+    const TaskHandle<void> mine = m_intake;
+    co_await mine.result();
+    co_return *added;
+}
+
+QCoro::Task<void> UploadQueue::intake(QPointer<UploadQueue> self, TaskHandle<void> previous,
+                                      QFuture<QList<UploadRecord>> examining,
+                                      std::shared_ptr<QList<QUuid>> added) {
+    // Calls join the list in the order they were made, whichever folder was walked first.
+    if (previous.isValid())
+        co_await previous.result();
+    QList<UploadRecord> records = co_await examining;
+    if (self)
+        *added = self->add(std::move(records));
+}
+
+QList<QUuid> UploadQueue::add(QList<UploadRecord> records) {
+    QList<QUuid> ids;
+    for (auto& record : records) {
+        ids.append(record.item.id);
+        m_items.append(record.item);
+        m_records.insert(record.item.id, std::move(record));
+    }
+    afterChange();
+    return ids;
+}
+
+void UploadQueue::restore() {
+    for (UploadRecord record : m_store.load()) {
+        UploadItem& item = record.item;
+        if (item.state.kind() == Case::uploading)
+            item.state = UploadState::queued();
+        if (item.state.kind() == Case::queued)
+            item.bytesSent = record.confirmedBytes();
+        // A repeated id (only a damaged file has one) keeps its last record and one list entry.
+        if (const qsizetype index = indexOf(item.id); index >= 0)
+            m_items.removeAt(index);
+        m_items.append(item);
+        m_records.insert(item.id, std::move(record));
+    }
+    m_announcedItems = m_items;
+    schedule();
+    updateActivity();
+    updateTicker();
+    announceItems();
+}
+
+void UploadQueue::schedule() {
+    const int runLimit = std::max(1, m_options.maxConcurrentFiles);
+    QList<QUuid> queued;
+    for (const auto& item : std::as_const(m_items)) {
+        if (item.state.kind() == Case::queued && m_records.contains(item.id))
+            queued.append(item.id);
+    }
+    for (const QUuid& id : queued) {
+        if (m_runs.size() >= runLimit)
+            break;
+        startRun(id);
+    }
+}
+
+void UploadQueue::startRun(const QUuid& id) {
+    UploadRecord& record = m_records[id];
+    record.item = currentItem(record);
+    record.item.state = UploadState::uploading();
+    showItem(record.item);
+    save();
+
+    const QUuid runID = QUuid::createUuid();
+    RunResources resources{m_network, m_progress, m_budget, std::make_shared<RunDelegate>(this)};
+    UploadWorker worker(id, runID, record.item.workspaceID, m_api, m_options, *m_network,
+                        *m_progress, *m_budget, *resources.delegate);
+    // The run is current before its task starts, so that any outcome finds it.
+    m_runs.insert(id, Run{runID, {}});
+    auto finish = [self = QPointer<UploadQueue>(this), id, runID](const Outcome& outcome) {
+        if (self)
+            self->finishRun(id, runID, outcome);
+    };
+    auto body = [worker, record, resources, finish](std::stop_token token) {
+        return performRun(worker, record, resources, finish, std::move(token));
+    };
+    m_runTasks.removeIf([](const TaskHandle<void>& task) { return task.isFinished(); });
+    const auto task = TaskHandle<void>::start(std::move(body));
+    m_runTasks.append(task);
+    if (auto run = m_runs.find(id); run != m_runs.end() && run->id == runID)
+        run->task = task;
+}
+
+void UploadQueue::finishRun(const QUuid& id, const QUuid& runID, const Outcome& outcome) {
+    const auto run = m_runs.constFind(id);
+    if (run == m_runs.cend() || run->id != runID)
+        return;
+    m_runs.erase(run);
+
+    const auto found = m_records.find(id);
+    if (found != m_records.end() && currentItem(*found).state.kind() == Case::uploading) {
+        UploadRecord& record = *found;
+        record.item = currentItem(record);
+        if (const auto* uploadID = std::get_if<QString>(&outcome)) {
+            record.item.state = UploadState::finished(*uploadID);
+            record.item.bytesSent = record.item.byteCount;
+            record.item.finishedAt = Timestamp::now();
+            showItem(record.item);
+            if (m_options.makesPreviews && m_previews)
+                m_previews->enqueue(record, *uploadID);
+        } else {
+            failRun(record, std::get<std::exception_ptr>(outcome));
+        }
+    }
+    afterChange();
+}
+
+void UploadQueue::failRun(UploadRecord& record, const std::exception_ptr& error) {
+    const QUuid id = record.item.id;
+    try {
+        std::rethrow_exception(error);
+    } catch (const Cancelled&) {
+        record.item.state = UploadState::queued();
+    } catch (const FileChangedError& changed) {
+        // The file is not what the stored parts were cut from: they are of no use any more.
+        m_aborter.start(record);
+        m_errors.insert(id, ParcelKitError::fileUnavailable(changed.message()));
+        RecordMaker::resetToScratch(record);
+        record.item.state = UploadState::failed(changed.message());
+    } catch (...) {
+        // The multipart state stays, so a retry resumes with the parts already stored.
+        const ParcelKitError wrapped = ParcelKitError::wrapping(std::current_exception());
+        QString text = wrapped.userText();
+        if (text.isEmpty())
+            text = QString::fromUtf8(wrapped.what());
+        m_errors.insert(id, wrapped);
+        record.item.state = UploadState::failed(text);
+    }
+    showItem(record.item);
+}
+
+void UploadQueue::stopRun(const QUuid& id) {
+    if (const auto run = m_runs.take(id); run.task.isValid())
+        run.task.cancel();
+    m_progress->clear(id);
+}
+
+void UploadQueue::updateRecord(const QUuid& itemID, const QUuid& runID,
+                               const RecordChange& change) {
+    const auto run = m_runs.constFind(itemID);
+    const auto found = m_records.find(itemID);
+    if (run == m_runs.cend() || run->id != runID || found == m_records.end())
+        return;
+    change(*found);
+    // The list's entry wins over whatever the change did to the item.
+    found->item = currentItem(*found);
+    save();
+}
+
+void UploadQueue::cancel(const QUuid& id) {
+    const auto found = m_records.find(id);
+    if (found == m_records.end())
+        return;
+    UploadRecord& record = *found;
+    record.item = currentItem(record);
+    const Case state = record.item.state.kind();
+    if (state != Case::queued && state != Case::uploading && state != Case::failed)
+        return;
+    stopRun(id);
+    record.item.state = UploadState::cancelled();
+    showItem(record.item);
+    m_aborter.start(record);
+    afterChange();
+}
+
+void UploadQueue::retry(const QUuid& id) {
+    const auto found = m_records.find(id);
+    if (found == m_records.end())
+        return;
+    UploadRecord& record = *found;
+    record.item = currentItem(record);
+    const Case state = record.item.state.kind();
+    if (state == Case::failed) {
+        m_errors.remove(id);
+        if (!record.objectKey)
+            RecordMaker::refresh(record, m_options);
+        record.item.bytesSent = record.confirmedBytes();
+    } else if (state == Case::cancelled) {
+        m_errors.remove(id);
+        RecordMaker::resetToScratch(record);
+        RecordMaker::refresh(record, m_options);
+    } else {
+        return;
+    }
+    record.item.state = UploadState::queued();
+    showItem(record.item);
+    afterChange();
+}
+
+void UploadQueue::remove(const QUuid& id) {
+    const auto found = m_records.constFind(id);
+    if (found == m_records.cend())
+        return;
+    const UploadRecord record = *found;
+    const Case state = currentItem(record).state.kind();
+    if (state != Case::finished && state != Case::failed && state != Case::cancelled)
+        return;
+    // A cancelled item was aborted when it was cancelled; a finished one is complete.
+    if (state == Case::failed)
+        m_aborter.start(record);
+    m_records.remove(id);
+    m_errors.remove(id);
+    m_items.removeIf([&id](const UploadItem& item) { return item.id == id; });
+    afterChange();
+}
+
+QCoro::Task<void> UploadQueue::removeAll(std::stop_token token) {
+    QList<UploadRecord> unfinished;
+    for (const auto& item : std::as_const(m_items)) {
+        const auto found = m_records.constFind(item.id);
+        if (found != m_records.cend() && item.state.kind() != Case::finished)
+            unfinished.append(*found);
+    }
+    for (const QUuid& id : m_runs.keys())
+        stopRun(id);
+    m_records.clear();
+    m_errors.clear();
+    m_items.clear();
+    afterChange();
+    co_await m_aborter.abortAll(std::move(unfinished), std::move(token));
+}
+
+void UploadQueue::nudgeNetwork() {
+    m_network->nudge();
+}
+
+std::optional<UploadWaiters::Answer> UploadQueue::evaluate(const QList<QUuid>& ids) const {
+    QStringList uploadIDs;
+    bool pending = false;
+    for (const QUuid& id : ids) {
+        const qsizetype index = indexOf(id);
+        if (index < 0)
+            return std::make_exception_ptr(Cancelled{});
+        const UploadState& state = m_items[index].state;
+        switch (state.kind()) {
+        case Case::finished:
+            uploadIDs.append(*state.uploadID());
+            break;
+        case Case::failed: {
+            const auto error = m_errors.constFind(id);
+            if (error != m_errors.cend())
+                return std::make_exception_ptr(*error);
+            return std::make_exception_ptr(
+                ParcelKitError::network(state.failureMessage().value_or(QString())));
+        }
+        case Case::cancelled:
+            return std::make_exception_ptr(Cancelled{});
+        case Case::queued:
+        case Case::uploading:
+            pending = true;
+            break;
+        }
+    }
+    if (pending)
+        return std::nullopt;
+    return uploadIDs;
+}
+
+QCoro::Task<QStringList> UploadQueue::uploadIDs(QList<QUuid> ids, std::stop_token token) {
+    if (auto answer = evaluate(ids)) {
+        if (auto* error = std::get_if<std::exception_ptr>(&*answer))
+            std::rethrow_exception(*error);
+        co_return std::get<QStringList>(std::move(*answer));
+    }
+    const QUuid waiterID = QUuid::createUuid();
+    const QPointer<UploadQueue> self(this);
+    const QPointer<QObject> home(ThreadContext::current());
+    auto held = std::make_shared<Continuation<QStringList>>();
+    auto registration = [self, waiterID, ids, held](Continuation<QStringList> continuation) {
+        *held = continuation;
+        if (!self) {
+            continuation.fail(Cancelled{});
+            return;
+        }
+        self->m_waiters.add(waiterID, ids, continuation);
+        self->resolveWaiters();
+    };
+    // The stop may come from any thread: the caller ends at once, the queue forgets the waiter on
+    // its own thread.
+    auto onCancel = [self, home, waiterID, held] {
+        held->fail(Cancelled{});
+        ThreadContext::post(home, [self, waiterID] {
+            if (self)
+                self->m_waiters.cancel(waiterID);
+        });
+    };
+    co_return co_await suspend<QStringList>(std::move(token), std::move(registration),
+                                            std::move(onCancel));
+}
+
+void UploadQueue::resolveWaiters() {
+    auto evaluation = [this](const QList<QUuid>& ids) { return evaluate(ids); };
+    m_waiters.resolve(evaluation);
+}
+
+QCoro::Task<void> UploadQueue::tick(QPointer<UploadQueue> self, std::chrono::milliseconds interval,
+                                    std::stop_token token) {
+    while (!token.stop_requested() && self) {
+        self->publishProgress();
+        try {
+            co_await sleepFor(interval, token);
+        } catch (const Cancelled&) {
+            // The loop condition ends it.
+        }
+    }
+}
+
+void UploadQueue::updateTicker() {
+    if (m_runs.isEmpty()) {
+        m_ticker.cancel();
+        m_ticker = {};
+        return;
+    }
+    if (m_ticker.isValid())
+        return;
+    auto body = [self = QPointer<UploadQueue>(this), interval = m_options.progressInterval](
+                    std::stop_token token) { return tick(self, interval, std::move(token)); };
+    m_ticker = TaskHandle<void>::start(std::move(body));
+}
+
+void UploadQueue::publishProgress() {
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        const UploadItem& item = m_items.at(i);
+        if (item.state.kind() != Case::uploading)
+            continue;
+        const auto record = m_records.constFind(item.id);
+        const qint64 confirmed = record != m_records.cend() ? record->confirmedBytes() : 0;
+        const qint64 sent = std::min(confirmed + m_progress->total(item.id), item.byteCount);
+        if (sent != item.bytesSent)
+            m_items[i].bytesSent = sent;
+    }
+    announceItems();
+}
+
+void UploadQueue::updateActivity() {
+    const bool active = std::any_of(m_items.cbegin(), m_items.cend(),
+                                    [](const UploadItem& item) { return item.isActive(); });
+    m_activity.setHeld(active);
+}
+
+void UploadQueue::save() const {
+    QList<UploadRecord> records;
+    for (const auto& item : m_items) {
+        const auto found = m_records.constFind(item.id);
+        if (item.state.kind() == Case::cancelled || found == m_records.cend())
+            continue;
+        UploadRecord record = *found;
+        record.item = item;
+        records.append(std::move(record));
+    }
+    m_store.save(records);
+}
+
+void UploadQueue::afterChange() {
+    save();
+    schedule();
+    updateActivity();
+    updateTicker();
+    resolveWaiters();
+    announceItems();
+}
+
+void UploadQueue::announceItems() {
+    if (m_items == m_announcedItems)
+        return;
+    m_announcedItems = m_items;
+    emit itemsChanged();
+}
+
+QCoro::Task<void> UploadQueue::settled(std::stop_token token) {
+    const QPointer<UploadQueue> self(this);
+    for (;;) {
+        throwIfCancelled(token);
+        if (!self)
+            co_return;
+        QList<TaskHandle<void>> pending = self->m_runTasks;
+        pending.append(self->m_aborter.running());
+        pending.append(self->m_intake);
+        if (self->m_previews)
+            pending.append(self->m_previews->lastJob());
+        pending.removeIf(
+            [](const TaskHandle<void>& task) { return !task.isValid() || task.isFinished(); });
+        if (pending.isEmpty())
+            co_return;
+        for (const auto& task : pending) {
+            try {
+                co_await task.result();
+            } catch (...) {
+                // Only the end matters here.
+            }
+        }
+    }
+}
+
+qsizetype UploadQueue::indexOf(const QUuid& id) const {
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].id == id)
+            return i;
+    }
+    return -1;
+}
+
+UploadItem UploadQueue::currentItem(const UploadRecord& record) const {
+    const qsizetype index = indexOf(record.item.id);
+    return index >= 0 ? m_items[index] : record.item;
+}
+
+void UploadQueue::showItem(const UploadItem& item) {
+    if (const qsizetype index = indexOf(item.id); index >= 0)
+        m_items[index] = item;
+}
+
+} // namespace ParcelKit

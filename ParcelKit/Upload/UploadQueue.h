@@ -1,0 +1,157 @@
+#pragma once
+
+#include "MultipartAborter.h"
+#include "ParcelKitError.h"
+#include "SleepInhibitor.h"
+#include "TaskHandle.h"
+#include "UploadItem.h"
+#include "UploadOptions.h"
+#include "UploadRecord.h"
+#include "UploadStore.h"
+#include "UploadWaiters.h"
+#include "UploadWorkerDelegate.h"
+
+#include <QCoroTask>
+#include <QFuture>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QUrl>
+#include <QUuid>
+
+#include <exception>
+#include <memory>
+#include <stop_token>
+#include <variant>
+
+namespace ParcelKit {
+
+class APIClient;
+class ByteBudget;
+class NetworkMonitor;
+class PreviewRenderer;
+class PreviewUploader;
+class ProgressBoard;
+
+// The engine's one entry point for uploads. Turns files into items with resume records, uploads
+// at most `maxConcurrentFiles` of them at once in list order, publishes progress while runs exist,
+// saves "uploads.json" after every change of an item's state, a record or the list (never for
+// progress alone), resumes unfinished uploads when it is created, keeps the computer from idle
+// sleep while items are active, and lets callers wait for the service upload ids of items.
+// Lives on the main thread; every operation and every worker callback runs there.
+class UploadQueue : public QObject, public UploadWorkerDelegate {
+    Q_OBJECT
+    Q_PROPERTY(QList<ParcelKit::UploadItem> items READ items NOTIFY itemsChanged)
+
+public:
+    // Restores the records in the store at `storeURL`, resuming unfinished uploads. Without a
+    // monitor it watches the system's network; without a renderer no previews are made. `api`
+    // must outlive the queue and the tasks it started (see settled()).
+    UploadQueue(APIClient& api, QUrl storeURL, UploadOptions options = {},
+                std::shared_ptr<NetworkMonitor> network = nullptr,
+                std::shared_ptr<const PreviewRenderer> renderer = nullptr,
+                QObject* parent = nullptr);
+    // Cancels every run and fails every waiter with Cancelled.
+    ~UploadQueue() override;
+
+    // Oldest first. itemsChanged fires exactly when the list differs from what it last announced.
+    const QList<UploadItem>& items() const { return m_items; }
+    const UploadOptions& options() const { return m_options; }
+
+    // Adds the files (folders expanded, see FileExpander) under `workspaceID` and returns the new
+    // item ids in the order added. Folders are walked and files examined off the main thread;
+    // files of several calls join the list in the order of the calls.
+    QCoro::Task<QList<QUuid>> enqueue(QList<QUrl> urls, QString workspaceID);
+    // queued, uploading or failed → cancelled; the multipart upload is aborted in the background.
+    void cancel(const QUuid& id);
+    // failed → queued (resuming with the stored parts); cancelled → queued (from scratch).
+    void retry(const QUuid& id);
+    // Takes a finished, failed or cancelled item out of the list; active items stay.
+    void remove(const QUuid& id);
+    // Stops everything, empties the list and the file, and returns once the multipart uploads of
+    // unfinished items have been aborted. Used at sign-out.
+    QCoro::Task<void> removeAll(std::stop_token token = {});
+
+    // The service upload ids of the items, in the order of `ids`, once every one has finished.
+    // Fails with the item's error when one fails, and with Cancelled when one is cancelled or not
+    // in the list (or when `token` stops).
+    QCoro::Task<QStringList> uploadIDs(QList<QUuid> ids, std::stop_token token = {});
+
+    // Wakes every wait for a network change (after the computer woke from sleep).
+    void nudgeNetwork();
+
+    // Ends when no run, background abort, intake or preview job of the queue is left, including
+    // runs that are still uploading. A command-line client awaits it before quitting.
+    QCoro::Task<void> settled(std::stop_token token = {});
+
+    // For running workers: applies `change` to the item's record while `runID` is its current run.
+    void updateRecord(const QUuid& itemID, const QUuid& runID, const RecordChange& change) override;
+
+signals:
+    void itemsChanged();
+
+private:
+    using Outcome = std::variant<QString, std::exception_ptr>;
+    // The current run of an item; its id tells it from a stopped or replaced one.
+    struct Run {
+        QUuid id;
+        TaskHandle<void> task;
+    };
+
+    static QCoro::Task<void> intake(QPointer<UploadQueue> self, TaskHandle<void> previous,
+                                    QFuture<QList<UploadRecord>> examining,
+                                    std::shared_ptr<QList<QUuid>> added);
+    static QCoro::Task<void> tick(QPointer<UploadQueue> self, std::chrono::milliseconds interval,
+                                  std::stop_token token);
+
+    void restore();
+    QList<QUuid> add(QList<UploadRecord> records);
+
+    void schedule();
+    void startRun(const QUuid& id);
+    void finishRun(const QUuid& id, const QUuid& runID, const Outcome& outcome);
+    void stopRun(const QUuid& id);
+    void failRun(UploadRecord& record, const std::exception_ptr& error);
+
+    void publishProgress();
+    void updateTicker();
+    void updateActivity();
+    void resolveWaiters();
+    std::optional<UploadWaiters::Answer> evaluate(const QList<QUuid>& ids) const;
+    void save() const;
+    // Saves, schedules, re-evaluates the ticker, the activity and the waiters, then announces.
+    void afterChange();
+    void announceItems();
+
+    qsizetype indexOf(const QUuid& id) const;
+    // The item as the list shows it, else the record's copy.
+    UploadItem currentItem(const UploadRecord& record) const;
+    // Writes the record's item into the list entry of the same id.
+    void showItem(const UploadItem& item);
+
+    APIClient& m_api;
+    UploadStore m_store;
+    const UploadOptions m_options;
+    // Shared with the run tasks, which may end after the queue is gone.
+    std::shared_ptr<NetworkMonitor> m_network;
+    std::shared_ptr<ProgressBoard> m_progress;
+    std::shared_ptr<ByteBudget> m_budget;
+    std::unique_ptr<PreviewUploader> m_previews;
+    MultipartAborter m_aborter;
+    SleepInhibitor m_activity;
+
+    QList<UploadItem> m_items;
+    QList<UploadItem> m_announcedItems;
+    QHash<QUuid, UploadRecord> m_records;
+    QHash<QUuid, Run> m_runs;
+    QHash<QUuid, ParcelKitError> m_errors;
+    UploadWaiters m_waiters;
+    TaskHandle<void> m_ticker;
+    TaskHandle<void> m_intake;
+    // Every run task not known to have ended, current or stopped.
+    QList<TaskHandle<void>> m_runTasks;
+};
+
+} // namespace ParcelKit

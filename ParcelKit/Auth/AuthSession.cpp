@@ -172,8 +172,9 @@ QCoro::Task<void> AuthSession::completeSignIn(QUrl callbackURL, std::stop_token 
 QCoro::Task<QString> AuthSession::accessToken(std::stop_token token) {
     if (!m_tokens)
         throw ParcelKitError::notSignedIn();
+    // A copy: QCoro's co_return moves from a non-const lvalue, which would empty the member.
     if (m_tokens->expiresAt.secondsSince(m_now()) > minimumValidity)
-        co_return m_tokens->accessToken;
+        co_return QString(m_tokens->accessToken);
     const Tokens refreshed = co_await refresh(std::move(token));
     co_return refreshed.accessToken;
 }
@@ -183,7 +184,7 @@ QCoro::Task<QString> AuthSession::accessTokenAfterRejection(QString rejectedToke
     if (!m_tokens)
         throw ParcelKitError::notSignedIn();
     if (m_tokens->accessToken != rejectedToken)
-        co_return m_tokens->accessToken;
+        co_return QString(m_tokens->accessToken);
     const Tokens refreshed = co_await refresh(std::move(token));
     co_return refreshed.accessToken;
 }

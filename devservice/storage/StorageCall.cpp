@@ -1,5 +1,6 @@
 #include "StorageCall.h"
 
+#include "AwsChunkedDecoder.h"
 #include "ConnectionSocket.h"
 #include "Crypto.h"
 #include "HashingFileWriter.h"
@@ -19,6 +20,8 @@ namespace {
 // Bodies up to this size are read and thrown away before an early error answer, so the
 // connection stays usable; larger ones get the answer with the connection closed.
 constexpr std::int64_t discardLimit = 1 << 20;
+
+constexpr std::string_view unsignedStreamingPayload = "STREAMING-UNSIGNED-PAYLOAD-TRAILER";
 
 bool isHexDigest(const std::string& text) {
     return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
@@ -69,11 +72,12 @@ std::optional<S3Error> StorageCall::checkPayloadHash(const std::string& sha256) 
 }
 
 std::optional<S3Error> StorageCall::receive(HashingFileWriter& writer) {
-    if (m_payloadHash.starts_with("STREAMING-"))
+    const bool awsChunked = m_payloadHash == unsignedStreamingPayload;
+    if (m_payloadHash.starts_with("STREAMING-") && !awsChunked)
         return S3Error{501, "NotImplemented",
-                       "aws-chunked payloads are not supported; sign the payload or send it "
-                       "unsigned."};
-    if (m_payloadHash != SigV4::unsignedPayload && !isHexDigest(m_payloadHash))
+                       "Signed aws-chunked payloads are not supported; sign the whole payload, "
+                       "send it unsigned or as STREAMING-UNSIGNED-PAYLOAD-TRAILER."};
+    if (!awsChunked && m_payloadHash != SigV4::unsignedPayload && !isHexDigest(m_payloadHash))
         return S3Error::invalidArgument("x-amz-content-sha256 must be UNSIGNED-PAYLOAD or a "
                                         "valid sha256 value.");
     const auto declared = m_request.get_header_value<std::uint64_t>("Content-Length");
@@ -86,7 +90,7 @@ std::optional<S3Error> StorageCall::receive(HashingFileWriter& writer) {
     if (sha)
         EVP_DigestInit_ex(sha.get(), EVP_sha256(), nullptr);
     bool diskFailed = false;
-    const RequestBody::Outcome outcome = m_body->read([&](std::string_view chunk) {
+    const RequestBody::Sink store = [&](std::string_view chunk) {
         if (sha)
             EVP_DigestUpdate(sha.get(), chunk.data(), chunk.size());
         if (!writer.write(chunk)) {
@@ -94,9 +98,22 @@ std::optional<S3Error> StorageCall::receive(HashingFileWriter& writer) {
             return false;
         }
         return writer.size() <= maxObjectSize;
-    });
+    };
+    AwsChunkedDecoder decoder;
+    const RequestBody::Outcome outcome =
+        awsChunked ? m_body->read([&](std::string_view raw) { return decoder.feed(raw, store); })
+                   : m_body->read(store);
     if (diskFailed)
         return S3Error::internal();
+    if (awsChunked && writer.size() <= maxObjectSize &&
+        (!decoder.finished() ||
+         (m_request.has_header("X-Amz-Decoded-Content-Length") &&
+          m_request.get_header_value<std::uint64_t>("X-Amz-Decoded-Content-Length") !=
+              static_cast<std::uint64_t>(decoder.decodedSize())))) {
+        outcomeError(outcome);
+        return S3Error{400, "IncompleteBody",
+                       "The aws-chunked body is malformed or shorter than announced."};
+    }
     if (auto error = outcomeError(outcome))
         return error;
     if (!writer.finish())

@@ -1,5 +1,6 @@
 // The storage's own parsing and naming rules: the completion document it reads (which must
 // never crash on hostile input) and which bucket names and keys it accepts.
+#include "storage/AwsChunkedDecoder.h"
 #include "storage/ObjectStore.h"
 #include "storage/S3Xml.h"
 
@@ -110,6 +111,40 @@ private slots:
             if (const auto parts = S3Xml::completeRequest(body))
                 QVERIFY(!parts->empty());
         }
+    }
+
+    // Whatever way the transport splits it, an aws-chunked body decodes to the same bytes.
+    void decodesAwsChunkedBodies() {
+        const std::string body = "5;chunk-extension=x\r\nhello\r\n6\r\n world\r\n0\r\n"
+                                 "x-amz-checksum-crc32:DUoRhQ==\r\n\r\n";
+        for (std::size_t split = 0; split <= body.size(); ++split) {
+            AwsChunkedDecoder decoder;
+            std::string out;
+            const auto sink = [&](std::string_view data) {
+                out.append(data);
+                return true;
+            };
+            QVERIFY(decoder.feed(std::string_view(body).substr(0, split), sink));
+            QVERIFY(decoder.feed(std::string_view(body).substr(split), sink));
+            QVERIFY(decoder.finished());
+            QCOMPARE(out, std::string("hello world"));
+            QCOMPARE(decoder.decodedSize(), 11);
+        }
+    }
+
+    void refusesBrokenAwsChunkedBodies() {
+        const auto decodes = [](const std::string& body) {
+            AwsChunkedDecoder decoder;
+            return decoder.feed(body, [](std::string_view) { return true; }) && decoder.finished();
+        };
+        QVERIFY(decodes("0\r\n\r\n"));
+        QVERIFY(!decodes("5\r\nhello\r\n"));           // no final chunk
+        QVERIFY(!decodes("5\r\nhello!\r\n0\r\n\r\n")); // longer than announced
+        QVERIFY(!decodes("zz\r\nhello\r\n0\r\n\r\n")); // size not hex
+        QVERIFY(!decodes("5\nhello\r\n0\r\n\r\n"));    // bare line feed
+        QVERIFY(!decodes("0\r\n\r\nextra"));           // bytes after the end
+        QVERIFY(!decodes("fffffffff\r\n"));            // absurd size
+        QVERIFY(!decodes(std::string(5000, '1')));     // endless size line
     }
 
     void writesEscapedAnswers() {

@@ -280,6 +280,56 @@ private slots:
         QCOMPARE(client->get(presigned(*service, "GET", bucket, key)).status, 404);
     }
 
+    // Modern S3 clients stream unsigned payloads in aws-chunked framing with a trailing
+    // checksum; the object holds the decoded bytes.
+    void acceptsAwsChunkedPayloads() {
+        const QByteArray data = QByteArray(70000, 'c') + "end";
+        QByteArray framed;
+        for (qsizetype at = 0; at < data.size(); at += 32768) {
+            const QByteArray piece = data.mid(at, 32768);
+            framed += QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+        }
+        framed += "0\r\nx-amz-checksum-crc32:AAAAAA==\r\n\r\n";
+
+        const auto send = [&](const QString& key, const QByteArray& body) {
+            const std::string payload = "STREAMING-UNSIGNED-PAYLOAD-TRAILER";
+            const std::string amzDate =
+                devservice::SigV4::amzDate(std::chrono::system_clock::now());
+            const std::string host = service->baseUrl().authority().toStdString();
+            const std::string path = "/" + bucket.toStdString() + "/" + key.toStdString();
+            const std::string canonical = devservice::SigV4::canonicalRequest(
+                "PUT", path, "",
+                "host:" + host + "\nx-amz-content-sha256:" + payload + "\nx-amz-date:" + amzDate +
+                    "\n",
+                "host;x-amz-content-sha256;x-amz-date", payload);
+            const std::string scope = devservice::SigV4::scope(amzDate.substr(0, 8), "us-east-1");
+            const std::string signature = devservice::SigV4::signature(
+                devservice::SigV4::signingKey("parcella-dev-secret", amzDate.substr(0, 8),
+                                              "us-east-1"),
+                devservice::SigV4::stringToSign(amzDate, scope, canonical));
+            const QByteArray head =
+                QByteArray::fromStdString(
+                    "PUT " + path + " HTTP/1.1\r\nHost: " + host + "\r\nX-Amz-Date: " + amzDate +
+                    "\r\nX-Amz-Content-SHA256: " + payload +
+                    "\r\nAuthorization: AWS4-HMAC-SHA256 Credential=parcella-dev/" + scope +
+                    ", SignedHeaders=host;x-amz-content-sha256;x-amz-date, Signature=" + signature +
+                    "\r\nContent-Encoding: aws-chunked\r\nX-Amz-Decoded-Content-Length: ") +
+                QByteArray::number(data.size()) +
+                "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                "\r\nConnection: close\r\n\r\n";
+            return rawExchange(*service, head, body);
+        };
+        const auto stored = send("7/chunked", framed);
+        QCOMPARE(rawStatus(stored), 200);
+        QVERIFY(stored.received.contains(quotedMd5(data)));
+        QCOMPARE(client->get(presigned(*service, "GET", bucket, "7/chunked")).body, data);
+
+        const auto truncated = send("7/truncated", framed.left(framed.size() - 20));
+        QCOMPARE(rawStatus(truncated), 400);
+        QVERIFY(truncated.received.contains("<Code>IncompleteBody</Code>"));
+        QCOMPARE(client->get(presigned(*service, "GET", bucket, "7/truncated")).status, 404);
+    }
+
     void keysCannotLeaveTheStorage_data() {
         QTest::addColumn<QByteArray>("path");
         QTest::newRow("dot-dot") << QByteArray("/ws-test/../../outside");

@@ -229,19 +229,19 @@ QCoro::Task<HTTP::Answer> URLSession::perform(HTTPRequest request, HTTP::Progres
     std::shared_ptr<Mailbox> mailbox = m_engine->mailbox();
     const quint64 id = mailbox->nextID();
     auto held = std::make_shared<Continuation<HTTP::Answer>>();
-    co_return co_await suspend<HTTP::Answer>(
-        std::move(token),
-        [&](Continuation<HTTP::Answer> continuation) {
-            *held = continuation;
-            auto transfer = std::make_unique<CurlTransfer>(id, std::move(request),
-                                                           std::move(progress), continuation);
-            if (!mailbox->add(std::move(transfer)))
-                continuation.fail(Cancelled{});
-        },
-        [mailbox, id, held] {
-            mailbox->cancel(id);
-            held->fail(Cancelled{});
-        });
+    auto registration = [&](Continuation<HTTP::Answer> continuation) {
+        *held = continuation;
+        auto transfer = std::make_unique<CurlTransfer>(id, std::move(request), std::move(progress),
+                                                       continuation);
+        if (!mailbox->add(std::move(transfer)))
+            continuation.fail(Cancelled{});
+    };
+    auto onCancel = [mailbox, id, held] {
+        mailbox->cancel(id);
+        held->fail(Cancelled{});
+    };
+    // Named, not temporary: g++ 12 destroys lambda temporaries of a co_await expression twice.
+    co_return co_await suspend<HTTP::Answer>(token, std::move(registration), std::move(onCancel));
 }
 
 } // namespace ParcelKit

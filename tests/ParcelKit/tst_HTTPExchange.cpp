@@ -1,6 +1,7 @@
 #include "HTTP.h"
 #include "TestHTTPServer.h"
 #include "TestSupport.h"
+#include "TestTLSServer.h"
 #include "TransportError.h"
 #include "URLSession.h"
 
@@ -32,6 +33,7 @@ private slots:
     void idleTimeoutIsPassing();
     void answerThatIsNotHTTPIsNoAnswer();
     void tlsHandshakeFailureIsPermanent();
+    void untrustedCertificateIsPermanent();
     void unusableURLsArePermanent_data();
     void unusableURLsArePermanent();
 };
@@ -282,6 +284,15 @@ void tst_HTTPExchange::tlsHandshakeFailureIsPermanent() {
     const ParcelKitError error = failureOf(HTTP::exchange(session, requestTo(url), {}));
     QCOMPARE(error.kind(), ParcelKitError::Kind::server);
     QCOMPARE(error.status(), 0);
+}
+
+void tst_HTTPExchange::untrustedCertificateIsPermanent() {
+    TestTLSServer server;
+    URLSession session;
+    const TransportError transport = transportFailureOf(session, requestTo(server.url()));
+    QCOMPARE(transport.curlCode(), int(CURLE_PEER_FAILED_VERIFICATION));
+    QCOMPARE(failureOf(HTTP::exchange(session, requestTo(server.url()), {})),
+             ParcelKitError::server(0, transport.description()));
 }
 
 void tst_HTTPExchange::unusableURLsArePermanent_data() {

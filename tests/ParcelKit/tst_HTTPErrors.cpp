@@ -1,0 +1,177 @@
+#include "HTTP.h"
+#include "TransportError.h"
+
+#include <QtTest>
+
+#include <curl/curl.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+using namespace ParcelKit;
+
+Q_DECLARE_METATYPE(ParcelKitError)
+
+class tst_HTTPErrors : public QObject {
+    Q_OBJECT
+
+private slots:
+    void errorAnswersMapToEngineErrors_data();
+    void errorAnswersMapToEngineErrors();
+    void serverErrorWithoutMessageNamesTheStatus();
+    void transportFailuresSplitByMeaning_data();
+    void transportFailuresSplitByMeaning();
+    void wrappingKeepsEngineErrorsAndCoversOthers();
+    void acceptLanguagePicksTheFirstKnownLanguage_data();
+    void acceptLanguagePicksTheFirstKnownLanguage();
+};
+
+void tst_HTTPErrors::errorAnswersMapToEngineErrors_data() {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<ParcelKitError>("expected");
+    const auto server = [](int status, std::optional<QString> message = std::nullopt) {
+        return ParcelKitError::server(status, std::move(message));
+    };
+    const QString checkInput = "Please check your input.";
+
+    QTest::newRow("401 with a message")
+        << 401 << QByteArray(R"({"message":"x"})") << ParcelKitError::notSignedIn();
+    QTest::newRow("401 without body") << 401 << QByteArray() << ParcelKitError::notSignedIn();
+
+    QTest::newRow("422 first non-empty error by field name")
+        << 422 << QByteArray(R"({"errors":{"zip":["bad"],"city":[],"a":["first","second"]}})")
+        << ParcelKitError::validation("first");
+    QTest::newRow("422 only empty error lists")
+        << 422 << QByteArray(R"({"errors":{"city":[]}})") << ParcelKitError::validation(checkInput);
+    QTest::newRow("422 empty message")
+        << 422 << QByteArray(R"({"message":""})") << ParcelKitError::validation("");
+    QTest::newRow("422 message before errors")
+        << 422 << QByteArray(R"({"message":"Name taken","errors":{"a":["other"]}})")
+        << ParcelKitError::validation("Name taken");
+    QTest::newRow("422 without body")
+        << 422 << QByteArray() << ParcelKitError::validation(checkInput);
+    QTest::newRow("422 errors as a list is no body")
+        << 422 << QByteArray(R"({"message":"m","errors":["x"]})")
+        << ParcelKitError::validation(checkInput);
+    QTest::newRow("422 error list holding a number is no body")
+        << 422 << QByteArray(R"({"errors":{"a":[1]}})") << ParcelKitError::validation(checkInput);
+
+    QTest::newRow("500 error description, never error")
+        << 500 << QByteArray(R"({"error":"x","error_description":"y"})") << server(500, "y");
+    QTest::newRow("500 empty message") << 500 << QByteArray(R"({"message":""})") << server(500);
+    QTest::newRow("500 empty message chosen before description")
+        << 500 << QByteArray(R"({"message":"","error_description":"y"})") << server(500);
+    QTest::newRow("500 error alone")
+        << 500 << QByteArray(R"({"error":"invalid_grant"})") << server(500);
+    QTest::newRow("500 null message counts as absent")
+        << 500 << QByteArray(R"({"message":null,"error_description":"y"})") << server(500, "y");
+    QTest::newRow("500 message of another type is no body")
+        << 500 << QByteArray(R"({"message":5,"error_description":"y"})") << server(500);
+    QTest::newRow("404 message") << 404 << QByteArray(R"({"message":"Not found","extra":[1]})")
+                                 << server(404, "Not found");
+    QTest::newRow("502 not JSON") << 502 << QByteArray("Bad Gateway") << server(502);
+    QTest::newRow("500 JSON array") << 500 << QByteArray(R"(["message"])") << server(500);
+
+    QTest::newRow("403 storage error document")
+        << 403 << QByteArray("<Error><Code>AccessDenied</Code><Message>Denied</Message></Error>")
+        << server(403, "Denied");
+    QTest::newRow("403 storage error trimmed")
+        << 403
+        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Error>\n  <Code>Sig</Code>\n"
+                      "  <Message>\n    The signature does not match.\n  </Message>\n"
+                      "  <Message>second</Message>\n</Error>\n")
+        << server(403, "The signature does not match.");
+    QTest::newRow("XML with another root")
+        << 403 << QByteArray("<Fault><Message>x</Message></Fault>") << server(403);
+    QTest::newRow("XML with blank message")
+        << 404 << QByteArray("<Error><Message>  \n </Message></Error>") << server(404);
+    QTest::newRow("XML cut short")
+        << 500 << QByteArray("<Error><Message>Denied</Message>") << server(500);
+    QTest::newRow("HTML page") << 503 << QByteArray("<html><body>Down</body></html>")
+                               << server(503);
+}
+
+void tst_HTTPErrors::errorAnswersMapToEngineErrors() {
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(ParcelKitError, expected);
+    const ParcelKitError error = HTTP::errorFor(status, body);
+    QCOMPARE(error.kind(), expected.kind());
+    QCOMPARE(error.status(), expected.status());
+    QCOMPARE(error.message(), expected.message());
+}
+
+void tst_HTTPErrors::serverErrorWithoutMessageNamesTheStatus() {
+    QCOMPARE(HTTP::errorFor(500, R"({"message":""})").userText(),
+             QString("The server answered with error 500."));
+    QCOMPARE(HTTP::errorFor(401, {}).userText(), QString("You are not signed in."));
+}
+
+void tst_HTTPErrors::transportFailuresSplitByMeaning_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("osErrno");
+    QTest::addColumn<bool>("permanent");
+    QTest::newRow("malformed URL") << int(CURLE_URL_MALFORMAT) << 0 << true;
+    QTest::newRow("unsupported scheme") << int(CURLE_UNSUPPORTED_PROTOCOL) << 0 << true;
+    QTest::newRow("untrusted certificate") << int(CURLE_PEER_FAILED_VERIFICATION) << 0 << true;
+    QTest::newRow("TLS handshake refused") << int(CURLE_SSL_CONNECT_ERROR) << 0 << true;
+    QTest::newRow("client certificate") << int(CURLE_SSL_CERTPROBLEM) << 0 << true;
+    QTest::newRow("local file") << int(CURLE_FILE_COULDNT_READ_FILE) << 0 << true;
+    QTest::newRow("authentication") << int(CURLE_LOGIN_DENIED) << 0 << true;
+    QTest::newRow("undecodable content") << int(CURLE_BAD_CONTENT_ENCODING) << 0 << true;
+    QTest::newRow("too large") << int(CURLE_FILESIZE_EXCEEDED) << 0 << true;
+    QTest::newRow("TLS handshake cut by reset")
+        << int(CURLE_SSL_CONNECT_ERROR) << ECONNRESET << false;
+    QTest::newRow("cannot connect") << int(CURLE_COULDNT_CONNECT) << ECONNREFUSED << false;
+    QTest::newRow("host not found") << int(CURLE_COULDNT_RESOLVE_HOST) << 0 << false;
+    QTest::newRow("proxy not found") << int(CURLE_COULDNT_RESOLVE_PROXY) << 0 << false;
+    QTest::newRow("timeout") << int(CURLE_OPERATION_TIMEDOUT) << 0 << false;
+    QTest::newRow("send") << int(CURLE_SEND_ERROR) << EPIPE << false;
+    QTest::newRow("receive") << int(CURLE_RECV_ERROR) << ECONNRESET << false;
+    QTest::newRow("empty answer") << int(CURLE_GOT_NOTHING) << 0 << false;
+    QTest::newRow("answer cut short") << int(CURLE_PARTIAL_FILE) << 0 << false;
+}
+
+void tst_HTTPErrors::transportFailuresSplitByMeaning() {
+    QFETCH(int, code);
+    QFETCH(int, osErrno);
+    QFETCH(bool, permanent);
+    const TransportError failure = TransportError::fromCurl(code, osErrno);
+    QVERIFY(!failure.description().isEmpty());
+    const ParcelKitError error = ParcelKitError::wrapping(failure);
+    if (permanent)
+        QCOMPARE(error, ParcelKitError::server(0, failure.description()));
+    else
+        QCOMPARE(error, ParcelKitError::network(failure.description()));
+}
+
+void tst_HTTPErrors::wrappingKeepsEngineErrorsAndCoversOthers() {
+    const ParcelKitError validation = ParcelKitError::validation("Name taken");
+    QCOMPARE(ParcelKitError::wrapping(validation), validation);
+    QCOMPARE(ParcelKitError::wrapping(std::make_exception_ptr(validation)), validation);
+    QCOMPARE(ParcelKitError::wrapping(std::runtime_error("disk on fire")).kind(),
+             ParcelKitError::Kind::network);
+}
+
+void tst_HTTPErrors::acceptLanguagePicksTheFirstKnownLanguage_data() {
+    QTest::addColumn<QStringList>("preferred");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("English after French") << QStringList{"fr-FR", "en-GB", "de-DE"} << "en";
+    QTest::newRow("French alone") << QStringList{"fr-FR"} << "de";
+    QTest::newRow("nothing") << QStringList{} << "de";
+    QTest::newRow("German first") << QStringList{"de-AT", "en-US"} << "de";
+    QTest::newRow("underscores and case") << QStringList{"EN_us"} << "en";
+    QTest::newRow("entries without a code are skipped") << QStringList{"", "C", "*", "en"} << "en";
+    QTest::newRow("script subtags") << QStringList{"zh-Hans-CN", "en"} << "en";
+    QTest::newRow("a word is no code") << QStringList{"english"} << "de";
+}
+
+void tst_HTTPErrors::acceptLanguagePicksTheFirstKnownLanguage() {
+    QFETCH(QStringList, preferred);
+    QFETCH(QString, expected);
+    QCOMPARE(HTTP::acceptLanguage(preferred), expected);
+}
+
+QTEST_GUILESS_MAIN(tst_HTTPErrors)
+#include "tst_HTTPErrors.moc"

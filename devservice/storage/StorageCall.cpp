@@ -48,6 +48,9 @@ StorageCall::StorageCall(const httplib::Request& request, httplib::Response& res
 std::optional<S3Error> StorageCall::outcomeError(RequestBody::Outcome outcome) {
     m_bodyRead = true;
     m_counters.addBytesReceived(m_body->bytesRead());
+    // Whatever of the body is left unread would be taken for the next request.
+    if (outcome != RequestBody::Outcome::Complete)
+        m_response.set_header("Connection", "close");
     switch (outcome) {
     case RequestBody::Outcome::Complete:
         return std::nullopt;

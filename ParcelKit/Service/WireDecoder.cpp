@@ -141,7 +141,7 @@ Timestamp WireDecoder::toDate(const QJsonValue& value) {
 QUrl WireDecoder::toURL(const QJsonValue& value) {
     const QString text = toString(value);
     const QUrl url(text, QUrl::StrictMode);
-    if (text.isEmpty() || !url.isValid() || url.isRelative())
+    if (text.isEmpty() || !url.isValid())
         throw DecodingError(QStringLiteral("not a URL: ") + text);
     return url;
 }

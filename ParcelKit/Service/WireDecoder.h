@@ -80,7 +80,7 @@ public:
     static qint64 toInteger(const QJsonValue& value);
     // A text in wire-date form.
     static Timestamp toDate(const QJsonValue& value);
-    // A non-empty text that parses as an absolute URL.
+    // A non-empty text that parses as a URL without lenient repairs.
     static QUrl toURL(const QJsonValue& value);
     static QMap<QString, QString> toStringMap(const QJsonValue& value);
 

@@ -156,7 +156,8 @@ private slots:
             << "recipients[0].viewed_at: expected text, found a boolean";
         QTest::newRow("object for a list")
             << transferWith("'files':{}") << "files: expected a list, found an object";
-        QTest::newRow("relative URL") << transferWith("'url':'/d/t1'") << "url: not a URL: /d/t1";
+        QTest::newRow("malformed URL")
+            << transferWith("'url':'https://example.org/a b'") << "url: not a URL: ";
         QTest::newRow("list at the top") << "[]"_qba
                                          << "expected an object, found a list";
         QTest::newRow("not JSON") << "<html>"_qba

@@ -92,6 +92,7 @@ TestHTTPConnection::Outcome TestHTTPConnection::serveOne() {
     if (!sink) {
         m_server.record(request);
         reply = m_server.replyFor(request);
+        m_server.holdAnswer(request);
     }
     if (reply.delay.count() > 0 && !waitBeforeAnswer(reply.delay))
         return Outcome::close;

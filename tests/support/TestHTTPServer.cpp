@@ -162,6 +162,21 @@ void TestHTTPServer::dropNextRequestAfter(qint64 bodyBytes) {
     m_requestCut = bodyBytes;
 }
 
+void TestHTTPServer::setAnswerHold(AnswerHold hold) {
+    std::lock_guard lock(m_mutex);
+    m_answerHold = std::move(hold);
+}
+
+void TestHTTPServer::holdAnswer(const RecordedRequest& request) {
+    AnswerHold hold;
+    {
+        std::lock_guard lock(m_mutex);
+        hold = m_answerHold;
+    }
+    if (hold)
+        hold(request);
+}
+
 void TestHTTPServer::setSink(bool sink) {
     m_sink = sink;
 }

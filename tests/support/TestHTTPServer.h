@@ -62,6 +62,11 @@ public:
     QUrl url(const QString& pathAndQuery = QStringLiteral("/")) const;
 
     void setHandler(Handler handler);
+    // Runs on the connection's thread once a request's answer is chosen and before it is sent,
+    // outside the handler's lock: it may block to hold that answer back while other connections
+    // are served. It must return before the server is destroyed.
+    using AnswerHold = std::function<void(const RecordedRequest&)>;
+    void setAnswerHold(AnswerHold hold);
     void enqueue(Reply reply);
     // Cuts the connection of the next request once `bodyBytes` of its body arrived, unanswered.
     void dropNextRequestAfter(qint64 bodyBytes);
@@ -93,6 +98,7 @@ private:
 
     // For connections.
     Reply replyFor(const RecordedRequest& request);
+    void holdAnswer(const RecordedRequest& request);
     std::optional<qint64> takeRequestCut();
     void record(RecordedRequest request);
     bool isSink() const { return m_sink.load(); }
@@ -110,6 +116,7 @@ private:
     mutable std::mutex m_mutex;
     std::mutex m_handlerMutex;
     Handler m_handler;
+    AnswerHold m_answerHold;
     std::deque<Reply> m_script;
     std::optional<qint64> m_requestCut;
     QList<RecordedRequest> m_requests;

@@ -1,5 +1,6 @@
 #include "Async.h"
 #include "ByteBudget.h"
+#include "EventLoopThreads.h"
 #include "TestSupport.h"
 
 #include <QRandomGenerator>
@@ -21,7 +22,6 @@ private slots:
     void cancellingAWaiterLeavesTheBudgetUnchanged();
     void cancellationAfterTheGrantKeepsTheGrant();
     void alreadyCancelledRequestGetsOnlyWhatFitsAtOnce();
-    void waiterResumesOnItsOwnThread();
     void concurrentAcquirersWithRandomCancellation();
 };
 
@@ -122,38 +122,6 @@ void tst_ByteBudget::alreadyCancelledRequestGetsOnlyWhatFitsAtOnce() {
 
 namespace {
 
-// A free function rather than a capturing lambda: the coroutine outlives the call that starts it.
-QCoro::Task<void> acquireAndNoteThread(ByteBudget* budget, std::atomic<bool>* waiting,
-                                       std::atomic<QThread*>* resumedOn) {
-    auto granted = budget->acquire(10, {});
-    *waiting = true;
-    co_await std::move(granted);
-    *resumedOn = QThread::currentThread();
-}
-
-} // namespace
-
-void tst_ByteBudget::waiterResumesOnItsOwnThread() {
-    ByteBudget budget(10);
-    QCOMPARE(Testing::await(budget.acquire(10, {})), 10);
-
-    QThread thread;
-    QObject host;
-    host.moveToThread(&thread);
-    thread.start();
-    std::atomic<bool> waiting = false;
-    std::atomic<QThread*> resumedOn = nullptr;
-    QMetaObject::invokeMethod(&host, [&] { acquireAndNoteThread(&budget, &waiting, &resumedOn); });
-    QVERIFY(Testing::spinUntil([&] { return waiting.load(); }));
-    budget.release(10);
-    QVERIFY(Testing::spinUntil([&] { return resumedOn.load() != nullptr; }));
-    QCOMPARE(resumedOn.load(), &thread);
-    thread.quit();
-    thread.wait();
-}
-
-namespace {
-
 struct StressTally {
     std::atomic<qint64> held = 0;
     std::atomic<bool> overCapacity = false;
@@ -211,17 +179,10 @@ void tst_ByteBudget::concurrentAcquirersWithRandomCancellation() {
 
     ByteBudget budget(100);
     StressTally tally;
-    std::vector<std::unique_ptr<QThread>> threads;
-    std::vector<std::unique_ptr<QObject>> hosts;
+    Testing::EventLoopThreads threads(threadCount);
     for (int t = 0; t < threadCount; ++t) {
-        threads.push_back(std::make_unique<QThread>());
-        hosts.push_back(std::make_unique<QObject>());
-        hosts.back()->moveToThread(threads.back().get());
-        threads.back()->start();
-    }
-    for (int t = 0; t < threadCount; ++t) {
-        QObject* canceller = hosts[(t + 1) % threadCount].get();
-        QMetaObject::invokeMethod(hosts[t].get(), [&, t, canceller] {
+        QObject* canceller = threads.host((t + 1) % threadCount);
+        threads.post(t, [&, t, canceller] {
             for (int a = 0; a < acquirersPerThread; ++a)
                 acquirer(budget, tally, canceller, seed + t * acquirersPerThread + a, iterations);
         });
@@ -229,10 +190,6 @@ void tst_ByteBudget::concurrentAcquirersWithRandomCancellation() {
 
     const bool finished = Testing::spinUntil(
         [&] { return tally.finishedAcquirers == threadCount * acquirersPerThread; }, 60s);
-    for (auto& thread : threads) {
-        thread->quit();
-        thread->wait();
-    }
     QVERIFY(finished);
     QVERIFY(!tally.overCapacity);
     QCOMPARE(tally.faults.load(), 0);

@@ -16,7 +16,7 @@ std::shared_ptr<CoalescingFileWriter> CoalescingFileWriter::forPath(const QStrin
     if (auto writer = writers.value(key).lock())
         return writer;
     writers.removeIf([](const auto& entry) { return entry.value().expired(); });
-    auto writer = std::make_shared<CoalescingFileWriter>(key);
+    auto writer = std::make_shared<CoalescingFileWriter>(Key{}, key);
     writers.insert(key, writer);
     return writer;
 }

@@ -24,7 +24,14 @@ public:
     // Blocks until every version handed over so far has been written or has failed.
     void waitUntilWritten();
 
-    explicit CoalescingFileWriter(QString path) : m_path(std::move(path)) {}
+private:
+    // Only forPath makes writers, so that a path has one.
+    struct Key {
+        explicit Key() = default;
+    };
+
+public:
+    CoalescingFileWriter(Key, QString path) : m_path(std::move(path)) {}
 
 private:
     void drain();

@@ -27,7 +27,8 @@ public:
     // Creates the folder, then replaces the file atomically. Failures are silent: the next save
     // writes the complete list again.
     void save(const QList<UploadRecord>& records) const;
-    // Blocks until every save handed over so far reached the disk or failed.
+    // Blocks until every save handed over so far reached the disk or failed. Destroying the
+    // QCoreApplication waits for them too; a process ending another way should call this first.
     void waitForPendingSaves() const;
 
     static QByteArray encode(const QList<UploadRecord>& records);

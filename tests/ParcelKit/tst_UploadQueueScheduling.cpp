@@ -1,0 +1,197 @@
+// Adding files and running them: folder expansion in file-manager order, the checks made when a
+// file is added, the part-size rule, runs in list order at most maxConcurrentFiles at a time, and
+// real files arriving byte for byte in the storage.
+#include "FileExpander.h"
+#include "RecordMaker.h"
+#include "TestSupport.h"
+#include "UploadQueueRig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace ParcelKit;
+using namespace ParcelKit::Testing;
+using Case = UploadState::Case;
+
+namespace {
+
+QList<Case> statesOf(const QList<UploadItem>& items) {
+    QList<Case> states;
+    for (const auto& item : items)
+        states.append(item.state.kind());
+    return states;
+}
+
+QStringList filenamesOf(const QList<UploadItem>& items) {
+    QStringList names;
+    for (const auto& item : items)
+        names.append(item.filename);
+    return names;
+}
+
+} // namespace
+
+class tst_UploadQueueScheduling : public QObject {
+    Q_OBJECT
+
+private slots:
+    void naturalOrder();
+    void foldersAreExpandedInFileManagerOrder();
+    void filesThatCannotUploadFailAtOnce();
+    void partSizeRule();
+    void filesRunTwoAtATimeInListOrder();
+    void realFilesArriveByteForByte();
+};
+
+void tst_UploadQueueScheduling::naturalOrder() {
+    const QStringList sorted{"Apple.txt", "banana.txt", "name1", "name01", "name2",
+                             "name10",    "name10a",    "x9y",   "x10a",   "zeta"};
+    for (qsizetype i = 0; i + 1 < sorted.size(); ++i) {
+        QVERIFY2(FileExpander::naturalLess(sorted[i], sorted[i + 1]), qPrintable(sorted[i]));
+        QVERIFY2(!FileExpander::naturalLess(sorted[i + 1], sorted[i]), qPrintable(sorted[i]));
+    }
+    QVERIFY(!FileExpander::naturalLess("same", "same"));
+    QVERIFY(FileExpander::naturalLess("photo 99999999999999999999", "photo 100000000000000000000"));
+}
+
+void tst_UploadQueueScheduling::foldersAreExpandedInFileManagerOrder() {
+    UploadQueueRig rig;
+    UploadQueue& queue = rig.start();
+    const QDir root(rig.dir.filePath("folder"));
+    for (const QString folder : {"a", "Sub", ".git", "empty", "deep/er"})
+        QVERIFY(root.mkpath(folder));
+    for (const QString file : {"b10.txt", "b2.txt", "a/1.txt", "Sub/x", ".hidden", ".git/config",
+                               "deep/er/.env", "deep/er/z"})
+        rig.writeFile("folder/" + file, 10);
+    QVERIFY(QFile::link(rig.dir.filePath("folder/b2.txt"), rig.dir.filePath("folder/link.txt")));
+
+    const QList<QUuid> ids = rig.enqueue({"folder"});
+    QCOMPARE(ids.size(), 5);
+    QCOMPARE(filenamesOf(queue.items()), (QStringList{"1.txt", "b2.txt", "b10.txt", "z", "x"}));
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        QCOMPARE(queue.items()[i].id, ids[i]);
+
+    QSignalSpy changes(&queue, &UploadQueue::itemsChanged);
+    QVERIFY(rig.enqueue({"folder/empty"}).isEmpty());
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(queue.items().size(), 5);
+}
+
+void tst_UploadQueueScheduling::filesThatCannotUploadFailAtOnce() {
+    UploadQueueRig rig;
+    UploadQueue& queue = rig.start();
+    QFile huge(rig.dir.filePath("huge.bin"));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    if (!huge.resize(100'000'000'001))
+        QSKIP("this file system cannot hold a sparse file of 100 GB");
+    huge.close();
+
+    const QList<QUuid> ids = rig.enqueue({"ghost.bin", "huge.bin"});
+    QCOMPARE(ids.size(), 2);
+    QCOMPARE(rig.item(ids[0]).state, UploadState::failed("ghost.bin can no longer be found."));
+    QCOMPARE(rig.item(ids[1]).state,
+             UploadState::failed("huge.bin is larger than 100 GB, the most a file can have."));
+    QCOMPARE(rig.item(ids[1]).byteCount, 100'000'000'001);
+    QCOMPARE(rig.storedRecords().size(), 2);
+    // They never start.
+    QCOMPARE(rig.service.fake.count(FakeStorageService::Route::sign), 0);
+    QCOMPARE(statesOf(queue.items()), (QList<Case>{Case::failed, Case::failed}));
+
+    QVERIFY(huge.resize(100'000'000'000));
+    const UploadRecord limit = RecordMaker::make(huge.fileName(), "ws1", UploadOptions());
+    QCOMPARE(limit.item.state, UploadState::queued());
+    QCOMPARE(limit.partSize, 100'000'000);
+}
+
+void tst_UploadQueueScheduling::partSizeRule() {
+    QCOMPARE(RecordMaker::partSize(0, std::nullopt), 16'777'216);
+    QCOMPARE(RecordMaker::partSize(1'000'000'000, std::nullopt), 16'777'216);
+    QCOMPARE(RecordMaker::partSize(16'777'216'000, std::nullopt), 16'777'216);
+    QCOMPARE(RecordMaker::partSize(16'777'216'001, std::nullopt), 16'777'217);
+    QCOMPARE(RecordMaker::partSize(50'000'000'000, std::nullopt), 50'000'000);
+    QCOMPARE(RecordMaker::partSize(50'000'000'000, 5'242'880), 5'242'880);
+    QCOMPARE(RecordMaker::partSize(10, 0), std::nullopt);
+
+    // An unusable part size is the item's problem, shown to the user, not a crash.
+    QTemporaryDir dir;
+    QFile file(dir.filePath("a.bin"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("abc");
+    file.close();
+    UploadOptions options;
+    options.partSizeOverride = 0;
+    const UploadRecord record = RecordMaker::make(file.fileName(), "ws1", options);
+    QCOMPARE(record.item.state.kind(), Case::failed);
+    QCOMPARE(record.partSize, 16'777'216);
+    options.partSizeOverride = 5'242'880;
+    QCOMPARE(RecordMaker::make(file.fileName(), "ws1", options).partSize, 5'242'880);
+}
+
+void tst_UploadQueueScheduling::filesRunTwoAtATimeInListOrder() {
+    UploadQueueRig rig;
+    UploadQueue& queue = rig.start();
+    QStringList names;
+    for (int i = 1; i <= 5; ++i) {
+        names.append(QStringLiteral("file%1.bin").arg(i));
+        rig.writeFile(names.last(), 700, i);
+    }
+    QList<QUuid> started;
+    int mostUploading = 0;
+    connect(&queue, &UploadQueue::itemsChanged, this, [&] {
+        int uploading = 0;
+        for (const auto& item : queue.items()) {
+            if (item.state.kind() != Case::uploading)
+                continue;
+            ++uploading;
+            if (!started.contains(item.id))
+                started.append(item.id);
+        }
+        mostUploading = std::max(mostUploading, uploading);
+    });
+
+    rig.gate.close();
+    const QList<QUuid> ids = rig.enqueue(names);
+    QCOMPARE(statesOf(queue.items()), (QList<Case>{Case::uploading, Case::uploading, Case::queued,
+                                                   Case::queued, Case::queued}));
+    QVERIFY(spinUntil([&] { return rig.gate.held() == 2; }));
+    QCOMPARE(statesOf(queue.items())[2], Case::queued);
+
+    rig.gate.open();
+    for (const QUuid& id : ids)
+        QVERIFY(rig.waitUntilFinished(id));
+    QCOMPARE(started, ids);
+    QCOMPARE(mostUploading, 2);
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        QCOMPARE(rig.objectOf(ids[i]), rig.contentOf(names[i]));
+}
+
+void tst_UploadQueueScheduling::realFilesArriveByteForByte() {
+    UploadQueueRig rig;
+    UploadQueue& queue = rig.start();
+    rig.writeFile("empty.bin", 0);
+    rig.writeFile("one.bin", 1);
+    rig.writeFile("parts.bin", 3 * 1024 + 5, 7);
+    rig.writeFile("exact.bin", 2 * 1024, 8);
+    const QList<QUuid> ids = rig.enqueue({"empty.bin", "one.bin", "parts.bin", "exact.bin"});
+
+    const QStringList uploadIDs = await(queue.uploadIDs(ids));
+    QCOMPARE(uploadIDs.size(), 4);
+    const QStringList names{"empty.bin", "one.bin", "parts.bin", "exact.bin"};
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        const UploadItem item = rig.item(ids[i]);
+        QCOMPARE(item.state, UploadState::finished(uploadIDs[i]));
+        QCOMPARE(item.bytesSent, item.byteCount);
+        QVERIFY(item.finishedAt);
+        QCOMPARE(rig.service.fake.object("ws1/" + uploadIDs[i]), rig.contentOf(names[i]));
+    }
+    const auto stored = rig.storedRecords();
+    QCOMPARE(stored.size(), 4);
+    QCOMPARE(stored[2].parts.size(), 4);
+    QCOMPARE(stored[2].item, rig.item(ids[2]));
+    QVERIFY(rig.service.fake.openUploads().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_UploadQueueScheduling)
+#include "tst_UploadQueueScheduling.moc"

@@ -1,0 +1,108 @@
+#include "UploadQueueRig.h"
+
+#include "TestSupport.h"
+#include "UploadWorkerRig.h"
+
+#include <QFile>
+
+#include <stdexcept>
+
+namespace ParcelKit::Testing {
+
+using namespace std::chrono_literals;
+
+UploadQueueRig::UploadQueueRig() = default;
+
+UploadQueueRig::~UploadQueueRig() {
+    stop();
+}
+
+UploadOptions UploadQueueRig::fastOptions(qint64 partSize) {
+    UploadOptions options = UploadWorkerRig::fastOptions(partSize);
+    options.progressInterval = 5ms;
+    options.makesPreviews = false;
+    return options;
+}
+
+UploadQueue& UploadQueueRig::start(const UploadOptions& options) {
+    stop();
+    queue = std::make_unique<UploadQueue>(service.api, storeURL(), options, network);
+    return *queue;
+}
+
+void UploadQueueRig::stop() {
+    if (!queue)
+        return;
+    gate.open();
+    await(queue->settled(), 60s);
+    queue.reset();
+}
+
+QString UploadQueueRig::writeFile(const QString& name, qint64 size, int seed) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(UploadWorkerRig::content(size, seed)) != size)
+        throw std::runtime_error("cannot write the test file");
+    return path;
+}
+
+QByteArray UploadQueueRig::contentOf(const QString& name) const {
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QUrl UploadQueueRig::urlOf(const QString& name) const {
+    return QUrl::fromLocalFile(dir.filePath(name));
+}
+
+QList<QUuid> UploadQueueRig::enqueue(const QStringList& names, const QString& workspaceID) {
+    QList<QUrl> urls;
+    for (const QString& name : names)
+        urls.append(urlOf(name));
+    return await(queue->enqueue(urls, workspaceID));
+}
+
+UploadItem UploadQueueRig::item(const QUuid& id) const {
+    for (const auto& item : queue->items()) {
+        if (item.id == id)
+            return item;
+    }
+    return {};
+}
+
+bool UploadQueueRig::waitUntil(const QUuid& id,
+                               const std::function<bool(const UploadItem&)>& condition) {
+    return spinUntil([&] { return condition(item(id)); }, 30s);
+}
+
+bool UploadQueueRig::waitUntilFinished(const QUuid& id) {
+    return waitUntil(id, [](const UploadItem& item) {
+        return item.state.kind() == UploadState::Case::finished;
+    });
+}
+
+std::optional<QByteArray> UploadQueueRig::objectOf(const QUuid& id) const {
+    const auto uploadID = item(id).state.uploadID();
+    if (!uploadID)
+        return std::nullopt;
+    return service.fake.object(item(id).workspaceID + '/' + *uploadID);
+}
+
+QUrl UploadQueueRig::storeURL() const {
+    return QUrl::fromLocalFile(dir.filePath(QStringLiteral("Parcella/uploads.json")));
+}
+
+QList<UploadRecord> UploadQueueRig::storedRecords() const {
+    return UploadStore(storeURL()).load();
+}
+
+void UploadQueueRig::store(const QList<UploadRecord>& records) const {
+    const UploadStore store(storeURL());
+    store.save(records);
+    store.waitForPendingSaves();
+}
+
+} // namespace ParcelKit::Testing

@@ -93,12 +93,9 @@ void tst_S3XML::partNumbersAreStrictDecimals_data() {
     QTest::newRow("plain") << "42" << 42;
     QTest::newRow("plus") << "+7" << 7;
     QTest::newRow("minus") << "-3" << -3;
-    QTest::newRow("trimmed") << " 8\n" << 8;
     QTest::newRow("largest") << "2147483647" << 2147483647;
     QTest::newRow("overflow") << "2147483648" << 0;
     QTest::newRow("sign only") << "+" << 0;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("hex") << "0x10" << 0;
     QTest::newRow("inner space") << "1 2" << 0;
     QTest::newRow("arabic digits") << "\u0661" << 0;
 }

@@ -1,0 +1,115 @@
+#include "AccountCommands.h"
+
+#include "CallbackChannel.h"
+#include "CliEngine.h"
+#include "Console.h"
+#include "ExitCode.h"
+#include "Failure.h"
+#include "LineReader.h"
+#include "TransferLine.h"
+
+#include "Async.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace Parcella {
+
+using namespace ParcelKit;
+
+namespace {
+
+void openInBrowser(const QUrl& url) {
+    const auto environment = QProcessEnvironment::systemEnvironment();
+    if (!environment.contains("DISPLAY") && !environment.contains("WAYLAND_DISPLAY"))
+        return;
+    QProcess::startDetached(QStringLiteral("xdg-open"), {url.toString()});
+}
+
+// Waits for the callback from whichever comes first: the scheme handler's socket or a line the
+// user pastes.
+QCoro::Task<QUrl> waitForCallback(CallbackChannel& channel, LineReader& input,
+                                  std::stop_token token) {
+    auto registration = [&channel, &input](Continuation<QUrl> continuation) {
+        QObject::connect(&channel, &CallbackChannel::received, &channel,
+                         [continuation](const QUrl& url) { continuation.resume(url); });
+        QObject::connect(&input, &LineReader::line, &input, [continuation](const QString& text) {
+            const QUrl url(text);
+            if (url.isValid() && !url.scheme().isEmpty())
+                continuation.resume(url);
+        });
+    };
+    co_return co_await suspend<QUrl>(token, std::move(registration));
+}
+
+} // namespace
+
+QCoro::Task<int> AccountCommands::login(CliEngine& engine, CliArguments arguments,
+                                        std::stop_token token) {
+    const QUrl address = engine.auth().signInURL();
+    Console::out(
+        QStringLiteral("Open this address to sign in:\n\n  %1\n\n").arg(address.toString()));
+    CallbackChannel channel;
+    if (!arguments.noBrowser) {
+        channel.listen();
+        openInBrowser(address);
+    }
+    Console::out(QStringLiteral("Waiting for the browser. You can also paste the address the "
+                                "browser was sent to and press Enter.\n"));
+    LineReader input;
+    try {
+        const QUrl callback = co_await waitForCallback(channel, input, token);
+        co_await engine.auth().completeSignIn(callback, token);
+    } catch (...) {
+        const auto failure = Failure::from(std::current_exception(), Failure::Stage::account,
+                                           token.stop_requested());
+        Console::error(QStringLiteral("parcella-cli: %1\n").arg(failure.message));
+        co_return failure.code == ExitCode::signInNeeded ? ExitCode::failure : failure.code;
+    }
+    Console::out(QStringLiteral("Signed in.\n"));
+    co_return ExitCode::success;
+}
+
+QCoro::Task<int> AccountCommands::logout(CliEngine& engine, std::stop_token token) {
+    if (!engine.auth().isSignedIn()) {
+        Console::out(QStringLiteral("Not signed in.\n"));
+        co_return ExitCode::success;
+    }
+    co_await engine.auth().signOut(token);
+    Console::out(QStringLiteral("Signed out.\n"));
+    co_return ExitCode::success;
+}
+
+QCoro::Task<int> AccountCommands::transfers(CliEngine& engine, CliArguments arguments,
+                                            std::stop_token token) {
+    try {
+        const Me me = co_await engine.api().me(token);
+        const auto workspace = CliEngine::chooseWorkspace(me, arguments.workspace);
+        if (!workspace) {
+            Console::error(QStringLiteral("parcella-cli: No such workspace.\n"));
+            co_return ExitCode::usageError;
+        }
+        const auto list = co_await engine.api().transfers(workspace->id, token);
+        Console::out(QStringLiteral("Workspace %1 (%2)\n").arg(workspace->name, workspace->id));
+        if (list.isEmpty())
+            Console::out(QStringLiteral("No transfers yet.\n"));
+        for (const Transfer& transfer : list)
+            Console::out(TransferLine::describe(transfer, Timestamp::now()) + '\n');
+    } catch (...) {
+        const auto failure = Failure::from(std::current_exception(), Failure::Stage::account,
+                                           token.stop_requested());
+        Console::error(QStringLiteral("parcella-cli: %1\n").arg(failure.message));
+        co_return failure.code;
+    }
+    co_return ExitCode::success;
+}
+
+int AccountCommands::openURL(const CliArguments& arguments) {
+    if (!CallbackChannel::deliver(arguments.callbackURL)) {
+        Console::error(QStringLiteral("parcella-cli: No sign-in is waiting for this address.\n"));
+        return ExitCode::failure;
+    }
+    return ExitCode::success;
+}
+
+} // namespace Parcella

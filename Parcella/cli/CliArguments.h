@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QStringList>
+#include <QUrl>
+
+#include <optional>
+
+namespace Parcella {
+
+// The parsed command line of parcella-cli.
+struct CliArguments {
+    enum class Command { help, login, logout, send, transfers, openURL };
+
+    Command command = Command::help;
+    std::optional<QUrl> service;
+    std::optional<QString> workspace;
+
+    // send
+    QStringList paths;
+    QStringList emails;
+    QString subject;
+    QString message;
+    qint64 expiresInDays = 7;
+    bool passwordFromStdin = false;
+    bool emailCode = false;
+    QStringList allowed;
+
+    // login: read the callback from standard input only (no browser, no socket)
+    bool noBrowser = false;
+    // open-url: the callback URL handed over by the scheme handler
+    QUrl callbackURL;
+
+    // development tuning, not shown in the usage text
+    std::optional<qint64> partSize;
+    std::optional<int> maxRetries;
+    std::optional<QList<double>> retryDelays;
+
+    // On failure, the text says what is wrong.
+    static std::variant<CliArguments, QString> parse(const QStringList& arguments);
+    static QString usage();
+};
+
+} // namespace Parcella

@@ -1,0 +1,64 @@
+#include "AccountCommands.h"
+#include "CliArguments.h"
+#include "CliEngine.h"
+#include "Console.h"
+#include "ExitCode.h"
+#include "InterruptSignal.h"
+#include "SendCommand.h"
+
+#include <QCoreApplication>
+
+#include <variant>
+
+using namespace Parcella;
+
+namespace {
+
+QCoro::Task<int> runCommand(CliEngine& engine, CliArguments arguments, std::stop_token token) {
+    switch (arguments.command) {
+    case CliArguments::Command::login:
+        co_return co_await AccountCommands::login(engine, arguments, token);
+    case CliArguments::Command::logout:
+        co_return co_await AccountCommands::logout(engine, token);
+    case CliArguments::Command::transfers:
+        co_return co_await AccountCommands::transfers(engine, arguments, token);
+    case CliArguments::Command::send:
+        co_return co_await SendCommand::run(engine, arguments, token);
+    case CliArguments::Command::help:
+    case CliArguments::Command::openURL:
+        break;
+    }
+    co_return ExitCode::failure;
+}
+
+// Runs the command and ends the event loop with its exit status; the engine is torn down after.
+QCoro::Task<void> runAndQuit(CliEngine& engine, CliArguments arguments, std::stop_token token) {
+    const int code = co_await runCommand(engine, arguments, token);
+    QCoreApplication::exit(code);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Parcella"));
+
+    const auto parsed = CliArguments::parse(app.arguments());
+    if (const auto* problem = std::get_if<QString>(&parsed)) {
+        Console::error(
+            QStringLiteral("parcella-cli: %1\n\n%2").arg(*problem, CliArguments::usage()));
+        return ExitCode::usageError;
+    }
+    const CliArguments& arguments = std::get<CliArguments>(parsed);
+    if (arguments.command == CliArguments::Command::help) {
+        Console::out(CliArguments::usage());
+        return ExitCode::success;
+    }
+    if (arguments.command == CliArguments::Command::openURL)
+        return AccountCommands::openURL(arguments);
+
+    InterruptSignal interrupt;
+    CliEngine engine(arguments);
+    auto task = runAndQuit(engine, arguments, interrupt.token());
+    return app.exec();
+}

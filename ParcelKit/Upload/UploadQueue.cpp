@@ -61,6 +61,7 @@ QCoro::Task<void> performRun(UploadWorker worker, UploadRecord record, RunResour
     Outcome outcome;
     try {
         co_await nextTurn(token);
+        throwIfCancelled(token);
         outcome = co_await worker.run(std::move(record), token);
     } catch (...) {
         outcome = std::current_exception();

@@ -1,0 +1,260 @@
+// Cancel, retry and remove while uploads run: what each accepts, and that a stopped or replaced
+// run can change nothing any more. Waiting for upload ids: answers, failures and cancellation.
+#include "FileChangedError.h"
+#include "TestSupport.h"
+#include "UploadQueueRig.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace ParcelKit;
+using namespace ParcelKit::Testing;
+using namespace std::chrono_literals;
+using Case = UploadState::Case;
+using Route = FakeStorageService::Route;
+
+namespace {
+
+template <typename T> struct Outcome {
+    bool done = false;
+    std::optional<T> value;
+    std::exception_ptr error;
+};
+
+// Starts a task and lets the test look at its outcome later.
+template <typename T> std::shared_ptr<Outcome<T>> begin(QCoro::Task<T> task) {
+    auto outcome = std::make_shared<Outcome<T>>();
+    [](QCoro::Task<T> running, std::shared_ptr<Outcome<T>> into) -> QCoro::Task<void> {
+        try {
+            into->value = co_await running;
+        } catch (...) {
+            into->error = std::current_exception();
+        }
+        into->done = true;
+    }(std::move(task), outcome);
+    return outcome;
+}
+
+template <typename E, typename T> bool failedWith(const Outcome<T>& outcome) {
+    if (!outcome.error)
+        return false;
+    try {
+        std::rethrow_exception(outcome.error);
+    } catch (const E&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+template <typename T> std::optional<ParcelKitError> engineErrorOf(const Outcome<T>& outcome) {
+    try {
+        if (outcome.error)
+            std::rethrow_exception(outcome.error);
+    } catch (const ParcelKitError& error) {
+        return error;
+    } catch (...) {
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+class tst_UploadQueueRaces : public QObject {
+    Q_OBJECT
+
+private slots:
+    void actionsApplyOnlyToTheirStates();
+    void aStoppedRunChangesNothing();
+    void quickCancelAndRetryLeaveOneRun();
+    void uploadIDsWaitForEveryItem();
+    void uploadIDsFailWithTheItemsError();
+    void uploadIDsEndWhenAnItemIsCancelledOrMissing();
+    void aCancelledCallerStopsWaiting();
+};
+
+void tst_UploadQueueRaces::actionsApplyOnlyToTheirStates() {
+    UploadQueueRig rig;
+    UploadQueue& queue = rig.start();
+    rig.writeFile("done.bin", 100);
+    rig.writeFile("busy.bin", 100);
+    const QUuid done = rig.enqueue({"done.bin"}).first();
+    QVERIFY(rig.waitUntilFinished(done));
+    rig.gate.close();
+    const QUuid busy = rig.enqueue({"busy.bin"}).first();
+    QVERIFY(spinUntil([&] { return rig.gate.held() == 1; }));
+
+    QSignalSpy changes(&queue, &UploadQueue::itemsChanged);
+    const QList<UploadItem> before = queue.items();
+    queue.remove(busy);
+    queue.retry(busy);
+    queue.retry(done);
+    queue.cancel(done);
+    queue.remove(QUuid::createUuid());
+    queue.cancel(QUuid::createUuid());
+    QCOMPARE(queue.items(), before);
+    QCOMPARE(changes.count(), 0);
+
+    queue.cancel(busy);
+    QCOMPARE(rig.item(busy).state, UploadState::cancelled());
+    QCOMPARE(changes.count(), 1);
+    queue.remove(busy);
+    queue.remove(done);
+    QVERIFY(queue.items().isEmpty());
+    QCOMPARE(changes.count(), 3);
+}
+
+void tst_UploadQueueRaces::aStoppedRunChangesNothing() {
+    UploadQueueRig rig;
+    UploadOptions options = UploadQueueRig::fastOptions();
+    options.maxConcurrentParts = 1;
+    UploadQueue& queue = rig.start(options);
+    rig.writeFile("a.bin", 2000);
+    rig.gate.close();
+    const QUuid id = rig.enqueue({"a.bin"}).first();
+    QVERIFY(spinUntil([&] { return rig.gate.held() == 1; }));
+    const auto firstKey = rig.storedRecords().first().objectKey;
+    QVERIFY(firstKey);
+
+    // A change from a run that is not the item's current one is dropped without a save.
+    const QList<UploadRecord> stored = rig.storedRecords();
+    auto forged = [](UploadRecord& record) {
+        record.parts.append({9, "\"forged\"", 1});
+        record.item.state = UploadState::finished("forged");
+    };
+    queue.updateRecord(id, QUuid::createUuid(), forged);
+    QCOMPARE(rig.storedRecords(), stored);
+    QCOMPARE(rig.item(id).state, UploadState::uploading());
+
+    // Cancelled while its part is on the wire, then retried: the first run's outcome arrives
+    // late and is ignored; the second run starts from scratch and finishes.
+    queue.cancel(id);
+    queue.retry(id);
+    QCOMPARE(rig.item(id).state, UploadState::uploading());
+    rig.gate.open();
+    QVERIFY(rig.waitUntilFinished(id));
+    await(queue.settled());
+    QCOMPARE(rig.item(id).state.kind(), Case::finished);
+    QCOMPARE(rig.objectOf(id), rig.contentOf("a.bin"));
+    const UploadRecord final = rig.storedRecords().first();
+    QVERIFY(final.objectKey != firstKey);
+    QCOMPARE(final.parts.size(), 2);
+    QVERIFY(rig.service.fake.openUploads().isEmpty());
+}
+
+void tst_UploadQueueRaces::quickCancelAndRetryLeaveOneRun() {
+    UploadQueueRig rig;
+    UploadQueue& queue = rig.start();
+    rig.writeFile("a.bin", 3000);
+    const QUuid id = rig.enqueue({"a.bin"}).first();
+    for (int i = 0; i < 5; ++i) {
+        queue.cancel(id);
+        queue.retry(id);
+    }
+    QVERIFY(rig.waitUntilFinished(id));
+    await(queue.settled());
+    // Runs stopped before their first step never reached the service.
+    QCOMPARE(rig.service.fake.count(Route::create), 1);
+    QCOMPARE(rig.service.fake.objectKeys().size(), 1);
+    QCOMPARE(rig.objectOf(id), rig.contentOf("a.bin"));
+}
+
+void tst_UploadQueueRaces::uploadIDsWaitForEveryItem() {
+    UploadQueueRig rig;
+    UploadQueue& queue = rig.start();
+    rig.writeFile("first.bin", 100);
+    rig.writeFile("second.bin", 100, 1);
+    const QUuid first = rig.enqueue({"first.bin"}).first();
+    QVERIFY(rig.waitUntilFinished(first));
+    rig.gate.close();
+    const QUuid second = rig.enqueue({"second.bin"}).first();
+    QVERIFY(spinUntil([&] { return rig.gate.held() == 1; }));
+
+    auto waiting = begin(queue.uploadIDs({second, first}));
+    QVERIFY(!waiting->done);
+    rig.gate.open();
+    QVERIFY(spinUntil([&] { return waiting->done; }));
+    QVERIFY(!waiting->error);
+    QCOMPARE(*waiting->value,
+             (QStringList{*rig.item(second).state.uploadID(), *rig.item(first).state.uploadID()}));
+    QCOMPARE(await(queue.uploadIDs({})), QStringList());
+}
+
+void tst_UploadQueueRaces::uploadIDsFailWithTheItemsError() {
+    UploadQueueRig rig;
+    UploadOptions options = UploadQueueRig::fastOptions();
+    options.maxConcurrentParts = 1;
+    UploadQueue& queue = rig.start(options);
+    rig.writeFile("changing.bin", 2000);
+    rig.gate.close();
+    const QUuid id = rig.enqueue({"changing.bin"}).first();
+    QVERIFY(spinUntil([&] { return rig.gate.held() == 1; }));
+    auto waiting = begin(queue.uploadIDs({id}));
+
+    // The file shrinks while its first part is on the wire.
+    QVERIFY(QFile::resize(rig.dir.filePath("changing.bin"), 1500));
+    rig.gate.open();
+    QVERIFY(spinUntil([&] { return waiting->done; }));
+    const QString message = "changing.bin was changed while it uploaded.";
+    QCOMPARE(rig.item(id).state, UploadState::failed(message));
+    QCOMPARE(engineErrorOf(*waiting), ParcelKitError::fileUnavailable(message));
+    // The stored parts belong to the old content: the record starts over and the storage forgets
+    // the multipart upload.
+    const UploadRecord stored = rig.storedRecords().first();
+    QVERIFY(!stored.objectKey && !stored.multipartUploadID && stored.parts.isEmpty());
+    QCOMPARE(stored.item.bytesSent, 0);
+    QVERIFY(spinUntil([&] { return rig.service.fake.openUploads().isEmpty(); }));
+
+    // An item that failed when it was added has no error of its own: its message travels as a
+    // network error.
+    const QUuid ghost = rig.enqueue({"ghost.bin"}).first();
+    auto ghostWait = begin(queue.uploadIDs({ghost}));
+    QVERIFY(ghostWait->done);
+    QCOMPARE(engineErrorOf(*ghostWait),
+             ParcelKitError::network("ghost.bin can no longer be found."));
+}
+
+void tst_UploadQueueRaces::uploadIDsEndWhenAnItemIsCancelledOrMissing() {
+    UploadQueueRig rig;
+    UploadQueue& queue = rig.start();
+    rig.writeFile("a.bin", 100);
+    rig.gate.close();
+    const QUuid id = rig.enqueue({"a.bin"}).first();
+    auto waiting = begin(queue.uploadIDs({id}));
+    auto alsoWaiting = begin(queue.uploadIDs({id, id}));
+    queue.cancel(id);
+    QVERIFY(spinUntil([&] { return waiting->done && alsoWaiting->done; }));
+    QVERIFY(failedWith<Cancelled>(*waiting));
+    QVERIFY(failedWith<Cancelled>(*alsoWaiting));
+
+    // The first id that cannot finish decides, even with a pending one before it.
+    queue.retry(id);
+    auto missing = begin(queue.uploadIDs({id, QUuid::createUuid()}));
+    QVERIFY(missing->done);
+    QVERIFY(failedWith<Cancelled>(*missing));
+}
+
+void tst_UploadQueueRaces::aCancelledCallerStopsWaiting() {
+    UploadQueueRig rig;
+    UploadQueue& queue = rig.start();
+    rig.writeFile("a.bin", 100);
+    rig.gate.close();
+    const QUuid id = rig.enqueue({"a.bin"}).first();
+    std::stop_source caller;
+    auto waiting = begin(queue.uploadIDs({id}, caller.get_token()));
+    caller.request_stop();
+    QVERIFY(spinUntil([&] { return waiting->done; }));
+    QVERIFY(failedWith<Cancelled>(*waiting));
+
+    // Already cancelled before waiting: ends at once, unless the answer is ready.
+    auto late = begin(queue.uploadIDs({id}, caller.get_token()));
+    QVERIFY(spinUntil([&] { return late->done; }));
+    QVERIFY(failedWith<Cancelled>(*late));
+    rig.gate.open();
+    QVERIFY(rig.waitUntilFinished(id));
+    QCOMPARE(await(queue.uploadIDs({id}, caller.get_token())).size(), 1);
+}
+
+QTEST_GUILESS_MAIN(tst_UploadQueueRaces)
+#include "tst_UploadQueueRaces.moc"

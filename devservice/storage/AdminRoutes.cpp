@@ -3,6 +3,7 @@
 
 #include "ConnectionSocket.h"
 #include "Crypto.h"
+#include "StorageRequest.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -31,6 +32,7 @@ FaultInjector::Rule parseRule(const json& object) {
     rule.method = object.value("method", "");
     rule.pathRegex = object.value("path", "");
     rule.pathPrefix = object.value("pathPrefix", "");
+    rule.queryRegex = object.value("query", "");
     rule.count = object.value("count", 1);
     rule.fault.status = object.value("status", 0);
     rule.fault.code = object.value("code", "");
@@ -115,7 +117,8 @@ void installFaultHook(httplib::Server& server, FaultInjector& faults, RequestCou
         [&faults](const httplib::Request& request, httplib::Response& response) {
             if (!isServicePath(request.path))
                 return httplib::Server::HandlerResponse::Unhandled;
-            const auto fault = faults.take(request.method, request.path);
+            const auto fault =
+                faults.take(request.method, request.path, StorageRequest::rawQuery(request.target));
             if (!fault)
                 return httplib::Server::HandlerResponse::Unhandled;
             if (fault->delay.count() > 0)

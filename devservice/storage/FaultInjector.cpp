@@ -3,9 +3,11 @@
 namespace devservice {
 
 void FaultInjector::add(const Rule& rule) {
-    Entry entry{rule, std::nullopt};
+    Entry entry{rule, std::nullopt, std::nullopt};
     if (!rule.pathRegex.empty())
         entry.regex.emplace(rule.pathRegex, std::regex::ECMAScript);
+    if (!rule.queryRegex.empty())
+        entry.queryRegex.emplace(rule.queryRegex, std::regex::ECMAScript);
     std::lock_guard lock(m_mutex);
     m_rules.push_back(std::move(entry));
 }
@@ -15,7 +17,8 @@ void FaultInjector::clear() {
     m_rules.clear();
 }
 
-std::optional<Fault> FaultInjector::take(const std::string& method, const std::string& path) {
+std::optional<Fault> FaultInjector::take(const std::string& method, const std::string& path,
+                                         const std::string& query) {
     std::lock_guard lock(m_mutex);
     for (auto it = m_rules.begin(); it != m_rules.end(); ++it) {
         const Rule& rule = it->rule;
@@ -24,6 +27,8 @@ std::optional<Fault> FaultInjector::take(const std::string& method, const std::s
         if (!rule.pathPrefix.empty() && !path.starts_with(rule.pathPrefix))
             continue;
         if (it->regex && !std::regex_search(path, *it->regex))
+            continue;
+        if (it->queryRegex && !std::regex_search(query, *it->queryRegex))
             continue;
         Fault fault = rule.fault;
         if (--it->rule.count <= 0)

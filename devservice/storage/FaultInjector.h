@@ -28,6 +28,7 @@ public:
         std::string method;     // empty: any method
         std::string pathRegex;  // searched in the request path; empty: any path
         std::string pathPrefix; // alternatively, a plain prefix; empty: any path
+        std::string queryRegex; // searched in the raw query string; empty: any query
         int count = 1;
         Fault fault;
     };
@@ -35,12 +36,14 @@ public:
     // Throws std::regex_error for an invalid pattern.
     void add(const Rule& rule);
     void clear();
-    std::optional<Fault> take(const std::string& method, const std::string& path);
+    std::optional<Fault> take(const std::string& method, const std::string& path,
+                              const std::string& query = {});
 
 private:
     struct Entry {
         Rule rule;
         std::optional<std::regex> regex;
+        std::optional<std::regex> queryRegex;
     };
 
     std::mutex m_mutex;

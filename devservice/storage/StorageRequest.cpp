@@ -66,6 +66,11 @@ std::optional<StorageRequest> StorageRequest::parse(std::string_view target) {
     return request;
 }
 
+std::string StorageRequest::rawQuery(std::string_view target) {
+    const auto mark = target.find('?');
+    return mark == std::string_view::npos ? std::string() : std::string(target.substr(mark + 1));
+}
+
 bool StorageRequest::has(std::string_view name) const {
     for (const auto& [n, v] : query) {
         if (n == name)

@@ -20,6 +20,8 @@ struct StorageRequest {
     // nullopt for a target that does not decode (bad escapes, NUL).
     static std::optional<StorageRequest> parse(std::string_view target);
     static std::optional<std::string> percentDecode(std::string_view text);
+    // The undecoded text after '?', empty without one.
+    static std::string rawQuery(std::string_view target);
 
     bool has(std::string_view name) const;
     // The first value of a query parameter; empty when absent.

@@ -109,7 +109,8 @@ private:
 
     // True when the fault decided the answer.
     bool applyFault(StorageCall& call) {
-        const auto fault = m_faults.take(call.request().method, call.request().path);
+        const auto fault = m_faults.take(call.request().method, call.request().path,
+                                         StorageRequest::rawQuery(call.request().target));
         if (!fault)
             return false;
         if (fault->delay.count() > 0)

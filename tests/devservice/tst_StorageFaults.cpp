@@ -118,6 +118,17 @@ private slots:
         QCOMPARE(seen["parts"].toObject()[uploadId].toObject()["1"].toInt(), 3);
     }
 
+    void targetsOnePartByQuery() {
+        QCOMPARE(admin(*client, *service, "POST", "/admin/faults",
+                       {{"method", "PUT"}, {"query", "(^|&)partNumber=2(&|$)"}, {"status", 500}})
+                     .status,
+                 200);
+        QCOMPARE(putPart(1, "one").status, 200);
+        QCOMPARE(putPart(12, "twelve").status, 200);
+        QCOMPARE(putPart(2, "two").status, 500);
+        QCOMPARE(putPart(2, "two").status, 200);
+    }
+
     void cutsTheConnectionMidBody() {
         const QJsonObject rule{{"method", "PUT"}, {"dropAfterBytes", 1000}};
         QCOMPARE(admin(*client, *service, "POST", "/admin/faults", rule).status, 200);

@@ -78,6 +78,8 @@ public:
                 const httplib::ContentReader* reader) {
         auto target = StorageRequest::parse(request.target);
         if (!target) {
+            // Any body is left unread, so the connection cannot carry another request.
+            response.set_header("Connection", "close");
             response.status = 400;
             response.set_content(
                 S3Xml::error("InvalidURI", "Couldn't parse the specified URI.", request.path, ""),

@@ -172,8 +172,13 @@ void StorageCall::dropConnection(std::int64_t afterBytes) {
     }
     m_bodyRead = true;
     const int fd = ConnectionSocket::find(m_request);
-    if (fd >= 0)
+    if (fd >= 0) {
         ConnectionSocket::reset(fd);
+        return;
+    }
+    // Should the socket not be found, the client still must not see a success.
+    m_response.set_header("Connection", "close");
+    sendXml(503, S3Xml::error("SlowDown", "Injected fault", m_target.path, m_requestId));
 }
 
 void StorageCall::fail(const S3Error& error) {

@@ -36,6 +36,8 @@ void UploadQueueRig::stop() {
     gate.open();
     await(queue->settled(), 60s);
     queue.reset();
+    // The last save may still be on its way to the disk.
+    UploadStore(storeURL()).waitForPendingSaves();
 }
 
 QString UploadQueueRig::writeFile(const QString& name, qint64 size, int seed) {

@@ -39,10 +39,12 @@ QStringList itemsSeenBySecretTool(const QString& service, const QString& account
     return output.split('\n', Qt::SkipEmptyParts);
 }
 
-bool storeWithSecretTool(const QString& service, const QString& account, const QByteArray& data) {
+bool storeWithSecretTool(const QString& service, const QString& account, const QByteArray& data,
+                         const QStringList& moreAttributes = {}) {
     QProcess tool;
-    tool.start("secret-tool",
-               {"store", "--label=Someone else", "service", service, "account", account});
+    tool.start("secret-tool", QStringList{"store", "--label=Someone else", "service", service,
+                                          "account", account} +
+                                  moreAttributes);
     tool.write(data);
     tool.closeWriteChannel();
     return tool.waitForFinished(20'000) && tool.exitCode() == 0;
@@ -110,8 +112,12 @@ void tst_KeychainTokenStore::itemsNotInTheStoredFormLoadAsNone() {
         QVERIFY(storeWithSecretTool(service, store.account(), data));
         QVERIFY2(store.load() == std::nullopt, data.constData());
     }
+    // A second matching item of another client: saving keeps exactly one, with our tokens.
+    QVERIFY(storeWithSecretTool(service, store.account(), "{}", {"note", "duplicate"}));
     store.save(sample);
     QCOMPARE(store.load(), sample);
+    const QStringList seen = itemsSeenBySecretTool(service, store.account());
+    QCOMPARE(seen.filter(QRegularExpression("^\\[")).size(), 1);
 }
 
 void tst_KeychainTokenStore::errorTextFallsBackToTheStatus() {

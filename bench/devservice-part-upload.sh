@@ -16,6 +16,7 @@ cleanup() {
 trap cleanup EXIT
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
 
+: >"$work/stdout" # exists before the service writes to it, for the poll below
 "$devservice" --listen 127.0.0.1:0 --data "$work/data" >"$work/stdout" &
 service_pid=$!
 endpoint=""

@@ -31,6 +31,7 @@ fail() {
     exit 1
 }
 
+: >"$work/stdout" # exists before the service writes to it, for the poll below
 "$devservice" --listen 127.0.0.1:0 --data "$work/data" >"$work/stdout" 2>"$work/stderr" &
 service_pid=$!
 endpoint=""

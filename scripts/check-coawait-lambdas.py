@@ -1,13 +1,18 @@
 #!/usr/bin/env python3
-"""Finds lambda expressions written inside a co_await operand.
+"""Finds two coroutine traps of this tool chain.
 
-g++ 12 destroys such a lambda temporary twice (its captures are released twice), which corrupts
-shared state in ways that surface far away. Bind the lambda to a named local and pass it with
-std::move instead. Exits 1 and lists the places when it finds any."""
+1. A lambda expression inside a co_await operand: g++ 12 destroys such a temporary twice (its
+   captures are released twice), which corrupts shared state far away. Bind the lambda to a named
+   local and pass it with std::move.
+2. `co_return` of a member or of something reached through a pointer: QCoro 0.8's return_value
+   takes a forwarding reference and moves from it, emptying the object's own state. Return a copy.
+
+Exits 1 and lists the places when it finds any."""
 import pathlib
 import re
 import sys
 
+MEMBER_RETURN = re.compile(r"^\*?(m_\w+([.]|->)?[\w.>\-]*|this->[\w.>\-]+|[A-Za-z_]\w*->[\w.>\-]+)$")
 LAMBDA = re.compile(r"\[[^\[\]]*\]\s*(\([^()]*\))?\s*(mutable\s*)?(->\s*[\w:<>, ]+\s*)?\{")
 
 
@@ -38,6 +43,11 @@ def main(roots):
                 if LAMBDA.search(operand):
                     line = text.count("\n", 0, match.start()) + 1
                     found.append(f"{path}:{line}: lambda inside a co_await operand")
+            for match in re.finditer(r"\bco_return\b", text):
+                operand = text[match.end() : operand_end(text, match.end())].strip()
+                if MEMBER_RETURN.match(operand):
+                    line = text.count("\n", 0, match.start()) + 1
+                    found.append(f"{path}:{line}: co_return of a member moves from it; return a copy")
     for place in found:
         print(place)
     return 1 if found else 0

@@ -43,6 +43,7 @@ private slots:
     void partSizeRule();
     void filesRunTwoAtATimeInListOrder();
     void realFilesArriveByteForByte();
+    void nudgeWakesNetworkWaits();
 };
 
 void tst_UploadQueueScheduling::naturalOrder() {
@@ -191,6 +192,14 @@ void tst_UploadQueueScheduling::realFilesArriveByteForByte() {
     QCOMPARE(stored[2].parts.size(), 4);
     QCOMPARE(stored[2].item, rig.item(ids[2]));
     QVERIFY(rig.service.fake.openUploads().isEmpty());
+}
+
+void tst_UploadQueueScheduling::nudgeWakesNetworkWaits() {
+    UploadQueueRig rig;
+    UploadQueue& queue = rig.start();
+    auto waiting = rig.network->waitForChange(std::chrono::hours(1), {});
+    queue.nudgeNetwork();
+    await(std::move(waiting), std::chrono::seconds(10));
 }
 
 QTEST_GUILESS_MAIN(tst_UploadQueueScheduling)

@@ -196,8 +196,8 @@ void UploadQueue::startRun(const QUuid& id) {
     m_runTasks.removeIf([](const TaskHandle<void>& task) { return task.isFinished(); });
     const auto task = TaskHandle<void>::start(std::move(body));
     m_runTasks.append(task);
-    if (auto run = m_runs.find(id); run != m_runs.end() && run->id == runID)
-        run->task = task;
+    // Still current: the task does nothing before the next turn of the event loop.
+    m_runs[id].task = task;
 }
 
 void UploadQueue::finishRun(const QUuid& id, const QUuid& runID, const Outcome& outcome) {

@@ -1,0 +1,311 @@
+// The worker's pure rules: part layout and reconciliation, retry classification and the retry
+// loop's waits, and the file checks.
+#include "Async.h"
+#include "BucketError.h"
+#include "FileChangedError.h"
+#include "FileFacts.h"
+#include "OpenFile.h"
+#include "ParcelKitError.h"
+#include "PartLayout.h"
+#include "RetryLoop.h"
+#include "SignalNetworkMonitor.h"
+#include "TestSupport.h"
+#include "UploadGone.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace ParcelKit;
+using namespace std::chrono_literals;
+
+namespace {
+
+QList<UploadedPart> partsNumbered(const QList<std::pair<int, qint64>>& numbersAndSizes) {
+    QList<UploadedPart> parts;
+    for (const auto& [number, size] : numbersAndSizes)
+        parts.append({number, QStringLiteral("\"e%1\"").arg(number), size});
+    return parts;
+}
+
+// An operation for the retry loop that fails with the scripted errors in turn, then succeeds.
+struct Script {
+    QList<std::exception_ptr> failures;
+    int attempts = 0;
+    std::function<void()> beforeFailing;
+
+    QCoro::Task<int> operator()(std::stop_token) {
+        ++attempts;
+        if (attempts <= failures.size()) {
+            if (beforeFailing)
+                beforeFailing();
+            std::rethrow_exception(failures[attempts - 1]);
+        }
+        co_return attempts;
+    }
+};
+
+template <typename E> QList<std::exception_ptr> times(int count, E error) {
+    return QList<std::exception_ptr>(count, std::make_exception_ptr(error));
+}
+
+UploadOptions tinyDelays(int maxRetries) {
+    UploadOptions options;
+    options.retryDelays = {1ms, 2ms};
+    options.maxRetries = maxRetries;
+    return options;
+}
+
+QCoro::Task<int> runScript(RetryLoop& loop, Script& script, std::stop_token token = {}) {
+    auto operation = [&script](std::stop_token attemptToken) { return script(attemptToken); };
+    co_return co_await loop.run<int>(std::move(operation), std::move(token));
+}
+
+} // namespace
+
+class tst_UploadWorkerRules : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layoutCutsFilesIntoParts_data();
+    void layoutCutsFilesIntoParts();
+    void partSizeRule();
+    void partSizeBelowOneIsRefused();
+    void reconciliationKeepsOnlyPartsThatFit();
+
+    void passingFailuresAreRetriedWithoutLimit();
+    void storageRefusalsAreRetriedMaxRetriesTimes();
+    void otherFailuresAreRaisedAtOnce();
+    void failuresWhileOfflineWaitForTheNetworkAndCountForNothing();
+    void aChangeOfTheNetworkCutsTheDelayShort();
+    void cancellingEndsTheLoop();
+
+    void openReportsMissingFiles();
+    void checksNoticeTouchedAndTruncatedFiles();
+};
+
+void tst_UploadWorkerRules::layoutCutsFilesIntoParts_data() {
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<qint64>("partSize");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<qint64>("lastLength");
+    QTest::newRow("empty file") << qint64(0) << qint64(16'777'216) << 1 << qint64(0);
+    QTest::newRow("exactly one part")
+        << qint64(16'777'216) << qint64(16'777'216) << 1 << qint64(16'777'216);
+    QTest::newRow("one byte more") << qint64(16'777'217) << qint64(16'777'216) << 2 << qint64(1);
+    QTest::newRow("largest with 16 MiB parts")
+        << qint64(16'777'215'001) << qint64(16'777'216) << 1000 << qint64(16'776'217);
+    QTest::newRow("100 GB") << qint64(100'000'000'000) << qint64(100'000'000) << 1000
+                            << qint64(100'000'000);
+}
+
+void tst_UploadWorkerRules::layoutCutsFilesIntoParts() {
+    QFETCH(qint64, size);
+    QFETCH(qint64, partSize);
+    QFETCH(int, count);
+    QFETCH(qint64, lastLength);
+    const PartLayout layout(size, partSize);
+    QCOMPARE(layout.partCount(), count);
+    QCOMPARE(layout.length(count), lastLength);
+    QCOMPARE(layout.offset(count), qint64(count - 1) * partSize);
+    QCOMPARE(layout.length(count + 1), 0);
+    qint64 total = 0;
+    for (int n = 1; n <= count; ++n)
+        total += layout.length(n);
+    QCOMPARE(total, size);
+}
+
+void tst_UploadWorkerRules::partSizeRule() {
+    QCOMPARE(PartLayout::partSize(0), 16'777'216);
+    QCOMPARE(PartLayout::partSize(1'000'000'000), 16'777'216);
+    QCOMPARE(PartLayout::partSize(16'777'215'000), 16'777'216);
+    QCOMPARE(PartLayout::partSize(16'777'215'001), 16'777'216);
+    QCOMPARE(PartLayout::partSize(16'777'216'001), 16'777'217);
+    QCOMPARE(PartLayout::partSize(50'000'000'000), 50'000'000);
+    QCOMPARE(PartLayout::partSize(1'000'000'000, 5'242'880), 5'242'880);
+}
+
+void tst_UploadWorkerRules::partSizeBelowOneIsRefused() {
+    for (qint64 size : {qint64(0), qint64(-5)}) {
+        try {
+            PartLayout::partSize(100, size);
+            QFAIL("an override below 1 was accepted");
+        } catch (const ParcelKitError& error) {
+            QCOMPARE(error.kind(), ParcelKitError::Kind::validation);
+            QCOMPARE(error.userText(),
+                     QStringLiteral("The part size of an upload must be at least 1 byte."));
+        }
+        QVERIFY_THROWS_EXCEPTION(ParcelKitError, PartLayout(100, size));
+    }
+}
+
+void tst_UploadWorkerRules::reconciliationKeepsOnlyPartsThatFit() {
+    const PartLayout layout(2500, 1000);
+    const auto listed =
+        partsNumbered({{3, 500}, {1, 1000}, {2, 999}, {4, 500}, {0, 1000}, {-1, 1000}});
+    const auto kept = layout.reconciled(listed);
+    QCOMPARE(kept, partsNumbered({{3, 500}, {1, 1000}}));
+    QCOMPARE(layout.missing(kept), QList<int>{2});
+    QCOMPARE(layout.missing(layout.reconciled(partsNumbered({{1, 1000}, {2, 1000}, {3, 500}}))),
+             QList<int>{});
+    QCOMPARE(PartLayout(0, 1000).reconciled(partsNumbered({{1, 0}})), partsNumbered({{1, 0}}));
+}
+
+void tst_UploadWorkerRules::passingFailuresAreRetriedWithoutLimit() {
+    Testing::SignalNetworkMonitor network;
+    RetryLoop loop(tinyDelays(1), network);
+    Script script;
+    script.failures = times(3, ParcelKitError::network(QStringLiteral("lost")));
+    script.failures += times(3, ParcelKitError::server(503));
+    script.failures += times(3, ParcelKitError::server(408));
+    script.failures += times(3, BucketError(500, QStringLiteral("busy")));
+    script.failures += times(3, BucketError(429, std::nullopt));
+    QCOMPARE(Testing::await(runScript(loop, script)), 16);
+}
+
+void tst_UploadWorkerRules::storageRefusalsAreRetriedMaxRetriesTimes() {
+    Testing::SignalNetworkMonitor network;
+    RetryLoop loop(tinyDelays(2), network);
+    Script script;
+    script.failures = times(10, BucketError(403, QStringLiteral("Denied")));
+    try {
+        Testing::await(runScript(loop, script));
+        QFAIL("a refused request was retried for ever");
+    } catch (const ParcelKitError& error) {
+        QCOMPARE(error, ParcelKitError::server(403, QStringLiteral("Denied")));
+    }
+    QCOMPARE(script.attempts, 3);
+}
+
+void tst_UploadWorkerRules::otherFailuresAreRaisedAtOnce() {
+    Testing::SignalNetworkMonitor network;
+    const auto raisedAfterOneAttempt = [&](std::exception_ptr failure) {
+        RetryLoop loop(tinyDelays(5), network);
+        Script script;
+        script.failures = {failure};
+        try {
+            Testing::await(runScript(loop, script));
+        } catch (...) {
+            return script.attempts == 1;
+        }
+        return false;
+    };
+    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(ParcelKitError::server(404))));
+    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(ParcelKitError::server(0))));
+    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(ParcelKitError::notSignedIn())));
+    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(UploadGone{})));
+    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(FileChangedError("a.bin"))));
+    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(Cancelled{})));
+}
+
+void tst_UploadWorkerRules::failuresWhileOfflineWaitForTheNetworkAndCountForNothing() {
+    Testing::SignalNetworkMonitor network;
+    // No retry may be counted: a counted refusal would end the loop at once.
+    RetryLoop loop(tinyDelays(0), network);
+    Script script;
+    script.failures = times(2, BucketError(403, std::nullopt));
+    script.beforeFailing = [&] { network.signal().setOnline(false); };
+    auto running = runScript(loop, script);
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        QVERIFY(Testing::spinUntil([&] { return network.signal().onlineWaiterCount() == 1; }));
+        QCOMPARE(script.attempts, attempt);
+        network.signal().setOnline(true);
+    }
+    QCOMPARE(Testing::await(std::move(running)), 3);
+}
+
+void tst_UploadWorkerRules::aChangeOfTheNetworkCutsTheDelayShort() {
+    Testing::SignalNetworkMonitor network;
+    UploadOptions options;
+    options.retryDelays = {1h};
+    RetryLoop loop(options, network);
+    Script script;
+    script.failures = times(1, ParcelKitError::network(QStringLiteral("lost")));
+    auto running = runScript(loop, script);
+    QVERIFY(Testing::spinUntil([&] { return network.signal().changeWaiterCount() == 1; }));
+    network.nudge();
+    QCOMPARE(Testing::await(std::move(running), 5s), 2);
+}
+
+void tst_UploadWorkerRules::cancellingEndsTheLoop() {
+    Testing::SignalNetworkMonitor network;
+    UploadOptions options;
+    options.retryDelays = {1h};
+    std::stop_source stop;
+    Script script;
+    script.failures = times(1, ParcelKitError::network(QStringLiteral("lost")));
+
+    RetryLoop delayed(options, network);
+    auto inDelay = runScript(delayed, script, stop.get_token());
+    QVERIFY(Testing::spinUntil([&] { return network.signal().changeWaiterCount() == 1; }));
+    stop.request_stop();
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(inDelay), 5s));
+
+    network.signal().setOnline(false);
+    std::stop_source offlineStop;
+    RetryLoop offline(options, network);
+    Script neverRuns;
+    auto waitingOffline = runScript(offline, neverRuns, offlineStop.get_token());
+    QVERIFY(Testing::spinUntil([&] { return network.signal().onlineWaiterCount() == 1; }));
+    offlineStop.request_stop();
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(waitingOffline), 5s));
+    QCOMPARE(neverRuns.attempts, 0);
+}
+
+void tst_UploadWorkerRules::openReportsMissingFiles() {
+    QTemporaryDir dir;
+    QFile plain(dir.filePath("plain.txt"));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const auto messageOpening = [](const QString& path) {
+        try {
+            OpenFile::open(path, QStringLiteral("x.bin"));
+        } catch (const ParcelKitError& error) {
+            return error.kind() == ParcelKitError::Kind::fileUnavailable ? error.userText()
+                                                                         : QString();
+        }
+        return QString();
+    };
+    QCOMPARE(messageOpening(dir.filePath("gone.bin")),
+             QStringLiteral("x.bin can no longer be found."));
+    QCOMPARE(messageOpening(dir.filePath("plain.txt/inner.bin")),
+             QStringLiteral("x.bin can no longer be found."));
+}
+
+void tst_UploadWorkerRules::checksNoticeTouchedAndTruncatedFiles() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("data.bin");
+    QFile writer(path);
+    QVERIFY(writer.open(QIODevice::WriteOnly));
+    writer.write(QByteArray(3000, 'x'));
+    writer.close();
+    const auto facts = FileFacts::ofPath(path);
+    QVERIFY(facts && facts->isRegularFile);
+    QCOMPARE(facts->size, 3000);
+
+    auto file = OpenFile::open(path, QStringLiteral("data.bin"));
+    file->checkUnchanged(3000, facts->modifiedAt);
+    QVERIFY_THROWS_EXCEPTION(FileChangedError, file->checkUnchanged(3000, std::nullopt));
+    QVERIFY_THROWS_EXCEPTION(FileChangedError, file->checkUnchanged(3001, facts->modifiedAt));
+    QCOMPARE(Testing::await(OpenFile::readPart(file, 1000, 2000)), QByteArray(2000, 'x'));
+
+    // A new modification time with the same content counts as a change.
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 5}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    try {
+        file->checkUnchanged(3000, facts->modifiedAt);
+        QFAIL("a touched file passed");
+    } catch (const FileChangedError& error) {
+        QCOMPARE(error.message(), QStringLiteral("data.bin was changed while it uploaded."));
+    }
+
+    QCOMPARE(::truncate(QFile::encodeName(path).constData(), 1500), 0);
+    QVERIFY_THROWS_EXCEPTION(FileChangedError,
+                             Testing::await(OpenFile::readPart(file, 1000, 1000)));
+}
+
+QTEST_GUILESS_MAIN(tst_UploadWorkerRules)
+#include "tst_UploadWorkerRules.moc"

@@ -131,9 +131,11 @@ void CurlTransfer::finish(CURLcode result) {
         m_continuation.fail(TransportError::fromCurl(result, int(osErrno)));
         return;
     }
+    // The last report shows the whole body sent, unless a cancelled caller has moved on.
     curl_off_t sent = 0;
     curl_easy_getinfo(m_easy, CURLINFO_SIZE_UPLOAD_T, &sent);
-    reportProgress(sent);
+    if (!m_continuation.isResumed())
+        reportProgress(sent);
 
     long status = 0;
     curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);

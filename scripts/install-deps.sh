@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    g++ cmake ninja-build pkg-config git curl ca-certificates xxd time
+    g++ cmake ninja-build pkg-config git curl ca-certificates openssl xxd time
     qt6-base-dev qcoro-qt6-dev libcurl4-openssl-dev libsecret-1-dev
     libpoppler-qt6-dev libffmpegthumbnailer-dev ffmpegthumbnailer
     libcpp-httplib-dev libsqlite3-dev libssl-dev nlohmann-json3-dev

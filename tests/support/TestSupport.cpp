@@ -2,15 +2,20 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTimer>
 
 namespace ParcelKit::Testing {
 
 bool spinUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
     QDeadlineTimer deadline(limit);
+    // Wakes the blocking wait below now and then, so the condition and the deadline are checked
+    // without spinning a core.
+    QTimer tick;
+    tick.start(10);
     while (!condition()) {
         if (deadline.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }

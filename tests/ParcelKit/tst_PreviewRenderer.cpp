@@ -199,5 +199,6 @@ void tst_PreviewRenderer::filesWithoutAPictureGiveNothing() {
     }
 }
 
-QTEST_MAIN(tst_PreviewRenderer)
+// Without a GUI application, as the command-line client renders.
+QTEST_GUILESS_MAIN(tst_PreviewRenderer)
 #include "tst_PreviewRenderer.moc"

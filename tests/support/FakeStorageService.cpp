@@ -49,9 +49,9 @@ FakeStorageService::Fault FakeStorageService::Fault::answer(int status, std::opt
     return fault;
 }
 
-FakeStorageService::Fault FakeStorageService::Fault::dropped() {
+FakeStorageService::Fault FakeStorageService::Fault::dropped(qint64 afterBytes) {
     Fault fault;
-    fault.drop = true;
+    fault.dropAfterBytes = afterBytes;
     return fault;
 }
 
@@ -165,8 +165,8 @@ FakeStorageService::Route FakeStorageService::routeOf(const RecordedRequest& req
 TestHTTPServer::Reply FakeStorageService::faultReply(Route route, const Fault& fault) {
     Reply reply;
     const bool isService = route == Route::sign || route == Route::confirm;
-    if (fault.drop)
-        reply = Reply::empty(500).droppedAfter(0);
+    if (fault.dropAfterBytes)
+        reply = Reply::empty(500).droppedAfter(*fault.dropAfterBytes);
     else if (isService)
         reply = Reply::json(fault.status, QJsonObject{{"message", fault.message.value_or("")}});
     else if (fault.code)

@@ -37,15 +37,18 @@ public:
         // An S3 error document with this code for storage routes; a JSON "message" for the service.
         std::optional<QString> code;
         std::optional<QString> message;
-        // Closes the connection without an answer.
-        bool drop = false;
+        // Closes the connection after this many bytes of the answer. A client silently resends
+        // a request whose reused connection closed before a whole header line arrived, so only
+        // a cut after the status line ("HTTP/1.1 500 Internal Server Error" and CRLF, 36 bytes)
+        // is sure to reach the caller as a failure.
+        std::optional<qint64> dropAfterBytes;
         std::chrono::milliseconds delay{0};
         // The request takes effect as usual and only its answer is replaced (a lost answer).
         bool afterEffect = false;
 
         static Fault answer(int status, std::optional<QString> code = std::nullopt,
                             std::optional<QString> message = std::nullopt);
-        static Fault dropped();
+        static Fault dropped(qint64 afterBytes = 40);
     };
 
     static const QString accessToken;

@@ -6,11 +6,13 @@
 #include "Failure.h"
 #include "ProgressPrinter.h"
 
+#include "Cancelled.h"
 #include "FileExpander.h"
 #include "UploadStore.h"
 
 #include <QFileInfo>
 #include <QTextStream>
+#include <QTimer>
 
 #include <cstdio>
 #include <iostream>
@@ -36,6 +38,21 @@ QString readPassword() {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return QString::fromStdString(line);
+}
+
+// Previews of the sent files are made after the upload; give them a bounded moment before the
+// process ends, without waiting for unrelated uploads that "uploads.json" resumed.
+QCoro::Task<void> letPreviewsFinish(UploadQueue& queue, std::stop_token interrupt) {
+    std::stop_source bound;
+    std::stop_callback forward(interrupt, [&bound] { bound.request_stop(); });
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&bound] { bound.request_stop(); });
+    timer.start(std::chrono::seconds(20));
+    try {
+        co_await queue.settled(bound.get_token());
+    } catch (const Cancelled&) {
+    }
 }
 
 } // namespace
@@ -157,6 +174,7 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
     }
     for (const QUuid& id : ids)
         queue.remove(id);
+    co_await letPreviewsFinish(queue, token);
     const QString link = transfer.url ? transfer.url->toString() : transfer.id;
     if (transfer.delivery == Delivery::email)
         Console::out(QStringLiteral("Transfer sent: %1\n").arg(link));

@@ -1,5 +1,6 @@
-// The worker's pure rules: part layout and reconciliation, retry classification and the retry
-// loop's waits, and the file checks.
+// The worker's pure rules: part layout and reconciliation, which failures the retry loop raises at
+// once, its waits for the network, and the file checks. Retries over real requests are covered
+// with the fake storage.
 #include "Async.h"
 #include "BucketError.h"
 #include "FileChangedError.h"
@@ -76,8 +77,6 @@ private slots:
     void partSizeBelowOneIsRefused();
     void reconciliationKeepsOnlyPartsThatFit();
 
-    void passingFailuresAreRetriedWithoutLimit();
-    void storageRefusalsAreRetriedMaxRetriesTimes();
     void otherFailuresAreRaisedAtOnce();
     void failuresWhileOfflineWaitForTheNetworkAndCountForNothing();
     void aChangeOfTheNetworkCutsTheDelayShort();
@@ -152,32 +151,6 @@ void tst_UploadWorkerRules::reconciliationKeepsOnlyPartsThatFit() {
     QCOMPARE(layout.missing(layout.reconciled(partsNumbered({{1, 1000}, {2, 1000}, {3, 500}}))),
              QList<int>{});
     QCOMPARE(PartLayout(0, 1000).reconciled(partsNumbered({{1, 0}})), partsNumbered({{1, 0}}));
-}
-
-void tst_UploadWorkerRules::passingFailuresAreRetriedWithoutLimit() {
-    Testing::SignalNetworkMonitor network;
-    RetryLoop loop(tinyDelays(1), network);
-    Script script;
-    script.failures = times(3, ParcelKitError::network(QStringLiteral("lost")));
-    script.failures += times(3, ParcelKitError::server(503));
-    script.failures += times(3, ParcelKitError::server(408));
-    script.failures += times(3, BucketError(500, QStringLiteral("busy")));
-    script.failures += times(3, BucketError(429, std::nullopt));
-    QCOMPARE(Testing::await(runScript(loop, script)), 16);
-}
-
-void tst_UploadWorkerRules::storageRefusalsAreRetriedMaxRetriesTimes() {
-    Testing::SignalNetworkMonitor network;
-    RetryLoop loop(tinyDelays(2), network);
-    Script script;
-    script.failures = times(10, BucketError(403, QStringLiteral("Denied")));
-    try {
-        Testing::await(runScript(loop, script));
-        QFAIL("a refused request was retried for ever");
-    } catch (const ParcelKitError& error) {
-        QCOMPARE(error, ParcelKitError::server(403, QStringLiteral("Denied")));
-    }
-    QCOMPARE(script.attempts, 3);
 }
 
 void tst_UploadWorkerRules::otherFailuresAreRaisedAtOnce() {

@@ -33,10 +33,11 @@ public:
     // has confirmed the upload. Runs on the calling thread's event loop; file reads go to the
     // thread pool and requests to the network thread.
     //
-    // Fails with ParcelKitError (file problems as fileUnavailable, given-up requests as server or
-    // network), FileChangedError when the file changed, or Cancelled when `token` stopped. A
-    // finished run (any outcome) holds no budget bytes, no open file, no running part and no
-    // progress board entry of the item.
+    // Fails with ParcelKitError (file problems as fileUnavailable, requests the service or the
+    // storage refused for good as server, a record part size below 1 as validation, notSignedIn),
+    // FileChangedError when the file changed, or Cancelled when `token` stopped; passing failures
+    // are retried for as long as the task lives. A finished run (any outcome) holds no budget
+    // bytes, no open file, no running part and no progress board entry of the item.
     QCoro::Task<QString> run(UploadRecord record, std::stop_token token) const;
 
     const QUuid& itemID() const { return m_itemID; }

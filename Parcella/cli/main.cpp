@@ -5,6 +5,9 @@
 #include "ExitCode.h"
 #include "InterruptSignal.h"
 #include "SendCommand.h"
+#ifdef PARCELLA_STALL_PROBE
+#include "StallProbe.h"
+#endif
 
 #include <QCoreApplication>
 
@@ -32,9 +35,13 @@ QCoro::Task<int> runCommand(CliEngine& engine, CliArguments arguments, std::stop
 }
 
 // Runs the command and ends the event loop with its exit status; the engine is torn down after.
+// The exit is queued: a command that ends without waiting (no session, say) finishes before the
+// event loop runs, and an exit asked for then would be ignored.
 QCoro::Task<void> runAndQuit(CliEngine& engine, CliArguments arguments, std::stop_token token) {
     const int code = co_await runCommand(engine, arguments, token);
-    QCoreApplication::exit(code);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [code] { QCoreApplication::exit(code); },
+        Qt::QueuedConnection);
 }
 
 } // namespace
@@ -57,6 +64,9 @@ int main(int argc, char** argv) {
     if (arguments.command == CliArguments::Command::openURL)
         return AccountCommands::openURL(arguments);
 
+#ifdef PARCELLA_STALL_PROBE
+    StallProbe probe;
+#endif
     InterruptSignal interrupt;
     CliEngine engine(arguments);
     auto task = runAndQuit(engine, arguments, interrupt.token());

@@ -59,6 +59,13 @@ class LineQueue:
             if predicate(line):
                 return line
 
+    def drain(self, timeout):
+        """Every line up to the end of the output."""
+        try:
+            self.wait_for(lambda line: False, timeout)
+        except EOFError:
+            return self.seen
+
 
 class DevService:
     """parcella-devservice on 127.0.0.1 port 0 with its own data folder and an admin token."""
@@ -66,16 +73,20 @@ class DevService:
     def __init__(self, binary, *options):
         self.data = tempfile.mkdtemp(prefix="parcella-devservice-")
         self.admin_token = secrets.token_hex(16)
+        # A file, not a pipe: nobody reads its log while it runs, and a full pipe would block it.
+        self.log = tempfile.TemporaryFile("w+")
         self.process = subprocess.Popen(
             [binary, "--listen", "127.0.0.1:0", "--data", self.data,
              "--admin-token", self.admin_token, *options],
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=environment())
+            stdout=subprocess.PIPE, stderr=self.log, text=True, env=environment())
         output = LineQueue(self.process.stdout)
         try:
             line = output.wait_for(lambda l: "listening on" in l, timeout=20)
         except (TimeoutError, EOFError):
+            self.log.seek(0)
+            problem = self.log.read()
             self.stop()
-            raise RuntimeError("devservice did not start: " + self.process.stderr.read())
+            raise RuntimeError("devservice did not start: " + problem)
         self.url = line.split("listening on", 1)[1].strip().rstrip("/")
 
     def stop(self):
@@ -86,6 +97,8 @@ class DevService:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait(timeout=10)
+        self.process.stdout.close()
+        self.log.close()
         shutil.rmtree(self.data, ignore_errors=True)
 
     def _admin(self, method, path, body=None):
@@ -109,12 +122,17 @@ class DevService:
     def reset_counters(self):
         self._admin("DELETE", "/admin/counters")
 
+    def part_attempts_by_upload(self):
+        """[{part number: PUT attempts}] per multipart upload since the last reset."""
+        return [{int(number): n for number, n in per_part.items()}
+                for per_part in self.counters()["parts"].values()]
+
     def part_attempts(self):
-        """{part number: PUT attempts} over every multipart upload since the last reset."""
+        """{part number: PUT attempts} summed over the multipart uploads since the last reset."""
         attempts = {}
-        for per_part in self.counters()["parts"].values():
+        for per_part in self.part_attempts_by_upload():
             for number, n in per_part.items():
-                attempts[int(number)] = attempts.get(int(number), 0) + n
+                attempts[number] = attempts.get(number, 0) + n
         return attempts
 
     def outbox(self):
@@ -161,13 +179,15 @@ class Cli:
             process.stdin.write(callback + "\n")
             process.stdin.flush()
             process.wait(timeout=timeout)
-            process.stdout_lines = output.seen
+            process.stdout_lines = output.drain(timeout)
             process.stderr_text = process.stderr.read()
             return process
         finally:
             if process.poll() is None:
                 process.kill()
                 process.wait()
+            for stream in (process.stdin, process.stdout, process.stderr):
+                stream.close()
 
 
 def digest(path):

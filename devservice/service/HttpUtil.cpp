@@ -1,5 +1,7 @@
 #include "service/HttpUtil.h"
 
+#include "storage/Crypto.h"
+
 #include <httplib.h>
 
 namespace devservice {
@@ -88,22 +90,13 @@ std::map<std::string, std::string> HttpUtil::parseForm(std::string_view body) {
 }
 
 std::string HttpUtil::percentDecode(std::string_view text, bool plusIsSpace) {
-    const auto hexValue = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-            hexValue(text[i + 2]) >= 0) {
-            out.push_back(char(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
+        if (c == '%' && i + 2 < text.size() && Crypto::hexDigit(text[i + 1]) >= 0 &&
+            Crypto::hexDigit(text[i + 2]) >= 0) {
+            out.push_back(char(Crypto::hexDigit(text[i + 1]) * 16 + Crypto::hexDigit(text[i + 2])));
             i += 2;
         } else if (c == '+' && plusIsSpace) {
             out.push_back(' ');

@@ -49,23 +49,24 @@ std::string Crypto::hex(std::string_view bytes) {
     return out;
 }
 
+int Crypto::hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 std::string Crypto::hexDecode(std::string_view text) {
-    const auto value = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     if (text.size() % 2 != 0)
         return {};
     std::string out;
     out.reserve(text.size() / 2);
     for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int high = value(text[i]);
-        const int low = value(text[i + 1]);
+        const int high = hexDigit(text[i]);
+        const int low = hexDigit(text[i + 1]);
         if (high < 0 || low < 0)
             return {};
         out += static_cast<char>(high * 16 + low);

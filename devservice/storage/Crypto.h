@@ -12,6 +12,8 @@ public:
     static std::string md5(std::string_view data);
     static std::string hmacSha256(std::string_view key, std::string_view data);
     static std::string hex(std::string_view bytes);
+    // The value of one hex digit of either case; -1 for any other character.
+    static int hexDigit(char c);
     // Empty when the text is not an even number of hex digits.
     static std::string hexDecode(std::string_view text);
     // Empty when the text is not valid base64.

@@ -1,17 +1,10 @@
 #include "StorageRequest.h"
 
+#include "Crypto.h"
+
 namespace devservice {
 
 std::optional<std::string> StorageRequest::percentDecode(std::string_view text) {
-    const auto digit = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -21,8 +14,8 @@ std::optional<std::string> StorageRequest::percentDecode(std::string_view text) 
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        const int high = digit(text[i + 1]);
-        const int low = digit(text[i + 2]);
+        const int high = Crypto::hexDigit(text[i + 1]);
+        const int low = Crypto::hexDigit(text[i + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         out += static_cast<char>(high * 16 + low);

@@ -1,6 +1,7 @@
 #include "service/HttpUtil.h"
 
 #include "storage/Crypto.h"
+#include "storage/Markup.h"
 
 #include <httplib.h>
 
@@ -123,30 +124,7 @@ std::string HttpUtil::percentEncode(std::string_view text) {
 }
 
 std::string HttpUtil::htmlEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
-            out.push_back(c);
-        }
-    }
-    return out;
+    return Markup::escape(text, "&#39;");
 }
 
 std::optional<Json> HttpUtil::jsonObjectBody(const httplib::Request& req, httplib::Response& res) {

@@ -1,5 +1,6 @@
 #include "S3Xml.h"
 
+#include "Markup.h"
 #include "XmlReader.h"
 
 #include <charconv>
@@ -54,30 +55,7 @@ Builder document(std::string_view root) {
 } // namespace
 
 std::string S3Xml::escape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return Markup::escape(text, "&apos;");
 }
 
 std::string S3Xml::isoTime(std::chrono::system_clock::time_point time) {

@@ -150,8 +150,7 @@ class Tools:
                           % (path, service_url, BUCKET, prefix, os.path.basename(path)))
         return [(["curl", "-sS", "--fail", "--aws-sigv4", "aws:amz:%s:s3" % REGION,
                   "--user", "%s:%s" % (ACCESS_KEY, SECRET_KEY),
-                  "-H", "x-amz-content-sha256: UNSIGNED-PAYLOAD", "-H", "Expect:",
-                  "-o", os.devnull,
+                  "-H", "x-amz-content-sha256: UNSIGNED-PAYLOAD", "-o", os.devnull,
                   "-K", config], env)]
 
 

@@ -2,6 +2,7 @@
 
 #include "Continuation.h"
 #include "CurlTransfer.h"
+#include "ParcelKitError.h"
 #include "TransportError.h"
 
 #include <curl/curl.h>
@@ -225,6 +226,14 @@ QCoro::Task<HTTP::Answer> URLSession::perform(HTTPRequest request, HTTP::Progres
     const QString scheme = request.url.scheme().toLower();
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
         throw TransportError::fromCurl(CURLE_UNSUPPORTED_PROTOCOL);
+    // Header values can carry text the server chose (a token, a signed header); a line break in
+    // one would smuggle further headers into the request.
+    for (const auto& [name, value] : request.headers) {
+        if (name.contains('\r') || name.contains('\n') || name.contains('\0') ||
+            value.contains('\r') || value.contains('\n') || value.contains('\0'))
+            throw ParcelKitError::server(
+                0, engineText("The request can't be sent: a header holds a line break."));
+    }
 
     std::shared_ptr<Mailbox> mailbox = m_engine->mailbox();
     const quint64 id = mailbox->nextID();

@@ -36,6 +36,7 @@ private slots:
     void untrustedCertificateIsPermanent();
     void unusableURLsArePermanent_data();
     void unusableURLsArePermanent();
+    void headerWithLineBreakIsRefusedBeforeSending();
 };
 
 namespace {
@@ -310,6 +311,17 @@ void tst_HTTPExchange::unusableURLsArePermanent() {
     const ParcelKitError error = failureOf(HTTP::exchange(session, requestTo(url), {}));
     QCOMPARE(error.kind(), ParcelKitError::Kind::server);
     QCOMPARE(error.status(), 0);
+}
+
+void tst_HTTPExchange::headerWithLineBreakIsRefusedBeforeSending() {
+    TestHTTPServer server;
+    URLSession session;
+    HTTPRequest request = requestTo(server.url("/x"));
+    request.setHeader("Authorization", "Bearer abc\r\nX-Injected: 1");
+    const ParcelKitError error = failureOf(HTTP::exchange(session, request, {}));
+    QCOMPARE(error.kind(), ParcelKitError::Kind::server);
+    QCOMPARE(error.status(), 0);
+    QCOMPARE(server.requestCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_HTTPExchange)

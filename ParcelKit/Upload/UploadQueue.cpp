@@ -267,11 +267,10 @@ void UploadQueue::updateRecord(const QUuid& itemID, const QUuid& runID,
 }
 
 void UploadQueue::cancel(const QUuid& id) {
-    const auto found = m_records.find(id);
-    if (found == m_records.end())
+    UploadRecord* const found = refreshedRecord(id);
+    if (!found)
         return;
     UploadRecord& record = *found;
-    record.item = currentItem(record);
     const Case state = record.item.state.kind();
     if (state != Case::queued && state != Case::uploading && state != Case::failed)
         return;
@@ -283,11 +282,10 @@ void UploadQueue::cancel(const QUuid& id) {
 }
 
 void UploadQueue::retry(const QUuid& id) {
-    const auto found = m_records.find(id);
-    if (found == m_records.end())
+    UploadRecord* const found = refreshedRecord(id);
+    if (!found)
         return;
     UploadRecord& record = *found;
-    record.item = currentItem(record);
     const Case state = record.item.state.kind();
     if (state == Case::failed) {
         m_errors.remove(id);
@@ -517,6 +515,14 @@ qsizetype UploadQueue::indexOf(const QUuid& id) const {
             return i;
     }
     return -1;
+}
+
+UploadRecord* UploadQueue::refreshedRecord(const QUuid& id) {
+    const auto found = m_records.find(id);
+    if (found == m_records.end())
+        return nullptr;
+    found->item = currentItem(*found);
+    return &*found;
 }
 
 UploadItem UploadQueue::currentItem(const UploadRecord& record) const {

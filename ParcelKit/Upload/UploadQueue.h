@@ -128,6 +128,8 @@ private:
     qsizetype indexOf(const QUuid& id) const;
     // The item as the list shows it, else the record's copy.
     UploadItem currentItem(const UploadRecord& record) const;
+    // The record of `id` with its item brought up to date from the list; null when there is none.
+    UploadRecord* refreshedRecord(const QUuid& id);
     // Writes the record's item into the list entry of the same id.
     void showItem(const UploadItem& item);
 

@@ -17,8 +17,7 @@ namespace ParcelKit {
 
 namespace detail {
 
-template <typename T>
-struct ContinuationState {
+template <typename T> struct ContinuationState {
     std::coroutine_handle<> handle;
     QPointer<QObject> context;
     std::atomic<bool> claimed{false};
@@ -31,16 +30,14 @@ struct ContinuationState {
 // A one-shot handle to a suspended coroutine. Any thread may resume it; only the first resume
 // or fail counts (the rest return false), and the coroutine itself continues later on its own
 // thread's event loop, never inside the caller (so it is safe to resume while holding a lock).
-template <typename T = void>
-class Continuation {
+template <typename T = void> class Continuation {
 public:
     Continuation() = default;
     explicit Continuation(std::shared_ptr<detail::ContinuationState<T>> state)
         : m_state(std::move(state)) {}
 
     template <typename U = T>
-        requires(!std::is_void_v<U>)
-    bool resume(U value) const {
+    requires(!std::is_void_v<U>) bool resume(U value) const {
         if (!claim())
             return false;
         m_state->value.emplace(std::move(value));
@@ -48,9 +45,7 @@ public:
         return true;
     }
 
-    bool resume() const
-        requires std::is_void_v<T>
-    {
+    bool resume() const requires std::is_void_v<T> {
         if (!claim())
             return false;
         m_state->value = true;
@@ -66,8 +61,7 @@ public:
         return true;
     }
 
-    template <typename E>
-    bool fail(E error) const {
+    template <typename E> bool fail(E error) const {
         return fail(std::make_exception_ptr(std::move(error)));
     }
 
@@ -87,8 +81,7 @@ private:
 // Awaitable that suspends the current coroutine and hands a Continuation to `registration`.
 // When `token` is stopped, `onCancel` runs (on the stopping thread, or at once if the token is
 // already stopped); it must fail the continuation with Cancelled if it still holds it.
-template <typename T, typename Registration, typename OnCancel>
-class SuspendAwaiter {
+template <typename T, typename Registration, typename OnCancel> class SuspendAwaiter {
 public:
     SuspendAwaiter(std::stop_token token, Registration registration, OnCancel onCancel)
         : m_token(std::move(token)), m_registration(std::move(registration)),
@@ -101,7 +94,8 @@ public:
         m_state->handle = handle;
         m_state->context = ThreadContext::current();
         m_registration(Continuation<T>(m_state));
-        m_stopCallback = std::make_unique<std::stop_callback<OnCancel>>(m_token, std::move(m_onCancel));
+        m_stopCallback =
+            std::make_unique<std::stop_callback<OnCancel>>(m_token, std::move(m_onCancel));
     }
 
     T await_resume() {
@@ -137,8 +131,8 @@ QCoro::Task<T> suspend(std::stop_token token, Registration registration, OnCance
 template <typename T, typename Registration>
 QCoro::Task<T> suspend(std::stop_token token, Registration registration) {
     auto shared = std::make_shared<Continuation<T>>();
-    auto registering = [shared, registration = std::move(registration)](
-                           Continuation<T> continuation) mutable {
+    auto registering = [shared, registration =
+                                    std::move(registration)](Continuation<T> continuation) mutable {
         *shared = continuation;
         registration(std::move(continuation));
     };

@@ -23,8 +23,7 @@ public:
     ~TaskGroup();
 
     // `body` takes the group's std::stop_token and returns QCoro::Task<void>.
-    template <typename Body>
-    void spawn(Body body) {
+    template <typename Body> void spawn(Body body) {
         ++m_state->running;
         runChild(m_state, std::move(body));
     }

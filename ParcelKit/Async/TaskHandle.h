@@ -16,8 +16,7 @@ namespace ParcelKit {
 
 // A started task together with the stop source that cancels it. The body starts at once on the
 // calling thread and gets the stop token; dropping the handle neither cancels nor leaks the task.
-template <typename T = void>
-class TaskHandle {
+template <typename T = void> class TaskHandle {
     using Stored = std::conditional_t<std::is_void_v<T>, std::monostate, T>;
 
     struct State {
@@ -35,8 +34,7 @@ public:
     TaskHandle() = default;
 
     // `body` is a callable taking a std::stop_token and returning QCoro::Task<T>.
-    template <typename Body>
-    static TaskHandle start(Body body) {
+    template <typename Body> static TaskHandle start(Body body) {
         TaskHandle handle;
         handle.m_state = std::make_shared<State>();
         run(handle.m_state, std::move(body));
@@ -81,8 +79,7 @@ public:
     }
 
 private:
-    template <typename Body>
-    static QCoro::Task<void> run(std::shared_ptr<State> state, Body body) {
+    template <typename Body> static QCoro::Task<void> run(std::shared_ptr<State> state, Body body) {
         std::optional<Stored> value;
         std::exception_ptr error;
         try {

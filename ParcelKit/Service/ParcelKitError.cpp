@@ -40,7 +40,8 @@ QString ParcelKitError::userText() const {
     case Kind::server:
         if (m_message)
             return *m_message;
-        return engineText("The server answered with error %d.").replace("%d", QString::number(m_status));
+        return engineText("The server answered with error %d.")
+            .replace("%d", QString::number(m_status));
     case Kind::notSignedIn:
         return engineText("You are not signed in.");
     case Kind::validation:

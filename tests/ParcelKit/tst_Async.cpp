@@ -134,7 +134,8 @@ void tst_Async::taskHandleDeliversValueAndFailure() {
     QCOMPARE(Testing::await(ok.result()), 7);
     QVERIFY_THROWS_EXCEPTION(Boom, Testing::await(failing.result()));
 
-    auto cancelled = TaskHandle<int>::start([](std::stop_token t) { return valueAfter(10s, 1, t); });
+    auto cancelled =
+        TaskHandle<int>::start([](std::stop_token t) { return valueAfter(10s, 1, t); });
     cancelled.cancel();
     QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(cancelled.result()));
 }

@@ -21,8 +21,7 @@ struct TimedOut : std::runtime_error {
 };
 
 namespace detail {
-template <typename T>
-struct AwaitState {
+template <typename T> struct AwaitState {
     bool done = false;
     std::exception_ptr error;
     std::optional<std::conditional_t<std::is_void_v<T>, std::monostate, T>> value;

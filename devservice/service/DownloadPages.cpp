@@ -45,19 +45,6 @@ std::string readableSize(std::int64_t bytes) {
     return text;
 }
 
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 std::string field(const httplib::Request& req, const std::string& name) {
     const auto form = HttpUtil::parseForm(req.body);
     const auto it = form.find(name);
@@ -205,7 +192,7 @@ void DownloadPages::requestCode(const httplib::Request& req, httplib::Response& 
         HttpUtil::redirect(res, 303, "/t/" + transfer->id);
         return;
     }
-    const auto email = lower(trimmed(field(req, "email")));
+    const auto email = HttpUtil::lower(HttpUtil::trimmed(field(req, "email")));
     if (!NewTransfer::isEmailAddress(email)) {
         sendLocked(res, *transfer, 422, "Enter an e-mail address.");
         return;
@@ -222,8 +209,8 @@ void DownloadPages::enterCode(const httplib::Request& req, httplib::Response& re
     const auto transfer = available(req.matches[1], res);
     if (!transfer)
         return;
-    const auto email = lower(trimmed(field(req, "email")));
-    const auto code = trimmed(field(req, "code"));
+    const auto email = HttpUtil::lower(HttpUtil::trimmed(field(req, "email")));
+    const auto code = HttpUtil::trimmed(field(req, "code"));
     if (!mayRequestCode(*transfer, email) || !codes_.verify(transfer->id, email, code)) {
         sendCodeForm(res, *transfer, 403, email,
                      "That code is not right or has expired. Ask for a new one if needed.");

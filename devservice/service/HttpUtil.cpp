@@ -5,6 +5,9 @@
 
 #include <httplib.h>
 
+#include <algorithm>
+#include <cctype>
+
 namespace devservice {
 
 HttpUtil::BodyHandler HttpUtil::readingBody(Handler handler) {
@@ -168,6 +171,19 @@ std::optional<std::string> HttpUtil::cookie(const httplib::Request& req, std::st
         start = end + 1;
     }
     return std::nullopt;
+}
+
+std::string HttpUtil::lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+std::string HttpUtil::trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 } // namespace devservice

@@ -48,6 +48,9 @@ public:
     // Keeps only unreserved characters (A-Z a-z 0-9 - . _ ~).
     static std::string percentEncode(std::string_view text);
     static std::string htmlEscape(std::string_view text);
+    // ASCII lower case, and white space trimmed at both ends, for typed addresses and codes.
+    static std::string lower(std::string text);
+    static std::string trimmed(const std::string& text);
 
     // The JSON object of the body, or an answer already sent (400 for malformed JSON, 422 when
     // the body is not an object).

@@ -1,5 +1,6 @@
 #include "service/NewTransfer.h"
 
+#include "service/HttpUtil.h"
 #include "service/UploadStore.h"
 
 #include <algorithm>
@@ -12,19 +13,6 @@ namespace {
 
 constexpr std::size_t maxRecipients = 50;
 constexpr std::size_t maxFiles = 1000;
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 std::size_t codePoints(const std::string& text) {
     return std::size_t(std::count_if(text.begin(), text.end(), [](char c) {
@@ -81,7 +69,7 @@ bool NewTransfer::isEmailAddress(const std::string& text) {
 }
 
 bool NewTransfer::allows(const std::vector<std::string>& allowedEmails, const std::string& email) {
-    const auto address = lower(trimmed(email));
+    const auto address = HttpUtil::lower(HttpUtil::trimmed(email));
     if (!isEmailAddress(address))
         return false;
     const auto domain = address.substr(address.rfind('@') + 1);
@@ -147,7 +135,7 @@ NewTransfer::parse(const Json& body, const std::string& workspaceId, const Uploa
                                                " recipients.");
         } else {
             for (const auto& recipient : *recipients) {
-                const auto address = trimmed(recipient);
+                const auto address = HttpUtil::trimmed(recipient);
                 if (!isEmailAddress(address))
                     errors["recipients"].push_back("\"" + recipient +
                                                    "\" is not a valid e-mail address.");
@@ -158,9 +146,9 @@ NewTransfer::parse(const Json& body, const std::string& workspaceId, const Uploa
 
     transfer.subject = optionalText(body, "subject", 500, errors);
     transfer.message = optionalText(body, "message", 10000, errors);
-    if (transfer.subject && trimmed(*transfer.subject).empty())
+    if (transfer.subject && HttpUtil::trimmed(*transfer.subject).empty())
         transfer.subject.reset();
-    if (transfer.message && trimmed(*transfer.message).empty())
+    if (transfer.message && HttpUtil::trimmed(*transfer.message).empty())
         transfer.message.reset();
 
     if (const auto days = expiresIn(body, errors))
@@ -180,7 +168,7 @@ NewTransfer::parse(const Json& body, const std::string& workspaceId, const Uploa
                 errors["allowed_emails"].push_back("Add who can ask for a code.");
         } else {
             for (const auto& entry : *allowed) {
-                const auto value = lower(trimmed(entry));
+                const auto value = HttpUtil::lower(HttpUtil::trimmed(entry));
                 const bool valid =
                     isEmailAddress(value) ||
                     (value.size() > 1 && value.front() == '@' && isDomain(value.substr(1))) ||
@@ -194,7 +182,7 @@ NewTransfer::parse(const Json& body, const std::string& workspaceId, const Uploa
     } else if (transfer.emailCode) {
         // An e-mailed transfer's recipients are the ones who can ask for a code.
         for (const auto& recipient : transfer.recipients)
-            transfer.allowedEmails.push_back(lower(recipient));
+            transfer.allowedEmails.push_back(HttpUtil::lower(recipient));
     }
 
     if (!errors.empty())

@@ -37,15 +37,6 @@ Reply answer(int status, const QByteArray& body) {
 const QByteArray transferJson = "{'id':'t1','delivery':'link','expires_at':'2025-03-08T10:00:00Z'}";
 const QByteArray transferEnvelope = "{'data':" + transferJson + "}";
 
-template <typename T> std::optional<ParcelKitError> failureOf(QCoro::Task<T> task) {
-    try {
-        Testing::await(std::move(task));
-    } catch (const ParcelKitError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
 // The client against a loopback server playing the service: "/svc/oauth/token" hands out
 // "access-1", "access-2", … and every other request is answered by `api`.
 struct Fixture {
@@ -194,7 +185,7 @@ private slots:
         Fixture f;
         const auto expectNotUnderstood = [&f](int status, const QByteArray& body, auto call) {
             f.answerAll(status, body);
-            const auto error = failureOf(call());
+            const auto error = Testing::failureOf(call());
             QVERIFY2(error, body.constData());
             QCOMPARE(*error, ParcelKitError::server(status, notUnderstood));
         };
@@ -222,10 +213,10 @@ private slots:
     void errorAnswersAreMapped() {
         Fixture f;
         f.answerAll(422, "{'message':'Expiry too long'}");
-        QCOMPARE(failureOf(f.client->changeExpiry("t", "w", 400, {})),
+        QCOMPARE(Testing::failureOf(f.client->changeExpiry("t", "w", 400, {})),
                  ParcelKitError::validation("Expiry too long"));
         f.answerAll(404, "{'message':'Gone'}");
-        QCOMPARE(failureOf(f.client->deleteTransfer("t", "w", {})),
+        QCOMPARE(Testing::failureOf(f.client->deleteTransfer("t", "w", {})),
                  ParcelKitError::server(404, "Gone"));
     }
 
@@ -247,13 +238,13 @@ private slots:
     void secondRejectionSignsOutLocally() {
         Fixture f;
         f.answerAll(401, "{}");
-        QCOMPARE(failureOf(f.client->me({})), ParcelKitError::notSignedIn());
+        QCOMPARE(Testing::failureOf(f.client->me({})), ParcelKitError::notSignedIn());
         QVERIFY(!f.auth->isSignedIn());
         QVERIFY(spinUntil([&f] { return !f.store.load(); }));
         QCOMPARE(f.apiRequests().size(), 2);
 
         // Signed out, nothing is sent at all.
-        QCOMPARE(failureOf(f.client->me({})), ParcelKitError::notSignedIn());
+        QCOMPARE(Testing::failureOf(f.client->me({})), ParcelKitError::notSignedIn());
         QCOMPARE(f.apiRequests().size(), 2);
     }
 
@@ -264,7 +255,7 @@ private slots:
                 return answer(401, "{}");
             return answer(500, "{}");
         });
-        QCOMPARE(failureOf(f.client->me({})), ParcelKitError::server(500));
+        QCOMPARE(Testing::failureOf(f.client->me({})), ParcelKitError::server(500));
         QVERIFY(f.auth->isSignedIn());
         QCOMPARE(Testing::await(f.auth->accessToken({})), QStringLiteral("access-1"));
     }

@@ -62,15 +62,6 @@ Reply cutInBody() {
         .droppedAfter(2048);
 }
 
-template <typename T> std::optional<ParcelKitError> failureOf(QCoro::Task<T> task) {
-    try {
-        Testing::await(std::move(task));
-    } catch (const ParcelKitError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
 struct Fixture {
     TestHTTPServer server;
     URLSession urlSession;
@@ -127,7 +118,7 @@ void tst_AuthSession::signInURLStartsAFreshPendingSignIn() {
     // A second start forgets the first: its callback no longer completes anything.
     const QUrl second = f.session->signInURL();
     QVERIFY(QUrlQuery(second).queryItemValue("state") != query.queryItemValue("state"));
-    const auto stale = failureOf(
+    const auto stale = Testing::failureOf(
         f.session->completeSignIn(f.callback("code=c&state=" + query.queryItemValue("state")), {}));
     QVERIFY(stale && *stale == ParcelKitError::notSignedIn());
     QCOMPARE(f.server.requestCount(), 0);
@@ -171,7 +162,7 @@ void tst_AuthSession::callbacksThatCannotCompleteFailWithNotSignedIn() {
     InMemoryTokenStore store;
     Fixture f(store);
     const auto fails = [&f](const QString& query) {
-        const auto error = failureOf(f.session->completeSignIn(f.callback(query), {}));
+        const auto error = Testing::failureOf(f.session->completeSignIn(f.callback(query), {}));
         return error && *error == ParcelKitError::notSignedIn();
     };
     QVERIFY(fails("code=c&state=x")); // nothing pending
@@ -214,7 +205,7 @@ void tst_AuthSession::tokenAnswersThatCannotBeUsedFailAsMapped() {
         const QString state = QUrlQuery(f.session->signInURL()).queryItemValue("state");
         f.server.enqueue(reply);
         const auto error =
-            failureOf(f.session->completeSignIn(f.callback("code=c&state=" + state), {}));
+            Testing::failureOf(f.session->completeSignIn(f.callback("code=c&state=" + state), {}));
         QVERIFY(error);
         QVERIFY2(*error == expected, qPrintable(error->userText()));
         QVERIFY(!f.session->isSignedIn());
@@ -277,7 +268,7 @@ void tst_AuthSession::passingRefreshFailuresKeepTheSession() {
         // A handler, not the script: the client may retry a request whose connection closed
         // before any answer, and the retry must meet the same failure.
         f.server.setHandler([reply](const RecordedRequest&) { return reply; });
-        const auto error = failureOf(f.session->accessToken({}));
+        const auto error = Testing::failureOf(f.session->accessToken({}));
         QVERIFY(error);
         const bool cut = reply.raw || reply.dropAfterBytes;
         QVERIFY2(cut ? error->kind() == ParcelKitError::Kind::network
@@ -305,13 +296,13 @@ void tst_AuthSession::endingRefreshFailuresSignOut() {
         f.server.enqueue(reply);
         auto first = f.session->accessToken({});
         auto second = f.session->accessToken({});
-        const auto error = failureOf(std::move(first));
+        const auto error = Testing::failureOf(std::move(first));
         QVERIFY(error && *error == ParcelKitError::notSignedIn());
-        QVERIFY(failureOf(std::move(second)) == ParcelKitError::notSignedIn());
+        QVERIFY(Testing::failureOf(std::move(second)) == ParcelKitError::notSignedIn());
         QVERIFY(!f.session->isSignedIn());
         QCOMPARE(changes.size(), 1);
         QVERIFY(holds(store, std::nullopt));
-        QVERIFY(failureOf(f.session->accessToken({})) == ParcelKitError::notSignedIn());
+        QVERIFY(Testing::failureOf(f.session->accessToken({})) == ParcelKitError::notSignedIn());
         QCOMPARE(f.server.requestCount(), 1);
     }
 }
@@ -325,7 +316,7 @@ void tst_AuthSession::localSignOutWinsOverRequestsInFlight() {
     auto refreshing = f.session->accessToken({});
     QVERIFY(spinUntil([&] { return f.server.requestCount() == 1; }));
     f.session->forgetSession();
-    QVERIFY(failureOf(std::move(refreshing)) == ParcelKitError::notSignedIn());
+    QVERIFY(Testing::failureOf(std::move(refreshing)) == ParcelKitError::notSignedIn());
     QCOMPARE(changes.size(), 1);
     f.session->forgetSession();
     QCOMPARE(changes.size(), 1);
@@ -340,7 +331,7 @@ void tst_AuthSession::localSignOutWinsOverRequestsInFlight() {
     f.server.enqueue(tokenReply("too-late").after(500ms));
     auto completing = f.session->completeSignIn(f.callback("code=c&state=" + state), {});
     f.session->forgetSession();
-    QVERIFY(failureOf(std::move(completing)) == ParcelKitError::notSignedIn());
+    QVERIFY(Testing::failureOf(std::move(completing)) == ParcelKitError::notSignedIn());
     QVERIFY(!f.session->isSignedIn());
     QVERIFY(holds(store, std::nullopt));
 }

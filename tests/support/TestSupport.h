@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ParcelKitError.h"
+
 #include <QCoroTask>
 
 #include <chrono>
@@ -55,6 +57,16 @@ T await(QCoro::Task<T> task, std::chrono::milliseconds limit = std::chrono::seco
         std::rethrow_exception(state->error);
     if constexpr (!std::is_void_v<T>)
         return std::move(*state->value);
+}
+
+// The engine error a task ends with, or none when it succeeds; other failures propagate.
+template <typename T> std::optional<ParcelKitError> failureOf(QCoro::Task<T> task) {
+    try {
+        await(std::move(task));
+    } catch (const ParcelKitError& error) {
+        return error;
+    }
+    return std::nullopt;
 }
 
 } // namespace ParcelKit::Testing

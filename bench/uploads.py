@@ -188,6 +188,8 @@ def main():
     parser.add_argument("--quick", action="store_true", help="smaller workloads for a smoke run")
     parser.add_argument("--reps", type=int, default=3)
     parser.add_argument("--tools", default=",".join(Tools.names))
+    parser.add_argument("--workloads", default="1,2,3",
+                        help="which workloads, by position (1: one file, 2: eight, 3: small files)")
     # The distribution's aws-cli, not a wrapper that would add its own start-up to the figures.
     parser.add_argument("--aws", default="/usr/bin/aws" if os.path.exists("/usr/bin/aws")
                         else "aws")
@@ -203,7 +205,10 @@ def main():
     rows = []
     try:
         sets = []
-        for name, count, size in workloads(args.quick):
+        chosen = {int(n) for n in args.workloads.split(",")}
+        for position, (name, count, size) in enumerate(workloads(args.quick), 1):
+            if position not in chosen:
+                continue
             folder = os.path.join(data, "%d-%d" % (count, size))
             sets.append((name, folder, make_files(folder, count, size), count * size))
         samples = {}

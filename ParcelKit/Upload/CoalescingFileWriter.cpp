@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QThreadPool>
 
+#include <utility>
+
 namespace ParcelKit {
 
 std::shared_ptr<CoalescingFileWriter> CoalescingFileWriter::forPath(const QString& path) {
@@ -21,7 +23,7 @@ std::shared_ptr<CoalescingFileWriter> CoalescingFileWriter::forPath(const QStrin
     return writer;
 }
 
-void CoalescingFileWriter::write(QByteArray contents) {
+void CoalescingFileWriter::write(Contents contents) {
     std::lock_guard guard(m_mutex);
     m_pending = std::move(contents);
     if (m_writing)
@@ -39,7 +41,7 @@ void CoalescingFileWriter::waitUntilWritten() {
 
 void CoalescingFileWriter::drain() {
     for (;;) {
-        QByteArray contents;
+        Contents contents;
         {
             std::lock_guard guard(m_mutex);
             if (!m_pending) {
@@ -47,10 +49,9 @@ void CoalescingFileWriter::drain() {
                 m_idle.notify_all();
                 return;
             }
-            contents = std::move(*m_pending);
-            m_pending.reset();
+            contents = std::exchange(m_pending, nullptr);
         }
-        AtomicFileWriter::replace(m_path, contents);
+        AtomicFileWriter::replace(m_path, contents());
     }
 }
 

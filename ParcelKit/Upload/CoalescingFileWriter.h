@@ -4,23 +4,28 @@
 #include <QString>
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 
 namespace ParcelKit {
 
 // Writes whole versions of one file on the global thread pool, in the order they were handed
-// over, skipping versions superseded before their turn came. Callers never wait for the disk.
+// over, skipping versions superseded before their turn came. A version is handed over as the
+// function that makes its bytes, so that a skipped version is never even encoded and callers
+// neither encode nor wait for the disk.
 // Every writer of a path is the same object, so versions from different owners cannot overtake
 // each other. A failed write is dropped: the next version is complete anyway.
 class CoalescingFileWriter : public std::enable_shared_from_this<CoalescingFileWriter> {
 public:
     static std::shared_ptr<CoalescingFileWriter> forPath(const QString& path);
 
+    using Contents = std::function<QByteArray()>;
+
     const QString& path() const { return m_path; }
 
-    void write(QByteArray contents);
+    // `contents` runs on a pool thread, at most once, and only if no later version came first.
+    void write(Contents contents);
     // Blocks until every version handed over so far has been written or has failed.
     void waitUntilWritten();
 
@@ -39,7 +44,7 @@ private:
     const QString m_path;
     std::mutex m_mutex;
     std::condition_variable m_idle;
-    std::optional<QByteArray> m_pending;
+    Contents m_pending;
     bool m_writing = false;
 };
 

@@ -69,6 +69,9 @@ QCoro::Task<void> performRun(UploadWorker worker, UploadRecord record, RunResour
     finish(outcome);
 }
 
+// Short enough that a crash loses little (parts already stored are found again on resume).
+constexpr std::chrono::milliseconds saveInterval(100);
+
 QString pathOf(const QUrl& url) {
     return url.isLocalFile() ? url.toLocalFile() : url.toString();
 }
@@ -82,13 +85,14 @@ UploadQueue::UploadQueue(APIClient& api, QUrl storeURL, UploadOptions options,
       m_network(network ? std::move(network) : std::make_shared<PathNetworkMonitor>()),
       m_progress(std::make_shared<ProgressBoard>()),
       m_budget(std::make_shared<ByteBudget>(std::max<qint64>(m_options.memoryBudget, 1))),
-      m_aborter(api) {
+      m_aborter(api), m_saves(saveInterval, [this] { writeRecords(); }) {
     if (renderer)
         m_previews = std::make_unique<PreviewUploader>(api, std::move(renderer));
     restore();
 }
 
 UploadQueue::~UploadQueue() {
+    m_saves.flush();
     for (const auto& task : std::as_const(m_runTasks))
         task.cancel();
     m_ticker.cancel();
@@ -135,6 +139,7 @@ QList<QUuid> UploadQueue::add(QList<UploadRecord> records) {
         m_items.append(record.item);
         m_records.insert(record.item.id, std::move(record));
     }
+    reindex();
     afterChange();
     return ids;
 }
@@ -147,11 +152,12 @@ void UploadQueue::restore() {
         if (item.state.kind() == Case::queued)
             item.bytesSent = record.confirmedBytes();
         // A repeated id (only a damaged file has one) keeps its last record and one list entry.
-        if (const qsizetype index = indexOf(item.id); index >= 0)
-            m_items.removeAt(index);
+        if (m_records.contains(item.id))
+            m_items.removeIf([&item](const UploadItem& listed) { return listed.id == item.id; });
         m_items.append(item);
         m_records.insert(item.id, std::move(record));
     }
+    reindex();
     m_announcedItems = m_items;
     schedule();
     updateActivity();
@@ -260,10 +266,15 @@ void UploadQueue::updateRecord(const QUuid& itemID, const QUuid& runID,
     const auto found = m_records.find(itemID);
     if (run == m_runs.cend() || run->id != runID || found == m_records.end())
         return;
+    const std::optional<QString> multipartBefore = found->multipartUploadID;
     change(*found);
     // The list's entry wins over whatever the change did to the item.
     found->item = currentItem(*found);
     save();
+    // Parts lost with a late save are found again by listing them, but a multipart upload the
+    // file does not know of could be neither resumed nor aborted.
+    if (found->multipartUploadID && found->multipartUploadID != multipartBefore)
+        m_saves.flush();
 }
 
 void UploadQueue::cancel(const QUuid& id) {
@@ -318,6 +329,7 @@ void UploadQueue::remove(const QUuid& id) {
     m_records.remove(id);
     m_errors.remove(id);
     m_items.removeIf([&id](const UploadItem& item) { return item.id == id; });
+    reindex();
     afterChange();
 }
 
@@ -333,6 +345,7 @@ QCoro::Task<void> UploadQueue::removeAll(std::stop_token token) {
     m_records.clear();
     m_errors.clear();
     m_items.clear();
+    reindex();
     afterChange();
     co_await m_aborter.abortAll(std::move(unfinished), std::move(token));
 }
@@ -455,8 +468,17 @@ void UploadQueue::updateActivity() {
     m_activity.setHeld(active);
 }
 
-void UploadQueue::save() const {
+void UploadQueue::save() {
+    m_saves.request();
+}
+
+void UploadQueue::flushSaves() {
+    m_saves.flush();
+}
+
+void UploadQueue::writeRecords() const {
     QList<UploadRecord> records;
+    records.reserve(m_items.size());
     for (const auto& item : m_items) {
         const auto found = m_records.constFind(item.id);
         if (item.state.kind() == Case::cancelled || found == m_records.cend())
@@ -465,7 +487,7 @@ void UploadQueue::save() const {
         record.item = item;
         records.append(std::move(record));
     }
-    m_store.save(records);
+    m_store.save(std::move(records));
 }
 
 void UploadQueue::afterChange() {
@@ -510,11 +532,14 @@ QCoro::Task<void> UploadQueue::settled(std::stop_token token) {
 }
 
 qsizetype UploadQueue::indexOf(const QUuid& id) const {
-    for (qsizetype i = 0; i < m_items.size(); ++i) {
-        if (m_items[i].id == id)
-            return i;
-    }
-    return -1;
+    return m_positions.value(id, -1);
+}
+
+void UploadQueue::reindex() {
+    m_positions.clear();
+    m_positions.reserve(m_items.size());
+    for (qsizetype i = 0; i < m_items.size(); ++i)
+        m_positions.insert(m_items[i].id, i);
 }
 
 UploadRecord* UploadQueue::refreshedRecord(const QUuid& id) {

@@ -4,6 +4,7 @@
 #include "ParcelKitError.h"
 #include "SleepInhibitor.h"
 #include "TaskHandle.h"
+#include "Throttle.h"
 #include "UploadItem.h"
 #include "UploadOptions.h"
 #include "UploadRecord.h"
@@ -38,9 +39,11 @@ class ProgressBoard;
 // The engine's one entry point for uploads. Turns files into items with resume records, uploads
 // at most `maxConcurrentFiles` of them at once in list order, publishes progress while runs exist,
 // saves "uploads.json" after every change of an item's state, a record or the list (never for
-// progress alone), resumes unfinished uploads when it is created, keeps the computer from idle
-// sleep while items are active, and lets callers wait for the service upload ids of items.
-// Lives on the main thread; every operation and every worker callback runs there.
+// progress alone; changes are written together, at most every 100 ms, except a new multipart
+// upload, written at once), resumes unfinished uploads
+// when it is created, keeps the computer from idle sleep while items are active, and lets callers
+// wait for the service upload ids of items. Lives on the main thread; every operation and every
+// worker callback runs there.
 class UploadQueue : public QObject, public UploadWorkerDelegate {
     Q_OBJECT
     Q_PROPERTY(QList<ParcelKit::UploadItem> items READ items NOTIFY itemsChanged)
@@ -78,6 +81,10 @@ public:
     // Fails with the item's error when one fails, and with Cancelled when one is cancelled or not
     // in the list (or when `token` stops).
     QCoro::Task<QStringList> uploadIDs(QList<QUuid> ids, std::stop_token token = {});
+
+    // Writes changes still waiting for their save now (before the computer sleeps, say). The
+    // destructor does it too.
+    void flushSaves();
 
     // Wakes every wait for a network change (after the computer woke from sleep).
     void nudgeNetwork();
@@ -120,12 +127,16 @@ private:
     void updateActivity();
     void resolveWaiters();
     std::optional<UploadWaiters::Answer> evaluate(const QList<QUuid>& ids) const;
-    void save() const;
+    // Asks for a save of the list and the records; see m_saves.
+    void save();
+    void writeRecords() const;
     // Saves, schedules, re-evaluates the ticker, the activity and the waiters, then announces.
     void afterChange();
     void announceItems();
 
     qsizetype indexOf(const QUuid& id) const;
+    // After items were added to or taken out of the list.
+    void reindex();
     // The item as the list shows it, else the record's copy.
     UploadItem currentItem(const UploadRecord& record) const;
     // The record of `id` with its item brought up to date from the list; null when there is none.
@@ -145,7 +156,11 @@ private:
     SleepInhibitor m_activity;
 
     QList<UploadItem> m_items;
+    // Where each item is in m_items: lookups by id run for every change of every item.
+    QHash<QUuid, qsizetype> m_positions;
     QList<UploadItem> m_announcedItems;
+    // Every change asks for a save; with a thousand records a write of each would keep a core busy.
+    Throttle m_saves;
     QHash<QUuid, UploadRecord> m_records;
     QHash<QUuid, Run> m_runs;
     QHash<QUuid, ParcelKitError> m_errors;

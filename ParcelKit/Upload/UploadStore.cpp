@@ -28,9 +28,11 @@ QList<UploadRecord> UploadStore::load() const {
     }
 }
 
-void UploadStore::save(const QList<UploadRecord>& records) const {
-    if (m_writer)
-        m_writer->write(encode(records));
+void UploadStore::save(QList<UploadRecord> records) const {
+    if (!m_writer)
+        return;
+    auto contents = [records = std::move(records)] { return encode(records); };
+    m_writer->write(std::move(contents));
 }
 
 void UploadStore::waitForPendingSaves() const {

@@ -13,8 +13,8 @@ namespace ParcelKit {
 class CoalescingFileWriter;
 
 // The records of the upload queue in "uploads.json". No cache: every load reads the file, every
-// save replaces it as a whole. Saving only encodes on the calling thread; the file is written in
-// the background, so the queue can save after every change without waiting for the disk.
+// save replaces it as a whole. Saving costs the caller a copy of the list: encoding and writing
+// happen in the background, and a save superseded before its turn is skipped.
 class UploadStore {
 public:
     explicit UploadStore(QUrl url);
@@ -26,7 +26,7 @@ public:
     QList<UploadRecord> load() const;
     // Creates the folder, then replaces the file atomically. Failures are silent: the next save
     // writes the complete list again.
-    void save(const QList<UploadRecord>& records) const;
+    void save(QList<UploadRecord> records) const;
     // Blocks until every save handed over so far reached the disk or failed. Destroying the
     // QCoreApplication waits for them too; a process ending another way should call this first.
     void waitForPendingSaves() const;

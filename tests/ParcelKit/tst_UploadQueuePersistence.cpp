@@ -1,7 +1,7 @@
 // What the queue keeps in "uploads.json" and what it makes of it after a restart: saves follow
-// every change of state, record and list but never progress alone; restored uploads resume with
-// only their missing parts; cancelled items do not come back; the items signal fires only on
-// real changes.
+// every change of state, record and list, the last ones too when the queue ends; restored uploads
+// resume with only their missing parts; cancelled items do not come back; the items signal fires
+// only on real changes.
 #include "Bookmark.h"
 #include "FileFacts.h"
 #include "TestSupport.h"
@@ -37,7 +37,8 @@ class tst_UploadQueuePersistence : public QObject {
 
 private slots:
     void restoredUploadsResumeWithTheirMissingParts();
-    void savesFollowChangesButNotProgress();
+    void savesFollowChanges();
+    void aChangeRightBeforeTheEndIsSaved();
     void cancelledItemsDoNotComeBack();
     void itemsSignalFiresOnlyOnRealChanges();
 };
@@ -90,7 +91,7 @@ void tst_UploadQueuePersistence::restoredUploadsResumeWithTheirMissingParts() {
     QCOMPARE(rig.item(done.item.id), done.item);
 }
 
-void tst_UploadQueuePersistence::savesFollowChangesButNotProgress() {
+void tst_UploadQueuePersistence::savesFollowChanges() {
     UploadQueueRig rig;
     UploadOptions options = UploadQueueRig::fastOptions();
     options.maxConcurrentParts = 1;
@@ -100,12 +101,13 @@ void tst_UploadQueuePersistence::savesFollowChangesButNotProgress() {
     const QUuid id = rig.enqueue({"a.bin"}).first();
 
     // The first part is stored and its bytes are counted in flight; the file knows the upload
-    // (saved when it started and when the multipart upload was created) but not the progress.
+    // (saved when it started and when the multipart upload was created) but not the part.
     QVERIFY(spinUntil([&] { return rig.gate.held() == 1; }));
     QVERIFY(spinUntil([&] { return rig.item(id).bytesSent == 1024; }));
+    // A new multipart upload does not wait for the next save (read without flushing first).
+    QVERIFY(UploadStore(rig.storeURL()).load().first().multipartUploadID);
     UploadRecord stored = rig.storedRecords().first();
     QCOMPARE(stored.item.state, UploadState::uploading());
-    QCOMPARE(stored.item.bytesSent, 0);
     QVERIFY(stored.objectKey);
     QVERIFY(stored.parts.isEmpty());
 
@@ -117,6 +119,23 @@ void tst_UploadQueuePersistence::savesFollowChangesButNotProgress() {
     QVERIFY(stored.isCompleteInBucket);
 
     queue.remove(id);
+    QVERIFY(rig.storedRecords().isEmpty());
+}
+
+void tst_UploadQueuePersistence::aChangeRightBeforeTheEndIsSaved() {
+    UploadQueueRig rig;
+    UploadQueue& queue = rig.start();
+    rig.writeFile("a.bin", 100);
+    rig.writeFile("b.bin", 100);
+    const QList<QUuid> ids = rig.enqueue({"a.bin", "b.bin"});
+    QVERIFY(rig.waitUntilFinished(ids[0]));
+    QVERIFY(rig.waitUntilFinished(ids[1]));
+    QCOMPARE(rig.storedRecords().size(), 2);
+
+    // Saves wait for the end of the turn: the destructor writes what is still waiting.
+    queue.remove(ids[0]);
+    queue.remove(ids[1]);
+    rig.queue.reset();
     QVERIFY(rig.storedRecords().isEmpty());
 }
 

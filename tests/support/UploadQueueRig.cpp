@@ -98,6 +98,8 @@ QUrl UploadQueueRig::storeURL() const {
 }
 
 QList<UploadRecord> UploadQueueRig::storedRecords() const {
+    if (queue)
+        queue->flushSaves();
     return UploadStore(storeURL()).load();
 }
 

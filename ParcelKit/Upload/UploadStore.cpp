@@ -1,6 +1,7 @@
 #include "UploadStore.h"
 
 #include "CoalescingFileWriter.h"
+#include "RecordsEncoder.h"
 #include "StoredJSONError.h"
 
 #include <QFile>
@@ -9,7 +10,8 @@
 
 namespace ParcelKit {
 
-UploadStore::UploadStore(QUrl url) : m_url(std::move(url)) {
+UploadStore::UploadStore(QUrl url)
+    : m_url(std::move(url)), m_encoder(std::make_shared<RecordsEncoder>()) {
     if (m_url.isLocalFile())
         m_writer = CoalescingFileWriter::forPath(m_url.toLocalFile());
 }
@@ -31,7 +33,9 @@ QList<UploadRecord> UploadStore::load() const {
 void UploadStore::save(QList<UploadRecord> records) const {
     if (!m_writer)
         return;
-    auto contents = [records = std::move(records)] { return encode(records); };
+    auto contents = [encoder = m_encoder, records = std::move(records)] {
+        return encoder->encode(records);
+    };
     m_writer->write(std::move(contents));
 }
 

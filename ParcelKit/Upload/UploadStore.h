@@ -11,6 +11,7 @@
 namespace ParcelKit {
 
 class CoalescingFileWriter;
+class RecordsEncoder;
 
 // The records of the upload queue in "uploads.json". No cache: every load reads the file, every
 // save replaces it as a whole. Saving costs the caller a copy of the list: encoding and writing
@@ -38,6 +39,8 @@ public:
 private:
     QUrl m_url;
     std::shared_ptr<CoalescingFileWriter> m_writer;
+    // Remembers what the last save encoded, so that the next encodes only what changed.
+    std::shared_ptr<RecordsEncoder> m_encoder;
 };
 
 } // namespace ParcelKit

@@ -19,6 +19,7 @@ private slots:
     void missingEmptyOrCorruptFilesLoadEmpty();
     void saveCreatesTheFolderAndReadsBack();
     void laterSavesWinAndOtherStoresSeeThem();
+    void eachSaveWritesTheWholeListAfresh();
     void failedSaveKeepsTheOldFile();
     void fullDiskKeepsTheOldFile();
     void tooLargeWriteKeepsTheOldFile();
@@ -102,6 +103,28 @@ void tst_UploadStore::laterSavesWinAndOtherStoresSeeThem() {
     QCOMPARE(UploadStore(url).load(), last);
     UploadStore(url).save({});
     QCOMPARE(UploadStore(url).load(), QList<UploadRecord>{});
+}
+
+void tst_UploadStore::eachSaveWritesTheWholeListAfresh() {
+    // A save encodes only the records that changed since the one before; the file must still be
+    // exactly what encoding the whole list gives.
+    const QString path = m_dir->filePath("uploads.json");
+    const UploadStore store(QUrl::fromLocalFile(path));
+    const QList<UploadRecord> first = recordsNamed({"a.bin", "b.bin", "c.bin"});
+    QList<UploadRecord> changed = first;
+    changed[1].parts.append({1, "\"etag\"", 16777216});
+    changed[1].item.state = UploadState::uploading();
+    changed[2].item.bytesSent = 5;
+    QList<UploadRecord> shuffled = {changed[2], recordsNamed({"d.bin"}).first(), changed[0]};
+    const QList<UploadRecord> repeated = {changed[0], first[0], first[1]};
+    for (const auto& records :
+         {first, changed, shuffled, QList<UploadRecord>{}, first, first, repeated, first}) {
+        store.save(records);
+        store.waitForPendingSaves();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), UploadStore::encode(records));
+    }
 }
 
 void tst_UploadStore::failedSaveKeepsTheOldFile() {

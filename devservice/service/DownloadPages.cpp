@@ -6,11 +6,11 @@
 #include "service/HttpUtil.h"
 #include "service/Secrets.h"
 #include "service/UploadStore.h"
+#include "storage/ObjectReader.h"
 
 #include <httplib.h>
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
 
 namespace devservice {
@@ -236,9 +236,8 @@ void DownloadPages::download(const httplib::Request& req, httplib::Response& res
                             ? std::nullopt
                             : store_.head(Accounts::bucketFor(transfer->workspaceId),
                                           UploadStore::objectKey(transfer->workspaceId, fileId));
-    auto stream =
-        object ? std::make_shared<std::ifstream>(object->file, std::ios::binary) : nullptr;
-    if (!stream || !*stream) {
+    auto reader = object ? ObjectReader::open(*object) : nullptr;
+    if (!reader) {
         HttpUtil::sendHtml(
             res, 404, HtmlPage::message("Not found", "This file is not part of the transfer."));
         return;
@@ -250,19 +249,11 @@ void DownloadPages::download(const httplib::Request& req, httplib::Response& res
     res.set_header("Cache-Control", "no-store");
     const auto contentType =
         object->contentType.empty() ? "application/octet-stream" : object->contentType;
-    // Streamed in slices straight from the object's file, never loaded whole.
+    // Streamed in slices straight from the object's files, never loaded whole.
     res.set_content_provider(
         std::size_t(object->size), contentType,
-        [stream](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-            static constexpr std::size_t slice = 256 * 1024;
-            std::string buffer(std::min(length, slice), '\0');
-            stream->clear();
-            stream->seekg(std::streamoff(offset));
-            stream->read(buffer.data(), std::streamsize(buffer.size()));
-            const auto got = std::size_t(stream->gcount());
-            if (got == 0)
-                return false;
-            return sink.write(buffer.data(), got);
+        [reader](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            return reader->provide(offset, length, sink);
         });
 }
 

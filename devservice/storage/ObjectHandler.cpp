@@ -2,6 +2,7 @@
 
 #include "Crypto.h"
 #include "HashingFileWriter.h"
+#include "ObjectReader.h"
 #include "ObjectStore.h"
 #include "S3Xml.h"
 #include "StorageCall.h"
@@ -26,28 +27,6 @@ std::string httpDate(std::chrono::system_clock::time_point time) {
     std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &utc);
     return text;
 }
-
-// Reads an object file piece by piece while the answer is written.
-class FileSource {
-public:
-    explicit FileSource(int fd) : m_fd(fd) {}
-    ~FileSource() { ::close(m_fd); }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
-
-    bool provide(std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-        m_buffer.resize(std::min<std::size_t>(length, 1 << 20));
-        const ssize_t n =
-            ::pread(m_fd, m_buffer.data(), m_buffer.size(), static_cast<off_t>(offset));
-        if (n <= 0)
-            return false;
-        return sink.write(m_buffer.data(), static_cast<std::size_t>(n));
-    }
-
-private:
-    int m_fd;
-    std::vector<char> m_buffer;
-};
 
 } // namespace
 
@@ -151,10 +130,9 @@ void ObjectHandler::putObject(StorageCall& call) {
 void ObjectHandler::getObject(StorageCall& call) {
     const StorageRequest& target = call.target();
     const auto info = m_store.head(target.bucket, target.key);
-    const int fd = info ? ::open(info->file.c_str(), O_RDONLY | O_CLOEXEC) : -1;
-    if (fd < 0)
+    auto source = info ? ObjectReader::open(*info) : nullptr;
+    if (!source)
         return call.fail(S3Error::noSuchKey());
-    auto source = std::make_shared<FileSource>(fd);
     httplib::Response& response = call.response();
     response.set_header("ETag", info->etag);
     response.set_header("Last-Modified", httpDate(info->lastModified));

@@ -136,12 +136,28 @@ std::optional<ObjectStore::ObjectInfo> ObjectStore::readInfo(const fs::path& bas
     const auto sidecar = readSidecar(fs::path(base).concat(metaSuffix));
     if (!sidecar)
         return std::nullopt;
-    ObjectInfo info;
-    info.file = fs::path(base).concat(dataSuffix);
+    const fs::path data = fs::path(base).concat(dataSuffix);
     struct stat status {};
-    if (::stat(info.file.c_str(), &status) != 0)
+    if (::stat(data.c_str(), &status) != 0)
         return std::nullopt;
-    info.size = status.st_size;
+    ObjectInfo info;
+    if (S_ISDIR(status.st_mode)) {
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(data, error)) {
+            const auto size = entry.file_size(error);
+            if (error)
+                return std::nullopt;
+            info.pieces.push_back({entry.path(), std::int64_t(size)});
+        }
+        if (error)
+            return std::nullopt;
+        std::sort(info.pieces.begin(), info.pieces.end(),
+                  [](const Piece& a, const Piece& b) { return a.file < b.file; });
+    } else {
+        info.pieces.push_back({data, status.st_size});
+    }
+    for (const auto& piece : info.pieces)
+        info.size += piece.size;
     info.etag = sidecar->etag;
     info.contentType = sidecar->contentType;
     info.lastModified = std::chrono::system_clock::time_point(
@@ -180,11 +196,23 @@ ObjectStore::ObjectInfo ObjectStore::publish(const fs::path& stagedFile, const s
             if (!out.flush())
                 throw std::runtime_error("cannot write object metadata");
         }
-        fs::rename(stagedFile, fs::path(base).concat(dataSuffix));
+        // A file cannot replace a folder by rename, nor a folder a file: the old content steps
+        // aside first, all under the lock, so nobody sees the object without content.
+        const fs::path data = fs::path(base).concat(dataSuffix);
+        const fs::path replaced = stagingPath(bucket);
+        std::error_code absent;
+        fs::rename(data, replaced, absent);
+        try {
+            fs::rename(stagedFile, data);
+        } catch (...) {
+            fs::rename(replaced, data, absent);
+            throw;
+        }
         fs::rename(metaTemp, fs::path(base).concat(metaSuffix));
+        fs::remove_all(replaced, absent);
     } catch (...) {
         std::error_code ignored;
-        fs::remove(stagedFile, ignored);
+        fs::remove_all(stagedFile, ignored);
         fs::remove(metaTemp, ignored);
         throw;
     }
@@ -212,7 +240,7 @@ bool ObjectStore::removeObject(const std::string& bucket, const std::string& key
     std::lock_guard lock(m_mutex);
     std::error_code error;
     const bool existed = fs::remove(fs::path(base).concat(metaSuffix), error);
-    fs::remove(fs::path(base).concat(dataSuffix), error);
+    fs::remove_all(fs::path(base).concat(dataSuffix), error);
     return existed;
 }
 

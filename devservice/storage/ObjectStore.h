@@ -17,13 +17,19 @@ class HashingFileWriter;
 
 // Buckets and objects on local disk below one root folder. An object's bytes live in a file named
 // after a hash of its key, next to a small sidecar holding the key and its ETag, so no key can
-// reach outside the root. Thread-safe.
+// reach outside the root. A completed multipart upload keeps its parts as they are, as pieces in
+// a folder of that name, so completing never copies the bytes. Thread-safe.
 class ObjectStore {
 public:
+    struct Piece {
+        std::filesystem::path file;
+        std::int64_t size = 0;
+    };
     struct ObjectInfo {
         std::int64_t size = 0;
         std::string etag; // quoted, as sent in the ETag header
-        std::filesystem::path file;
+        // The object's bytes are these files one after another.
+        std::vector<Piece> pieces;
         std::string contentType;
         std::chrono::system_clock::time_point lastModified;
     };
@@ -45,10 +51,11 @@ public:
     // A writer for a new object version in the bucket's folder; nothing is visible until
     // publish().
     std::unique_ptr<HashingFileWriter> beginObject(const std::string& bucket) const;
-    // A fresh file name in the bucket's folder for assembling an object elsewhere than through a
-    // writer.
+    // A fresh name in the bucket's folder for assembling an object elsewhere than through a
+    // writer: a file, or a folder of pieces whose names sort in their order.
     std::filesystem::path stagingPath(const std::string& bucket) const;
-    // Moves a finished file from the bucket's folder into place as the object's content.
+    // Moves a finished file or folder of pieces from the bucket's folder into place as the
+    // object's content, replacing any earlier content at once.
     ObjectInfo publish(const std::filesystem::path& stagedFile, const std::string& bucket,
                        const std::string& key, const std::string& etag,
                        const std::string& contentType);

@@ -157,6 +157,37 @@ private slots:
         QCOMPARE(xmlValue(again.body, "Code"), QStringLiteral("NoSuchUpload"));
     }
 
+    void completedObjectsReadAcrossPartsAndReplaceAnyObject() {
+        const QString key = QStringLiteral("8/replaced");
+        QCOMPARE(client->send("PUT", presigned(*service, "PUT", bucket, key), "single").status,
+                 200);
+        const QList<QByteArray> parts = {QByteArray(1500, 'x'), QByteArray(1024, 'w'),
+                                         QByteArray("yz")};
+        const QString uploadId = createUpload(key);
+        QList<QPair<int, QByteArray>> list;
+        for (int i = 0; i < parts.size(); ++i)
+            list << qMakePair(i + 1, putPart(key, uploadId, i + 1, parts[i]).header("ETag"));
+        QCOMPARE(complete(key, uploadId, completeBody(list)).status, 200);
+
+        const QByteArray whole = parts.join();
+        QCOMPARE(client->get(presigned(*service, "GET", bucket, key)).body, whole);
+        // A range from the end of the first part over the second into the last one.
+        const auto ranged =
+            client->get(presigned(*service, "GET", bucket, key), {{"Range", "bytes=1498-2525"}});
+        QCOMPARE(ranged.status, 206);
+        QCOMPARE(ranged.body, "xx" + QByteArray(1024, 'w') + "yz");
+
+        // A plain object replaces the assembled one, and a new assembly the plain one again.
+        QCOMPARE(client->send("PUT", presigned(*service, "PUT", bucket, key), "plain").status, 200);
+        QCOMPARE(client->get(presigned(*service, "GET", bucket, key)).body, QByteArray("plain"));
+        const QString second = createUpload(key);
+        const QByteArray etag = putPart(key, second, 1, "again").header("ETag");
+        QCOMPARE(complete(key, second, completeBody({qMakePair(1, etag)})).status, 200);
+        QCOMPARE(client->get(presigned(*service, "GET", bucket, key)).body, QByteArray("again"));
+        QCOMPARE(client->send("DELETE", presigned(*service, "DELETE", bucket, key)).status, 204);
+        QCOMPARE(client->get(presigned(*service, "GET", bucket, key)).status, 404);
+    }
+
     void refusesBadCompletionsWithoutLosingParts() {
         const QString key = QStringLiteral("7/checked");
         const QString uploadId = createUpload(key);

@@ -86,8 +86,10 @@ class Run:
         # the rusage of the client once it has waited for them.
         self.cpu = usage.ru_utime + usage.ru_stime
         self.rss = usage.ru_maxrss * 1024
-        found = re.findall(r"longest main-thread stall ([0-9.]+) ms", self.stderr)
-        self.stall_ms = max(map(float, found)) if found else None
+        found = re.findall(
+            r"longest main-thread stall ([0-9.]+) ms \(([0-9.]+) ms of it on the CPU", self.stderr)
+        # The longest stall of the run, with the main thread's own CPU time during it.
+        self.stall = max((float(ms), float(cpu)) for ms, cpu in found) if found else None
 
 
 class Tools:
@@ -171,8 +173,8 @@ def measure(tools, tool, devservice, paths, folder, timeout):
             wall += run.wall
             cpu += run.cpu
             rss = max(rss, run.rss)
-            if run.stall_ms is not None:
-                stall = max(stall or 0, run.stall_ms)
+            if run.stall is not None:
+                stall = max(stall or (0.0, 0.0), run.stall)
         received = service.counters()["bytesReceived"]
         return {"wall": wall, "cpu": cpu, "rss": rss, "stall": stall, "received": received}
     finally:
@@ -234,7 +236,8 @@ def main():
                     "wall_s": wall, "mb_per_s": total / wall / 1e6,
                     "cpu_s_per_gb": statistics.median(r["cpu"] for r in runs) / (total / 1e9),
                     "peak_rss_mib": max(r["rss"] for r in runs) / MiB,
-                    "max_stall_ms": max(stalls) if stalls else None,
+                    "max_stall_ms": max(stalls)[0] if stalls else None,
+                    "max_stall_cpu_ms": max(stalls)[1] if stalls else None,
                 })
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
@@ -242,12 +245,15 @@ def main():
 
 
 def report(rows, args):
-    print("\n%-14s %-16s %9s %9s %10s %9s %10s" % (
-        "workload", "tool", "median s", "MB/s", "CPU s/GB", "RSS MiB", "stall ms"))
+    print("\n%-14s %-16s %9s %9s %10s %9s %16s" % (
+        "workload", "tool", "median s", "MB/s", "CPU s/GB", "RSS MiB", "stall ms (CPU)"))
     for r in rows:
-        print("%-14s %-16s %9.2f %9.1f %10.2f %9.1f %10s" % (
+        stall = fmt(r["max_stall_ms"], "%.1f")
+        if r["max_stall_cpu_ms"] is not None:
+            stall += " (%.1f)" % r["max_stall_cpu_ms"]
+        print("%-14s %-16s %9.2f %9.1f %10.2f %9.1f %16s" % (
             r["workload"], r["tool"], r["wall_s"], r["mb_per_s"], r["cpu_s_per_gb"],
-            r["peak_rss_mib"], fmt(r["max_stall_ms"], "%.1f")))
+            r["peak_rss_mib"], stall))
     ours = {r["workload"]: r for r in rows if r["tool"] == "parcella"}
     if ours:
         print("\nParcella / peer (throughput: >1 is faster; CPU per GB: <1 is cheaper)")
@@ -263,7 +269,7 @@ def report(rows, args):
     stamp = datetime.datetime.now().strftime("%Y%m%d-%H%M%S")
     path = os.path.join(args.results, "uploads-%s%s.csv" % (stamp, "-quick" if args.quick else ""))
     fields = ["workload", "tool", "runs", "bytes", "wall_s", "mb_per_s", "cpu_s_per_gb",
-              "peak_rss_mib", "max_stall_ms", "parcella_throughput_ratio", "parcella_cpu_ratio"]
+              "peak_rss_mib", "max_stall_ms", "max_stall_cpu_ms", "parcella_throughput_ratio", "parcella_cpu_ratio"]
     with open(path, "w", newline="") as out:
         writer = csv.DictWriter(out, fieldnames=fields)
         writer.writeheader()

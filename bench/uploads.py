@@ -156,9 +156,9 @@ class Tools:
                   "-K", config], env)]
 
 
-def measure(tools, tool, devservice, paths, folder, timeout):
+def measure(tools, tool, devservice, service_data, paths, folder, timeout):
     """One run against a fresh service, so every tool finds an empty storage."""
-    service = harness.DevService(devservice)
+    service = harness.DevService(devservice, data_parent=service_data)
     try:
         if tool == "parcella":
             login = harness.Cli(tools.cli_binary, service.url).login()
@@ -196,6 +196,10 @@ def main():
     parser.add_argument("--aws", default="/usr/bin/aws" if os.path.exists("/usr/bin/aws")
                         else "aws")
     parser.add_argument("--data", help="folder for the generated files (kept between runs)")
+    # The stand-in storage is not what is measured: on a disk its cost follows the file system's
+    # state (creating files gets slower after many deletions) more than the client's requests.
+    parser.add_argument("--service-data", default="/dev/shm" if os.access("/dev/shm", os.W_OK)
+                        else None, help="where each devservice keeps its data (default: /dev/shm)")
     parser.add_argument("--results", default=os.path.join(os.path.dirname(
         os.path.abspath(__file__)), "results"))
     args = parser.parse_args()
@@ -220,8 +224,8 @@ def main():
                 # Interleaved, starting with a different tool each repetition.
                 order = tools_wanted[rep % len(tools_wanted):] + tools_wanted[:rep % len(tools_wanted)]
                 for tool in order:
-                    result = measure(tools, tool, os.environ["PARCELLA_DEVSERVICE"], paths,
-                                     folder, timeout=1800)
+                    result = measure(tools, tool, os.environ["PARCELLA_DEVSERVICE"],
+                                     args.service_data, paths, folder, timeout=1800)
                     samples.setdefault((name, tool), []).append(result)
                     print("rep %d  %-14s %-16s %7.2f s  %7.1f MB/s" % (
                         rep + 1, name, tool, result["wall"], total / result["wall"] / 1e6),

@@ -284,12 +284,14 @@ MultipartUploads::complete(const std::string& uploadId, const std::string& bucke
     }
 
     // The parts become the object's pieces as they are: linked, not copied, so completing costs
-    // the same for a part of 1 KiB and a file of 100 GB. The claimed folder keeps its own names,
-    // so a failure leaves the upload as it was.
+    // the same for a part of 1 KiB and a file of 100 GB. A single part becomes the object's file,
+    // without a folder. The claimed folder keeps its own names, so a failure leaves the upload as
+    // it was.
     std::string digests;
     const fs::path staged = m_store.stagingPath(bucket);
-    std::error_code linkError;
-    bool assembled = fs::create_directory(staged, linkError);
+    const bool single = requested.size() == 1;
+    std::error_code folderError;
+    bool assembled = single || fs::create_directory(staged, folderError);
     for (std::size_t i = 0; assembled && i < requested.size(); ++i) {
         const auto part = std::find_if(stored.begin(), stored.end(), [&](const Part& p) {
             return p.number == requested[i].number;
@@ -297,7 +299,7 @@ MultipartUploads::complete(const std::string& uploadId, const std::string& bucke
         digests += Crypto::hexDecode(unquoted(part->etag));
         char name[24];
         std::snprintf(name, sizeof name, "%06zu", i + 1);
-        assembled = linkOrCopy(claimed / part->file.filename(), staged / name);
+        assembled = linkOrCopy(claimed / part->file.filename(), single ? staged : staged / name);
     }
     std::error_code ignored;
     if (!assembled) {

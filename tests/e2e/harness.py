@@ -70,8 +70,8 @@ class LineQueue:
 class DevService:
     """parcella-devservice on 127.0.0.1 port 0 with its own data folder and an admin token."""
 
-    def __init__(self, binary, *options):
-        self.data = tempfile.mkdtemp(prefix="parcella-devservice-")
+    def __init__(self, binary, *options, data_parent=None):
+        self.data = tempfile.mkdtemp(prefix="parcella-devservice-", dir=data_parent)
         self.admin_token = secrets.token_hex(16)
         # A file, not a pipe: nobody reads its log while it runs, and a full pipe would block it.
         self.log = tempfile.TemporaryFile("w+")

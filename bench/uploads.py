@@ -87,9 +87,12 @@ class Run:
         self.cpu = usage.ru_utime + usage.ru_stime
         self.rss = usage.ru_maxrss * 1024
         found = re.findall(
-            r"longest main-thread stall ([0-9.]+) ms \(([0-9.]+) ms of it on the CPU", self.stderr)
-        # The longest stall of the run, with the main thread's own CPU time during it.
-        self.stall = max((float(ms), float(cpu)) for ms, cpu in found) if found else None
+            r"longest main-thread stall ([0-9.]+) ms(?: \(([0-9.]+) ms of it on the CPU)?",
+            self.stderr)
+        # The longest stall of the run, with the main thread's own CPU time during it (-1 where
+        # an older probe did not tell).
+        self.stall = (max((float(ms), float(cpu or -1)) for ms, cpu in found) if found
+                      else None)
 
 
 class Tools:
@@ -253,7 +256,7 @@ def report(rows, args):
         "workload", "tool", "median s", "MB/s", "CPU s/GB", "RSS MiB", "stall ms (CPU)"))
     for r in rows:
         stall = fmt(r["max_stall_ms"], "%.1f")
-        if r["max_stall_cpu_ms"] is not None:
+        if r["max_stall_cpu_ms"] is not None and r["max_stall_cpu_ms"] >= 0:
             stall += " (%.1f)" % r["max_stall_cpu_ms"]
         print("%-14s %-16s %9.2f %9.1f %10.2f %9.1f %16s" % (
             r["workload"], r["tool"], r["wall_s"], r["mb_per_s"], r["cpu_s_per_gb"],

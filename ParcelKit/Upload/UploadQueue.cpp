@@ -11,6 +11,7 @@
 #include "UploadWorker.h"
 
 #include <QCoroFuture>
+#include <QSet>
 #include <QtConcurrent>
 
 #include <algorithm>
@@ -316,19 +317,29 @@ void UploadQueue::retry(const QUuid& id) {
 }
 
 void UploadQueue::remove(const QUuid& id) {
-    const auto found = m_records.constFind(id);
-    if (found == m_records.cend())
+    remove(QList<QUuid>{id});
+}
+
+void UploadQueue::remove(const QList<QUuid>& ids) {
+    QSet<QUuid> removed;
+    for (const QUuid& id : ids) {
+        const auto found = m_records.constFind(id);
+        if (found == m_records.cend())
+            continue;
+        const Case state = currentItem(*found).state.kind();
+        if (state != Case::finished && state != Case::failed && state != Case::cancelled)
+            continue;
+        // A cancelled item was aborted when it was cancelled; a finished one is complete.
+        if (state == Case::failed)
+            m_aborter.start(*found);
+        m_errors.remove(id);
+        removed.insert(id);
+    }
+    if (removed.isEmpty())
         return;
-    const UploadRecord record = *found;
-    const Case state = currentItem(record).state.kind();
-    if (state != Case::finished && state != Case::failed && state != Case::cancelled)
-        return;
-    // A cancelled item was aborted when it was cancelled; a finished one is complete.
-    if (state == Case::failed)
-        m_aborter.start(record);
-    m_records.remove(id);
-    m_errors.remove(id);
-    m_items.removeIf([&id](const UploadItem& item) { return item.id == id; });
+    for (const QUuid& id : std::as_const(removed))
+        m_records.remove(id);
+    m_items.removeIf([&removed](const UploadItem& item) { return removed.contains(item.id); });
     reindex();
     afterChange();
 }

@@ -40,10 +40,9 @@ class ProgressBoard;
 // at most `maxConcurrentFiles` of them at once in list order, publishes progress while runs exist,
 // saves "uploads.json" after every change of an item's state, a record or the list (never for
 // progress alone; changes are written together, at most every 100 ms, except a new multipart
-// upload, written at once), resumes unfinished uploads
-// when it is created, keeps the computer from idle sleep while items are active, and lets callers
-// wait for the service upload ids of items. Lives on the main thread; every operation and every
-// worker callback runs there.
+// upload, written at once), resumes unfinished uploads when it is created, keeps the computer
+// from idle sleep while items are active, and lets callers wait for the service upload ids of
+// items. Lives on the main thread; every operation and every worker callback runs there.
 class UploadQueue : public QObject, public UploadWorkerDelegate {
     Q_OBJECT
     Q_PROPERTY(QList<ParcelKit::UploadItem> items READ items NOTIFY itemsChanged)
@@ -73,6 +72,8 @@ public:
     void retry(const QUuid& id);
     // Takes a finished, failed or cancelled item out of the list; active items stay.
     void remove(const QUuid& id);
+    // The same for many items in one change of the list (one save, one itemsChanged).
+    void remove(const QList<QUuid>& ids);
     // Stops everything, empties the list and the file, and returns once the multipart uploads of
     // unfinished items have been aborted. Used at sign-out.
     QCoro::Task<void> removeAll(std::stop_token token = {});

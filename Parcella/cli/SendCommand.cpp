@@ -172,8 +172,7 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
         co_return fail(Failure::from(std::current_exception(), Failure::Stage::create,
                                      token.stop_requested()));
     }
-    for (const QUuid& id : ids)
-        queue.remove(id);
+    queue.remove(ids);
     co_await letPreviewsFinish(queue, token);
     const QString link = transfer.url ? transfer.url->toString() : transfer.id;
     if (transfer.delivery == Delivery::email)

@@ -21,11 +21,6 @@ using Fault = FakeStorageService::Fault;
 
 namespace {
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The error a run ended with, rethrown as the given type; fails the test when it succeeded.
 template <typename E>
 std::optional<E> failureOf(UploadWorkerRig& rig, const UploadRecord& record,

@@ -19,11 +19,6 @@ using Route = FakeStorageService::Route;
 
 namespace {
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QList<int> sorted(QList<int> numbers) {
     std::sort(numbers.begin(), numbers.end());
     return numbers;

@@ -2,9 +2,15 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QTimer>
 
 namespace ParcelKit::Testing {
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 bool spinUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
     QDeadlineTimer deadline(limit);

@@ -2,7 +2,9 @@
 
 #include "ParcelKitError.h"
 
+#include <QByteArray>
 #include <QCoroTask>
+#include <QString>
 
 #include <chrono>
 #include <exception>
@@ -17,6 +19,9 @@ namespace ParcelKit::Testing {
 // Runs the event loop until `condition` holds or `limit` passed; every wait in a test is bounded.
 bool spinUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+// The whole file, or nothing when it cannot be read.
+QByteArray fileBytes(const QString& path);
 
 struct TimedOut : std::runtime_error {
     TimedOut() : std::runtime_error("the awaited task did not end in time") {}

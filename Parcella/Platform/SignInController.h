@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace Parcella {
@@ -19,6 +20,7 @@ public:
 
     // `openBrowser` defaults to the desktop's default browser.
     explicit SignInController(BrowserOpener openBrowser = {}, QObject* parent = nullptr);
+    ~SignInController() override;
 
     // The callback URL, or none when the sign-in was cancelled or replaced.
     QCoro::Task<std::optional<QUrl>> signIn(QUrl url, QString callbackScheme);
@@ -28,6 +30,12 @@ public:
     // Hands a callback to the sign-in (in any process of this user) waiting for its state;
     // false when nobody waits for it.
     static bool deliver(const QUrl& callback);
+
+private:
+    struct Waiting;
+
+    BrowserOpener m_openBrowser;
+    std::shared_ptr<Waiting> m_waiting;
 };
 
 } // namespace Parcella

@@ -19,6 +19,9 @@ struct ServiceOptions {
     std::chrono::seconds authCodeLifetime{60};
     std::chrono::seconds presignExpiry{900};
     std::int64_t minPartSize = 5242880;
+    // Multipart uploads without a request for this long are aborted, like a storage lifecycle
+    // rule.
+    std::chrono::seconds abandonedUploadAge{7 * 24 * 3600};
     std::string clientId = "5d0c7a52-9f3e-4b8e-a1d4-2c6f0e9b7a31";
     std::string redirectUri = "parcella://oauth/callback";
     std::string s3AccessKey = "parcella-dev";

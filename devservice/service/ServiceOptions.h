@@ -8,8 +8,8 @@
 
 namespace devservice {
 
-// Everything the command line can set. Defaults match the application's built-in Info.json so
-// that a bare `parcella-devservice` serves a freshly built client.
+// Everything the command line can set. The client id and redirect URI match the application's
+// built-in Info.json, so a client pointed here with --service signs in without more setup.
 struct ServiceOptions {
     std::string listenHost = "127.0.0.1";
     int listenPort = 8750;

@@ -29,6 +29,8 @@ private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         qputenv("XDG_RUNTIME_DIR", m_dir.path().toUtf8());
+        // The started instances need no display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 
     void argumentsAreParsed_data();

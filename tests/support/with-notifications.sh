@@ -58,10 +58,16 @@ fi
 dunst -config "$XDG_CONFIG_HOME/dunst/dunstrc" >/dev/null 2>&1 &
 daemon=$!
 trap 'kill "$daemon" 2>/dev/null || true' EXIT
+# Asking dunst before it owns its name would have the bus activate a second one.
+server_on_bus() {
+    dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications 2>/dev/null |
+        grep -q 'true'
+}
 for _ in $(seq 100); do
-    dunstctl is-paused >/dev/null 2>&1 && break
+    server_on_bus && break
     sleep 0.1
 done
-dunstctl is-paused >/dev/null 2>&1 || { echo "with-notifications.sh: dunst did not start" >&2; exit 1; }
+server_on_bus || { echo "with-notifications.sh: dunst did not start" >&2; exit 1; }
 
 "$@"

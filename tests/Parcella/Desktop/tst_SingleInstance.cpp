@@ -1,7 +1,6 @@
 // One running parcella per user: a later `parcella ARGS…` (the real executable) hands its files
-// and parcella: URLs to the running one, and sign-in answers go to the sign-in that waits for them.
+// and parcella: URLs to the running one. Sign-in answers between processes: e2e scheme_handler.
 #include "LaunchArguments.h"
-#include "SignInController.h"
 #include "SingleInstance.h"
 
 #include "TestSupport.h"
@@ -36,7 +35,6 @@ private slots:
     void argumentsAreParsed_data();
     void argumentsAreParsed();
     void laterStartHandsItsArgumentsOver();
-    void signInAnswerGoesToItsSignInOnly();
     void twoRealInstancesAndACrashedOne();
 
 private:
@@ -94,26 +92,6 @@ void tst_SingleInstance::laterStartHandsItsArgumentsOver() {
     const auto handed = received.at(0).at(0).value<LaunchArguments>();
     QCOMPARE(handed.urls,
              (QList<QUrl>{file(m_dir.filePath("notes.txt")), QUrl("parcella://send?batch=B")}));
-}
-
-void tst_SingleInstance::signInAnswerGoesToItsSignInOnly() {
-    SingleInstance first;
-    QCOMPARE(first.claim({}), SingleInstance::Outcome::primary);
-    QSignalSpy received(&first, &SingleInstance::received);
-    SignInController controller([](const QUrl&) { return true; });
-    std::optional<std::optional<QUrl>> answer;
-    auto waiting = [&]() -> QCoro::Task<void> {
-        answer = co_await controller.signIn(QUrl("http://127.0.0.1:9/oauth/authorize?state=S1"),
-                                            "parcella");
-    };
-    auto task = waiting();
-
-    QCOMPARE(runParcella({"parcella://oauth/callback?code=c&state=forged"}), 1);
-    QVERIFY(!answer);
-    QCOMPARE(runParcella({"parcella://oauth/callback?code=c&state=S1"}), 0);
-    QVERIFY(spinUntil([&] { return answer.has_value(); }));
-    QCOMPARE(*answer, std::optional(QUrl("parcella://oauth/callback?code=c&state=S1")));
-    QCOMPARE(received.count(), 0);
 }
 
 void tst_SingleInstance::twoRealInstancesAndACrashedOne() {

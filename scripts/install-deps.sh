@@ -11,6 +11,7 @@ packages=(
     dbus dbus-x11 gnome-keyring libsecret-tools
     clang libclang-rt-14-dev
     awscli rclone python3
+    dunst xvfb xauth xdg-utils ffmpeg desktop-file-utils
 )
 
 missing=()

@@ -1,0 +1,545 @@
+#include "AppModel.h"
+
+#include "AppText.h"
+#include "DisplayName.h"
+#include "Notifier.h"
+#include "TransferRows.h"
+#include "UploadRows.h"
+#include "WakeObserver.h"
+
+#include "Cancelled.h"
+#include "ParcelKitError.h"
+#include "PicturePreviewRenderer.h"
+#include "Sleep.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QStandardPaths>
+#include <QtConcurrent>
+
+namespace Parcella {
+
+using namespace ParcelKit;
+
+namespace {
+
+const QString selectedWorkspaceKey = QStringLiteral("selectedWorkspaceID");
+constexpr std::chrono::seconds copiedFor{2};
+
+// A stored value that is not text counts as none.
+std::optional<QString> storedText(const QSettings& settings, const QString& key) {
+    const QVariant value = settings.value(key);
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return value.toString();
+}
+
+} // namespace
+
+AppModel::AppModel(Options options, QObject* parent)
+    : QObject(parent), m_options(std::move(options)), m_storageFolder(storageFolderFrom(m_options)),
+      m_settings(m_options.settings
+                     ? m_options.settings
+                     : std::make_shared<QSettings>(QString(), QStringLiteral("Parcella"))),
+      m_configuration(configurationFrom(m_options)), m_tokens(m_options.keychainService),
+      m_auth(m_configuration, m_tokens, m_urlSession), m_api(m_configuration, m_auth, m_urlSession),
+      m_notifier(new Notifier(this)), m_watcher(m_settings),
+      m_pendingStore(QDir(m_storageFolder).filePath(QStringLiteral("pending-send.json")),
+                     m_options.keychainService, QStringLiteral("pending-send-password")),
+      m_uploadsModel(UploadRows::roleNames()), m_visibleUploadsModel(UploadRows::roleNames()),
+      m_pendingItemsModel(UploadRows::roleNames()), m_transfersModel(TransferRows::roleNames()) {
+    m_storeWriter.setMaxThreadCount(1);
+    m_queue = std::make_unique<UploadQueue>(
+        m_api, QUrl::fromLocalFile(QDir(m_storageFolder).filePath(QStringLiteral("uploads.json"))),
+        m_options.uploadOptions, m_options.network, std::make_shared<PicturePreviewRenderer>());
+    connect(m_queue.get(), &UploadQueue::itemsChanged, this, &AppModel::refreshDerived);
+    m_selectedWorkspaceID = storedText(*m_settings, selectedWorkspaceKey);
+    restorePending();
+    refreshDerived();
+}
+
+AppModel::~AppModel() {
+    m_pollTask.cancel();
+    m_sendTask.cancel();
+    for (const auto& chore : m_chores)
+        chore.cancel();
+    m_life.request_stop();
+    if (m_signIn)
+        m_signIn->cancel();
+}
+
+QString AppModel::storageFolderFrom(const Options& options) {
+    const QString folder = options.storageFolder.isEmpty()
+                               ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                               : options.storageFolder;
+    QDir().mkpath(folder);
+    return folder;
+}
+
+ParcellaConfiguration AppModel::configurationFrom(const Options& options) {
+    return options.configuration.value_or(ParcellaConfiguration::fromInstalledInfo());
+}
+
+std::stop_token AppModel::within(std::stop_token token) const {
+    return token.stop_possible() ? token : m_life.get_token();
+}
+
+void AppModel::startChore(std::function<QCoro::Task<void>(std::stop_token)> body) {
+    m_chores.removeIf([](const TaskHandle<void>& chore) { return chore.isFinished(); });
+    m_chores.append(TaskHandle<void>::start(std::move(body)));
+}
+
+// Observable fields.
+
+void AppModel::setMe(const std::optional<Me>& me) {
+    if (m_me == me)
+        return;
+    m_me = me;
+    emit meChanged();
+    refreshDerived();
+}
+
+void AppModel::setTransfers(const QList<Transfer>& transfers) {
+    if (m_transfers == transfers)
+        return;
+    m_transfers = transfers;
+    m_transfersModel.setRows(TransferRows::rows(m_transfers));
+    emit transfersChanged();
+}
+
+void AppModel::setLoadingTransfers(bool loading) {
+    m_transferLoads += loading ? 1 : -1;
+    const bool isLoading = m_transferLoads > 0;
+    if (m_isLoadingTransfers == isLoading)
+        return;
+    m_isLoadingTransfers = isLoading;
+    emit isLoadingTransfersChanged();
+}
+
+void AppModel::setSigningIn(bool signingIn) {
+    if (m_isSigningIn == signingIn)
+        return;
+    m_isSigningIn = signingIn;
+    emit isSigningInChanged();
+}
+
+void AppModel::setSending(bool sending) {
+    if (m_isSending == sending)
+        return;
+    m_isSending = sending;
+    emit isSendingChanged();
+}
+
+void AppModel::setForm(const SendForm& form) {
+    if (m_form == form)
+        return;
+    m_form = form;
+    emit formChanged();
+    refreshDerived();
+}
+
+void AppModel::setNotice(const std::optional<QString>& notice) {
+    if (m_notice == notice)
+        return;
+    m_notice = notice;
+    emit noticeChanged();
+}
+
+void AppModel::setLastCreated(const std::optional<Transfer>& transfer) {
+    if (m_lastCreated == transfer)
+        return;
+    m_lastCreated = transfer;
+    emit lastCreatedChanged();
+}
+
+void AppModel::setCopiedTransferID(const std::optional<QString>& id) {
+    if (m_copiedTransferID == id)
+        return;
+    m_copiedTransferID = id;
+    emit copiedTransferIDChanged();
+}
+
+void AppModel::setPending(const std::optional<PendingSend>& pending) {
+    if (m_pending == pending)
+        return;
+    m_pending = pending;
+    emit pendingChanged();
+    refreshDerived();
+}
+
+void AppModel::setWelcoming(bool welcoming) {
+    if (m_isWelcoming == welcoming)
+        return;
+    m_isWelcoming = welcoming;
+    emit isWelcomingChanged();
+}
+
+void AppModel::setSelectedWorkspaceID(const std::optional<QString>& id) {
+    if (id)
+        m_settings->setValue(selectedWorkspaceKey, *id);
+    else
+        m_settings->remove(selectedWorkspaceKey);
+    if (m_selectedWorkspaceID == id)
+        return;
+    m_selectedWorkspaceID = id;
+    emit selectedWorkspaceIDChanged();
+    setTransfers({});
+    refreshDerived();
+    startChore([this](std::stop_token token) { return loadTransfers(token); });
+}
+
+// Derived values.
+
+std::optional<Workspace> AppModel::workspace() const {
+    return m_workspace;
+}
+
+bool AppModel::canSend() const {
+    return m_canSend;
+}
+
+void AppModel::refreshDerived() {
+    std::optional<Workspace> workspace;
+    if (m_me && !m_me->workspaces.isEmpty()) {
+        workspace = m_me->workspaces.first();
+        for (const Workspace& candidate : m_me->workspaces) {
+            if (candidate.id == m_selectedWorkspaceID) {
+                workspace = candidate;
+                break;
+            }
+        }
+    }
+    if (m_workspace != workspace) {
+        m_workspace = workspace;
+        emit workspaceChanged();
+    }
+
+    UploadLists lists = UploadLists::of(
+        m_queue->items(), workspace ? std::optional<QString>(workspace->id) : std::nullopt,
+        m_pending, Timestamp::now());
+    std::swap(m_lists, lists);
+    const UploadLists& old = lists;
+    if (old.uploads != m_lists.uploads) {
+        m_uploadsModel.setRows(UploadRows::rows(m_lists.uploads));
+        emit uploadsChanged();
+    }
+    if (old.visibleUploads != m_lists.visibleUploads) {
+        m_visibleUploadsModel.setRows(UploadRows::rows(m_lists.visibleUploads));
+        emit visibleUploadsChanged();
+    }
+    if (old.pendingItems != m_lists.pendingItems) {
+        m_pendingItemsModel.setRows(UploadRows::rows(m_lists.pendingItems));
+        emit pendingItemsChanged();
+    }
+    if (old.isUploading != m_lists.isUploading)
+        emit isUploadingChanged();
+    if (old.progress != m_lists.progress)
+        emit progressChanged();
+    if (old.hasFailedUploads != m_lists.hasFailedUploads)
+        emit hasFailedUploadsChanged();
+    if (old.totalBytes != m_lists.totalBytes)
+        emit totalBytesChanged();
+
+    const bool canSend = !m_pending && !m_lists.visibleUploads.isEmpty() &&
+                         !m_lists.hasFailedUploads && !m_form.validationMessage();
+    if (m_canSend != canSend) {
+        m_canSend = canSend;
+        emit canSendChanged();
+    }
+}
+
+// Account and transfers.
+
+QCoro::Task<void> AppModel::loadAccount(std::stop_token token) {
+    QPointer<AppModel> alive(this);
+    Me me;
+    try {
+        me = co_await m_api.me(within(token));
+    } catch (...) {
+        if (alive)
+            report(std::current_exception());
+        co_return;
+    }
+    if (!alive)
+        co_return;
+    setMe(me);
+    const bool known =
+        std::any_of(me.workspaces.begin(), me.workspaces.end(),
+                    [&](const Workspace& w) { return w.id == m_selectedWorkspaceID; });
+    if (!known)
+        setSelectedWorkspaceID(me.workspaces.isEmpty()
+                                   ? std::nullopt
+                                   : std::optional<QString>(me.workspaces.first().id));
+    pruneToWorkspaces(me.workspaces);
+    co_await loadTransfers(token);
+}
+
+QCoro::Task<void> AppModel::loadTransfers(std::stop_token token) {
+    const auto chosen = workspace();
+    if (!chosen)
+        co_return;
+    QPointer<AppModel> alive(this);
+    const QString id = chosen->id;
+    setLoadingTransfers(true);
+    try {
+        const QList<Transfer> list = co_await m_api.transfers(id, within(token));
+        if (!alive)
+            co_return;
+        // The user may have switched workspaces meanwhile.
+        if (const auto current = workspace(); current && current->id == id)
+            setTransfers(list);
+    } catch (...) {
+        if (!alive)
+            co_return;
+        report(std::current_exception());
+    }
+    setLoadingTransfers(false);
+}
+
+void AppModel::pruneToWorkspaces(const QList<Workspace>& workspaces) {
+    QSet<QString> ids;
+    for (const Workspace& workspace : workspaces)
+        ids.insert(workspace.id);
+    if (m_pending && !ids.contains(m_pending->workspaceID)) {
+        m_sendTask.cancel();
+        m_sendTask = {};
+        dropPending();
+    }
+    QList<QUuid> gone;
+    for (const UploadItem& item : m_queue->items())
+        if (!ids.contains(item.workspaceID))
+            gone.append(item.id);
+    for (const QUuid& id : gone)
+        m_queue->cancel(id);
+    if (!gone.isEmpty())
+        m_queue->remove(gone);
+}
+
+QCoro::Task<void> AppModel::changeExpiry(Transfer transfer, qint64 days, std::stop_token token) {
+    const auto chosen = workspace();
+    if (!chosen)
+        co_return;
+    QPointer<AppModel> alive(this);
+    try {
+        const Transfer updated =
+            co_await m_api.changeExpiry(transfer.id, chosen->id, days, within(token));
+        if (alive)
+            replace(updated);
+    } catch (...) {
+        if (alive)
+            report(std::current_exception());
+    }
+}
+
+QCoro::Task<void> AppModel::deleteTransfer(Transfer transfer, std::stop_token token) {
+    const auto chosen = workspace();
+    if (!chosen)
+        co_return;
+    QPointer<AppModel> alive(this);
+    try {
+        co_await m_api.deleteTransfer(transfer.id, chosen->id, within(token));
+        if (!alive)
+            co_return;
+        if (m_lastCreated && m_lastCreated->id == transfer.id)
+            setLastCreated(std::nullopt);
+        // The list keeps the transfer, shown in its deleted state.
+        const Transfer updated = co_await m_api.transfer(transfer.id, chosen->id, within(token));
+        if (alive)
+            replace(updated);
+    } catch (...) {
+        if (alive)
+            report(std::current_exception());
+    }
+}
+
+void AppModel::replace(const Transfer& transfer) {
+    QList<Transfer> transfers = m_transfers;
+    for (Transfer& entry : transfers) {
+        if (entry.id == transfer.id) {
+            entry = transfer;
+            break;
+        }
+    }
+    setTransfers(transfers);
+    if (m_lastCreated && m_lastCreated->id == transfer.id)
+        setLastCreated(transfer);
+}
+
+void AppModel::report(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const Cancelled&) {
+    } catch (const ParcelKitError& failure) {
+        if (failure.kind() == ParcelKitError::Kind::notSignedIn)
+            setMe(std::nullopt);
+        setNotice(failure.userText());
+    } catch (const std::exception& failure) {
+        setNotice(ParcelKitError::wrapping(failure).userText());
+    } catch (...) {
+        setNotice(ParcelKitError::network(QString()).userText());
+    }
+}
+
+void AppModel::copyLink(const Transfer& transfer) {
+    if (!transfer.url)
+        return;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->clear();
+        clipboard->setText(transfer.url->toString(QUrl::FullyEncoded));
+    }
+    setCopiedTransferID(transfer.id);
+    const QString id = transfer.id;
+    startChore([this, id](std::stop_token token) { return resetCopied(id, token); });
+}
+
+QCoro::Task<void> AppModel::resetCopied(QString id, std::stop_token token) {
+    QPointer<AppModel> alive(this);
+    try {
+        co_await sleepFor(copiedFor, token);
+    } catch (const Cancelled&) {
+    }
+    // A later copy of another link keeps its own two seconds.
+    if (alive && m_copiedTransferID == id)
+        setCopiedTransferID(std::nullopt);
+}
+
+// Polling and waking.
+
+void AppModel::startPolling() {
+    m_pollTask.cancel();
+    QPointer<AppModel> self(this);
+    const auto interval = m_options.pollInterval;
+    m_pollTask = TaskHandle<void>::start(
+        [self, interval](std::stop_token token) { return pollLoop(self, interval, token); });
+}
+
+QCoro::Task<void> AppModel::pollLoop(QPointer<AppModel> self, std::chrono::milliseconds interval,
+                                     std::stop_token token) {
+    while (!token.stop_requested()) {
+        try {
+            co_await sleepContinuous(interval, token);
+        } catch (const Cancelled&) {
+        }
+        if (token.stop_requested() || !self)
+            co_return;
+        co_await self->pollDownloads(token);
+    }
+}
+
+QCoro::Task<void> AppModel::pollDownloads(std::stop_token token) {
+    if (!m_auth.isSignedIn() || !m_me)
+        co_return;
+    QPointer<AppModel> alive(this);
+    const QList<Workspace> workspaces = m_me->workspaces;
+    QList<Transfer> all;
+    for (const Workspace& listed : workspaces) {
+        QList<Transfer> list;
+        try {
+            list = co_await m_api.transfers(listed.id, within(token));
+        } catch (...) {
+            // One failed listing skips the whole pass, silently: the next one tries again.
+            co_return;
+        }
+        if (!alive)
+            co_return;
+        all += list;
+        if (const auto current = workspace(); current && current->id == listed.id)
+            setTransfers(list);
+    }
+    for (const Transfer& transfer : m_watcher.firstDownloads(all))
+        m_notifier->post(appText("First download"),
+                         appText("«%1» was downloaded.").arg(displayName(transfer)), transfer.url);
+}
+
+void AppModel::startWakeObserver() {
+    if (m_wakeObserver)
+        return;
+    m_wakeObserver = new WakeObserver(QDBusConnection::systemBus(), this);
+    connect(m_wakeObserver, &WakeObserver::woke, this, [this] { m_queue->nudgeNetwork(); });
+}
+
+// Signing in and out.
+
+QCoro::Task<void> AppModel::signIn(std::stop_token token) {
+    QPointer<AppModel> alive(this);
+    setSigningIn(true);
+    setNotice(std::nullopt);
+    // A second sign-in replaces the waiting one, which ends silently.
+    if (m_signIn)
+        m_signIn->cancel();
+    QPointer<SignInController> controller = new SignInController(m_options.openBrowser, this);
+    m_signIn = controller;
+    std::optional<QUrl> callback;
+    try {
+        const QUrl url = m_auth.signInURL();
+        callback = co_await controller->signIn(url, QStringLiteral("parcella"));
+    } catch (...) {
+        if (!alive)
+            co_return;
+        report(std::current_exception());
+    }
+    if (!alive)
+        co_return;
+    if (controller)
+        controller->deleteLater();
+    if (m_signIn != controller)
+        co_return;
+    if (!callback) {
+        setSigningIn(false);
+        co_return;
+    }
+    try {
+        co_await m_auth.completeSignIn(*callback, within(token));
+    } catch (...) {
+        if (!alive)
+            co_return;
+        report(std::current_exception());
+        setSigningIn(false);
+        co_return;
+    }
+    if (!alive)
+        co_return;
+    co_await loadAccount(token);
+    if (!alive)
+        co_return;
+    startPolling();
+    resumePendingSend();
+    setWelcoming(m_lists.uploads.isEmpty());
+    showPopover();
+    setSigningIn(false);
+}
+
+void AppModel::cancelSignIn() {
+    if (m_signIn)
+        m_signIn->cancel();
+}
+
+QCoro::Task<void> AppModel::signOut(std::stop_token token) {
+    QPointer<AppModel> alive(this);
+    m_pollTask.cancel();
+    m_pollTask = {};
+    m_sendTask.cancel();
+    m_sendTask = {};
+    dropPending();
+    try {
+        co_await m_queue->removeAll(within(token));
+    } catch (...) {
+        if (!alive)
+            co_return;
+    }
+    if (!alive)
+        co_return;
+    co_await m_auth.signOut(within(token));
+    if (!alive)
+        co_return;
+    setMe(std::nullopt);
+    setTransfers({});
+    setLastCreated(std::nullopt);
+    setWelcoming(false);
+    setForm(SendForm{});
+    setNotice(std::nullopt);
+}
+
+} // namespace Parcella

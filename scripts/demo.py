@@ -21,7 +21,7 @@ def step(text):
 def send(cli, path):
     """Runs the send with its progress passed through; returns the link it printed."""
     process = subprocess.Popen(cli.command("send", path, "--subject", "Parcella demo"),
-                               stdout=subprocess.PIPE, text=True, env=harness.environment())
+                               stdout=subprocess.PIPE, text=True, env=cli.environment())
     lines = []
     for line in process.stdout:
         print("    " + line, end="", flush=True)
@@ -41,8 +41,9 @@ def main():
     try:
         step("Starting the development service")
         service = harness.DevService(os.environ["PARCELLA_DEVSERVICE"])
-        print("    " + service.url)
-        cli = harness.Cli(os.environ["PARCELLA_CLI"], service.url)
+        # The built-in configuration names the hosted service; the variable points the CLI here.
+        print("    PARCELLA_SERVICE_URL=" + service.url)
+        cli = harness.Cli(os.environ["PARCELLA_CLI"], service.url, via_environment=True)
 
         step("Signing in (the demo plays the browser on the authorize page)")
         login = cli.login()

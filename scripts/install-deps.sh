@@ -7,10 +7,11 @@ packages=(
     g++ cmake ninja-build pkg-config git curl ca-certificates openssl xxd time
     qt6-base-dev qcoro-qt6-dev libcurl4-openssl-dev libsecret-1-dev
     libpoppler-qt6-dev libffmpegthumbnailer-dev ffmpegthumbnailer
-    libcpp-httplib-dev libsqlite3-dev libssl-dev nlohmann-json3-dev
+    libcpp-httplib-dev libsqlite3-dev libssl-dev nlohmann-json3-dev libexpat1-dev
     dbus dbus-x11 gnome-keyring libsecret-tools
     clang libclang-rt-14-dev
     awscli rclone python3
+    dunst xvfb xauth xdg-utils ffmpeg desktop-file-utils
 )
 
 missing=()

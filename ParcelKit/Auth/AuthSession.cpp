@@ -5,9 +5,11 @@
 #include "ParcelKitError.h"
 #include "TokenStore.h"
 
+#include <QCoroFuture>
 #include <QPointer>
 #include <QTimer>
 #include <QUrlQuery>
+#include <QtConcurrent>
 
 #include <chrono>
 #include <vector>
@@ -166,7 +168,8 @@ QCoro::Task<void> AuthSession::completeSignIn(QUrl callbackURL, std::stop_token 
     // Signing out while the code was being exchanged wins over the late tokens.
     if (m_signOuts != signOutsBefore)
         throw ParcelKitError::notSignedIn();
-    setTokens(std::move(tokens));
+    QFuture<void> saved = setTokens(std::move(tokens));
+    co_await saved;
 }
 
 QCoro::Task<QString> AuthSession::accessToken(std::stop_token token) {
@@ -218,11 +221,19 @@ QCoro::Task<void> AuthSession::runRefresh(std::shared_ptr<Refresh> refresh,
     // A local sign-out (or the session's end) ended this refresh and answered its waiters.
     if (!self || m_refreshing != refresh)
         co_return;
-    m_refreshing.reset();
     if (tokens) {
-        setTokens(tokens);
+        // The service has rotated the old refresh token away: the refresh is done only once the
+        // new one is stored, or a process ending now would come back signed out.
+        QFuture<void> saved = setTokens(*tokens);
+        co_await saved;
+        if (!self || m_refreshing != refresh)
+            co_return;
+        m_refreshing.reset();
         refresh->finish(std::move(tokens), nullptr);
-    } else if (isPassing(failure)) {
+        co_return;
+    }
+    m_refreshing.reset();
+    if (isPassing(failure)) {
         refresh->finish(std::nullopt, failure);
     } else {
         forgetSession();
@@ -256,23 +267,25 @@ void AuthSession::forgetSession() {
     setTokens(std::nullopt);
 }
 
-void AuthSession::setTokens(std::optional<Tokens> tokens) {
+QFuture<void> AuthSession::setTokens(std::optional<Tokens> tokens) {
     const bool wasSignedIn = isSignedIn();
     m_tokens = tokens;
     // Queued before observers run, so a change they make is written after this one.
-    saveInBackground(std::move(tokens));
+    QFuture<void> saved = saveInBackground(std::move(tokens));
     if (isSignedIn() != wasSignedIn)
         emit isSignedInChanged();
+    return saved;
 }
 
-void AuthSession::saveInBackground(std::optional<Tokens> tokens) {
-    m_storeWriter.start([&store = m_store, tokens = std::move(tokens)] {
+QFuture<void> AuthSession::saveInBackground(std::optional<Tokens> tokens) {
+    auto save = [&store = m_store, tokens = std::move(tokens)] {
         try {
             store.save(tokens);
         } catch (const std::exception&) {
             // The running session keeps its in-memory tokens; only the next start loses them.
         }
-    });
+    };
+    return QtConcurrent::run(&m_storeWriter, std::move(save));
 }
 
 } // namespace ParcelKit

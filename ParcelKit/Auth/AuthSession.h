@@ -7,6 +7,7 @@
 #include "Tokens.h"
 
 #include <QCoroTask>
+#include <QFuture>
 #include <QObject>
 #include <QThreadPool>
 #include <QUrl>
@@ -43,8 +44,8 @@ public:
     // opens.
     QUrl signInURL();
 
-    // Turns the browser's callback into tokens. Fails with notSignedIn or the token endpoint's
-    // error.
+    // Turns the browser's callback into tokens, ending once they are stored. Fails with
+    // notSignedIn or the token endpoint's error.
     QCoro::Task<void> completeSignIn(QUrl callbackURL, std::stop_token token);
 
     // The current access token while it stays valid for more than a minute, else a refreshed one.
@@ -54,8 +55,8 @@ public:
     // refreshed one.
     QCoro::Task<QString> accessTokenAfterRejection(QString rejectedToken, std::stop_token token);
 
-    // Refreshes the tokens; concurrent callers share one request. A stop ends only this
-    // caller's wait, never the shared refresh.
+    // Refreshes the tokens; concurrent callers share one request, which ends once the new tokens
+    // are stored. A stop ends only this caller's wait, never the shared refresh.
     QCoro::Task<Tokens> refresh(std::stop_token token);
 
     // Revokes the access token (bounded to five seconds, any answer ignored), then signs out
@@ -77,8 +78,9 @@ private:
     struct Refresh;
 
     QCoro::Task<void> runRefresh(std::shared_ptr<Refresh> refresh, TokenEndpoint::Form form);
-    void setTokens(std::optional<Tokens> tokens);
-    void saveInBackground(std::optional<Tokens> tokens);
+    // The future ends once the store has the change (or failed to take it).
+    QFuture<void> setTokens(std::optional<Tokens> tokens);
+    QFuture<void> saveInBackground(std::optional<Tokens> tokens);
 
     ParcellaConfiguration m_configuration;
     TokenStore& m_store;

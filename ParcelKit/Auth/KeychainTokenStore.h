@@ -3,6 +3,8 @@
 #include "KeychainItem.h"
 #include "TokenStore.h"
 
+#include <QUrl>
+
 namespace ParcelKit {
 
 // Keeps the tokens in one item of the user's secret store, in their stored form. A damaged item
@@ -12,6 +14,13 @@ public:
     static constexpr const char* defaultAccount = "oauth-tokens";
 
     explicit KeychainTokenStore(QString service, QString account = defaultAccount);
+
+    // The item for tokens issued by the service at baseURL. The configured service keeps the
+    // default account; any other origin gets one of its own, so that tokens are only ever sent
+    // to the origin that issued them.
+    static QString accountFor(const QUrl& baseURL, const QUrl& configuredBaseURL);
+    // "scheme://host[:port]", the port only when it is not the scheme's default.
+    static QString originOf(const QUrl& url);
 
     const QString& service() const { return m_item.service(); }
     const QString& account() const { return m_item.account(); }

@@ -32,7 +32,7 @@ QCoro::Task<Tokens> TokenEndpoint::request(Form form, std::stop_token token) con
     const HTTP::Answer answer = co_await HTTP::exchange(session, std::move(request), token);
     const int status = answer.response.status;
     if (status < 200 || status > 299)
-        throw HTTP::errorFor(status, answer.body);
+        throw co_await HTTP::failure(status, answer.body);
     const std::optional<TokenResponse> response = TokenResponse::decode(answer.body);
     if (!response)
         throw ParcelKitError::server(status);

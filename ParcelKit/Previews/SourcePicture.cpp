@@ -79,7 +79,9 @@ QImage SourcePicture::fromMovie(const QString& path, int maxPixels) {
         return {};
     thumbnailer->thumbnail_image_type = Rgb;
     thumbnailer->maintain_aspect_ratio = 1;
-    video_thumbnailer_set_size(thumbnailer.get(), maxPixels, maxPixels);
+    // Asked for a size, the thumbnailer also scales small frames up; the frame's own size is
+    // taken and only ever scaled down below.
+    video_thumbnailer_set_size(thumbnailer.get(), 0, 0);
     const QByteArray file = QFile::encodeName(path);
     if (video_thumbnailer_generate_thumbnail_to_buffer(thumbnailer.get(), file.constData(),
                                                        data.get()) != 0)

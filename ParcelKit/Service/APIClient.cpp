@@ -33,8 +33,7 @@ template <typename Result> Result decodeAnswer(const APIClient::Answer& answer) 
     try {
         return Result::fromJson(WireDecoder::parse(answer.body));
     } catch (const DecodingError&) {
-        throw ParcelKitError::server(
-            answer.status, engineText("The server sent an answer the app doesn't understand."));
+        throw ParcelKitError::undecodableAnswer(answer.status);
     }
 }
 
@@ -84,7 +83,7 @@ QCoro::Task<APIClient::Answer> APIClient::send(QByteArray method, QString path,
 
     const int status = answer.response.status;
     if (status < 200 || status > 299)
-        throw HTTP::errorFor(status, answer.body);
+        throw co_await HTTP::failure(status, std::move(answer.body));
     co_return Answer{std::move(answer.body), status};
 }
 

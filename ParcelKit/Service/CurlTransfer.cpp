@@ -1,5 +1,6 @@
 #include "CurlTransfer.h"
 
+#include "ParcelKitError.h"
 #include "TransportError.h"
 
 #include <algorithm>
@@ -12,8 +13,9 @@ namespace {
 // Large bodies go out in big slices so that a 16 MiB part costs few callbacks; small requests
 // keep libcurl's default buffer.
 constexpr long largeUploadBuffer = 1024 * 1024;
-// A Content-Length beyond this only reserves this much; the rest grows as bytes arrive.
-constexpr qint64 maxBodyReservation = 16 * 1024 * 1024;
+// No answer of the service or its storage comes near this; a server streaming without end is
+// cut off here instead of growing memory (the idle timeout never fires while bytes arrive).
+constexpr qint64 maxAnswerBytes = 4 * 1024 * 1024;
 
 bool isMethod(const QByteArray& method, const char* name) {
     return method.compare(name, Qt::CaseInsensitive) == 0;
@@ -125,6 +127,16 @@ void CurlTransfer::finish(CURLcode result) {
         m_continuation.resume(std::move(notHTTP));
         return;
     }
+    long status = 0;
+    curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
+    if (m_answerTooLarge) {
+        m_continuation.fail(ParcelKitError::undecodableAnswer(int(status)));
+        return;
+    }
+    // libcurl counts a connection closed inside the head, after the status line, as a complete
+    // answer without a body; a token refresh cut there must not read as an undecodable 200.
+    if (result == CURLE_OK && !isComplete(int(status)))
+        result = CURLE_PARTIAL_FILE;
     if (result != CURLE_OK) {
         long osErrno = 0;
         curl_easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &osErrno);
@@ -137,14 +149,20 @@ void CurlTransfer::finish(CURLcode result) {
     if (!m_continuation.isResumed())
         reportProgress(sent);
 
-    long status = 0;
-    curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
     HTTP::Answer answer;
     answer.body = std::move(m_responseBody);
     answer.response.status = int(status);
     answer.response.headers = std::move(m_responseHeaders);
     answer.response.url = m_request.url;
     m_continuation.resume(std::move(answer));
+}
+
+bool CurlTransfer::isComplete(int status) const {
+    if (!m_headComplete)
+        return false;
+    // These answers never carry a body, whatever length they name.
+    const bool bodiless = status == 204 || status == 304 || isMethod(m_request.method, "HEAD");
+    return !m_announcedLength || bodiless || m_responseBody.size() >= *m_announcedLength;
 }
 
 void CurlTransfer::reportProgress(curl_off_t sent) {
@@ -173,7 +191,12 @@ int CurlTransfer::seekBody(void* self, curl_off_t offset, int origin) {
 
 size_t CurlTransfer::writeBody(char* data, size_t size, size_t count, void* self) {
     auto* transfer = static_cast<CurlTransfer*>(self);
-    transfer->m_responseBody.append(data, qsizetype(size * count));
+    const qsizetype length = qsizetype(size * count);
+    if (transfer->m_responseBody.size() + length > maxAnswerBytes) {
+        transfer->m_answerTooLarge = true;
+        return CURL_WRITEFUNC_ERROR;
+    }
+    transfer->m_responseBody.append(data, length);
     return size * count;
 }
 
@@ -187,6 +210,12 @@ size_t CurlTransfer::collectHeader(char* data, size_t size, size_t count, void* 
     if (line.startsWith("HTTP/")) {
         headers.clear();
         transfer->m_responseBody.clear();
+        transfer->m_headComplete = false;
+        transfer->m_announcedLength.reset();
+        return length;
+    }
+    if (line == "\r\n" || line == "\n") {
+        transfer->m_headComplete = true;
         return length;
     }
     if ((line.startsWith(' ') || line.startsWith('\t')) && !headers.isEmpty()) {
@@ -201,8 +230,10 @@ size_t CurlTransfer::collectHeader(char* data, size_t size, size_t count, void* 
     if (name.compare("Content-Length", Qt::CaseInsensitive) == 0) {
         bool ok = false;
         const qint64 announced = value.toLongLong(&ok);
-        if (ok && announced > 0)
-            transfer->m_responseBody.reserve(qsizetype(std::min(announced, maxBodyReservation)));
+        if (ok && announced >= 0) {
+            transfer->m_announcedLength = announced;
+            transfer->m_responseBody.reserve(qsizetype(std::min(announced, maxAnswerBytes)));
+        }
     }
     headers.append({std::move(name), std::move(value)});
     return length;

@@ -5,6 +5,8 @@
 
 #include <curl/curl.h>
 
+#include <optional>
+
 namespace ParcelKit {
 
 // One request on its way through libcurl: it configures an easy handle, feeds the request body
@@ -32,6 +34,8 @@ public:
 
 private:
     CURLcode configure();
+    // The final answer's head ended and its body is as long as announced.
+    bool isComplete(int status) const;
     void reportProgress(curl_off_t sent);
 
     static size_t readBody(char* buffer, size_t size, size_t count, void* self);
@@ -50,6 +54,9 @@ private:
     curl_off_t m_reportedSent = -1;
     QList<std::pair<QByteArray, QByteArray>> m_responseHeaders;
     QByteArray m_responseBody;
+    bool m_headComplete = false;
+    std::optional<qint64> m_announcedLength;
+    bool m_answerTooLarge = false;
 };
 
 } // namespace ParcelKit

@@ -2,11 +2,13 @@
 
 #include "Cancelled.h"
 #include "ErrorBody.h"
+#include "S3XML.h"
 #include "URLSession.h"
 
+#include <QCoroFuture>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QXmlStreamReader>
+#include <QtConcurrent>
 
 namespace ParcelKit::HTTP {
 
@@ -28,43 +30,6 @@ QCoro::Task<Answer> perform(URLSession& session, HTTPRequest request, ProgressCa
             throw Cancelled{};
         throw ParcelKitError::wrapping(std::current_exception());
     }
-}
-
-// The object-storage error document: the text directly inside the first <Message> of a
-// well-formed document whose root is <Error>.
-std::optional<QString> storageErrorMessage(const QByteArray& body) {
-    QXmlStreamReader reader(body);
-    std::optional<QString> message;
-    int messageDepth = 0;
-    int depth = 0;
-    QString text;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::StartElement:
-            ++depth;
-            if (depth == 1 && reader.name() != QLatin1String("Error"))
-                return std::nullopt;
-            if (!message && messageDepth == 0 && reader.name() == QLatin1String("Message"))
-                messageDepth = depth;
-            break;
-        case QXmlStreamReader::Characters:
-            if (messageDepth != 0 && depth == messageDepth)
-                text += reader.text();
-            break;
-        case QXmlStreamReader::EndElement:
-            if (depth == messageDepth) {
-                message = text.trimmed();
-                messageDepth = 0;
-            }
-            --depth;
-            break;
-        default:
-            break;
-        }
-    }
-    if (reader.hasError())
-        return std::nullopt;
-    return message;
 }
 
 QString validationMessage(const std::optional<ErrorBody>& body) {
@@ -116,10 +81,18 @@ ParcelKitError errorFor(int status, const QByteArray& body) {
     else if (decoded && decoded->errorDescription)
         message = decoded->errorDescription;
     else
-        message = storageErrorMessage(body);
+        message = S3XML::errorMessage(body);
     if (message && message->isEmpty())
         message.reset();
     return ParcelKitError::server(status, message);
+}
+
+QCoro::Task<ParcelKitError> failure(int status, QByteArray body) {
+    if (body.size() <= S3XML::readInPlaceLimit)
+        co_return errorFor(status, body);
+    auto job = [status, body] { return errorFor(status, body); };
+    QFuture<ParcelKitError> mapping = QtConcurrent::run(std::move(job));
+    co_return co_await mapping;
 }
 
 QString acceptLanguage() {

@@ -35,6 +35,9 @@ QCoro::Task<Answer> upload(URLSession& session, HTTPRequest request, QByteArray 
 
 // Maps a non-2xx answer to the engine error.
 ParcelKitError errorFor(int status, const QByteArray& body);
+// errorFor, on the thread pool for a large body, resuming on the calling thread: the body may be
+// a large or hostile document, which must not stall the main thread.
+QCoro::Task<ParcelKitError> failure(int status, QByteArray body);
 
 // "de" or "en" from the user's preferred languages.
 QString acceptLanguage();

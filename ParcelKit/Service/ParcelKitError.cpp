@@ -1,5 +1,6 @@
 #include "ParcelKitError.h"
 
+#include "ServerText.h"
 #include "TransportError.h"
 
 #include <QCoreApplication>
@@ -15,11 +16,17 @@ ParcelKitError::ParcelKitError(Kind kind, int status, std::optional<QString> mes
     m_what = userText().toUtf8();
 }
 
+// Every text a server chose reaches the user through these two cases, so it is cleaned here.
 ParcelKitError ParcelKitError::validation(QString message) {
-    return {Kind::validation, 0, std::move(message)};
+    return {Kind::validation, 0, ServerText::clean(message)};
 }
 
 ParcelKitError ParcelKitError::server(int status, std::optional<QString> message) {
+    if (message)
+        message = ServerText::clean(*message);
+    // Nothing left to show: the status text stands in.
+    if (message && message->isEmpty())
+        message.reset();
     return {Kind::server, status, std::move(message)};
 }
 
@@ -33,6 +40,10 @@ ParcelKitError ParcelKitError::fileUnavailable(QString message) {
 
 ParcelKitError ParcelKitError::notSignedIn() {
     return {Kind::notSignedIn, 0, std::nullopt};
+}
+
+ParcelKitError ParcelKitError::undecodableAnswer(int status) {
+    return server(status, engineText("The server sent an answer the app doesn't understand."));
 }
 
 QString ParcelKitError::userText() const {

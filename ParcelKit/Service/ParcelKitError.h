@@ -13,11 +13,16 @@ class ParcelKitError : public std::exception {
 public:
     enum class Kind { validation, server, network, fileUnavailable, notSignedIn };
 
+    // Both carry texts a server may have chosen: the message is kept as ServerText::clean
+    // makes it.
     static ParcelKitError validation(QString message);
     static ParcelKitError server(int status, std::optional<QString> message = std::nullopt);
     static ParcelKitError network(QString message);
     static ParcelKitError fileUnavailable(QString message);
     static ParcelKitError notSignedIn();
+    // A 2xx answer the engine cannot read (or one too large to read): `server` with the status
+    // and "The server sent an answer the app doesn't understand.".
+    static ParcelKitError undecodableAnswer(int status);
 
     // Maps any failure to the engine error: a ParcelKitError stays as it is, a transport failure
     // is split by meaning (see TransportError), anything else becomes `network`.

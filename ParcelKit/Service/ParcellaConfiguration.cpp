@@ -2,6 +2,8 @@
 
 #include "InfoDictionary.h"
 
+#include <QHostAddress>
+
 namespace ParcelKit {
 
 const QString ParcellaConfiguration::defaultClientID =
@@ -36,6 +38,21 @@ ParcellaConfiguration::fromInfoDictionary(const std::optional<QJsonObject>& info
 
 ParcellaConfiguration ParcellaConfiguration::fromInstalledInfo() {
     return fromInfoDictionary(InfoDictionary::load());
+}
+
+std::variant<QUrl, QString> ParcellaConfiguration::userServiceURL(const QString& text) {
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != "http" && scheme != "https"))
+        return QStringLiteral("The service address “%1” is not an http or https URL.").arg(text);
+    const QString host = url.host().toLower();
+    const bool loopback = host == "localhost" || QHostAddress(host).isLoopback();
+    if (scheme == "http" && !loopback)
+        return QStringLiteral("The service address “%1” uses plain http, which would send your "
+                              "sign-in unencrypted. Use https; plain http is accepted only for "
+                              "a service on this computer (localhost, 127.0.0.1, ::1).")
+            .arg(text);
+    return url;
 }
 
 } // namespace ParcelKit

@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include <optional>
+#include <variant>
 
 namespace ParcelKit {
 
@@ -27,6 +28,12 @@ struct ParcellaConfiguration {
     static ParcellaConfiguration fromInfoDictionary(const std::optional<QJsonObject>& info);
     // The configuration of the installed application.
     static ParcellaConfiguration fromInstalledInfo();
+
+    // The variable through which scripts, tests and a self-hosted service name another service.
+    static constexpr const char* serviceURLVariable = "PARCELLA_SERVICE_URL";
+    // A service URL the user gave instead of the configured one, or what is wrong with it. Plain
+    // http would carry the tokens in clear text, so it may only reach this computer.
+    static std::variant<QUrl, QString> userServiceURL(const QString& text);
 
     bool operator==(const ParcellaConfiguration&) const = default;
 };

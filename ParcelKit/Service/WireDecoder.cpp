@@ -7,6 +7,7 @@
 #include <QJsonParseError>
 
 #include <cmath>
+#include <optional>
 
 namespace ParcelKit {
 
@@ -21,10 +22,17 @@ bool isNumberCharacter(char c) {
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
 }
 
-// Finds number tokens outside strings that are written with a fraction or exponent and whose
-// value lies between 2^53 and 2^63: the parser turns those into integers that may differ from
-// the text. Runs on valid JSON only, where a '-' or digit outside a string starts a number.
-bool hasInexactLargeNumber(const QByteArray& body) {
+// Stands in for a number the parser would round (see withInexactNumbersMarked): a double that
+// stays a double, which toInteger refuses by name.
+constexpr double inexactMarker = 1e308;
+
+// Replaces number tokens outside strings that are written with a fraction or exponent and whose
+// value lies between 2^53 and 2^63 (the parser turns those into integers that may differ from
+// the text) by the marker, so only a field that reads one fails. None when there is no such
+// token. Runs on valid JSON only, where a '-' or digit outside a string starts a number.
+std::optional<QByteArray> withInexactNumbersMarked(const QByteArray& body) {
+    QByteArray marked;
+    qsizetype copied = 0;
     bool inString = false;
     for (qsizetype i = 0; i < body.size(); ++i) {
         const char c = body.at(i);
@@ -49,11 +57,17 @@ bool hasInexactLargeNumber(const QByteArray& body) {
             ++end;
         }
         const double magnitude = written ? std::fabs(body.mid(i, end - i).toDouble()) : 0;
-        if (magnitude > exactDoubleLimit && magnitude < integerLimit)
-            return true;
+        if (magnitude > exactDoubleLimit && magnitude < integerLimit) {
+            marked += QByteArrayView(body).sliced(copied, i - copied);
+            marked += "1e308";
+            copied = end;
+        }
         i = end - 1;
     }
-    return false;
+    if (copied == 0)
+        return std::nullopt;
+    marked += QByteArrayView(body).sliced(copied);
+    return marked;
 }
 
 QString typeName(const QJsonValue& value) {
@@ -85,13 +99,12 @@ void WireDecoder::mismatch(const char* expected, const QJsonValue& value) {
 
 QJsonValue WireDecoder::parse(const QByteArray& body) {
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    QJsonDocument document = QJsonDocument::fromJson(body, &error);
     if (error.error != QJsonParseError::NoError)
         throw DecodingError(
             QStringLiteral("not JSON: %1 at offset %2").arg(error.errorString()).arg(error.offset));
-    if (hasInexactLargeNumber(body))
-        throw DecodingError(
-            QStringLiteral("a number beyond 2^53 written with a fraction or exponent"));
+    if (const auto marked = withInexactNumbersMarked(body))
+        document = QJsonDocument::fromJson(*marked);
     if (document.isArray())
         return document.array();
     return document.object();
@@ -126,6 +139,9 @@ qint64 WireDecoder::toInteger(const QJsonValue& value) {
     if (exact.isInteger())
         return exact.toInteger();
     const double number = value.toDouble();
+    if (number == inexactMarker || number == -inexactMarker)
+        throw DecodingError(
+            QStringLiteral("a number beyond 2^53 written with a fraction or exponent"));
     if (std::trunc(number) != number || std::fabs(number) > exactDoubleLimit)
         throw DecodingError(QStringLiteral("%1 is not an exact 64-bit integer").arg(number));
     return qint64(number);

@@ -23,10 +23,10 @@ class WireDecoder {
 
 public:
     // Parses an answer body into its top-level object or array. Throws DecodingError for text
-    // that is not JSON (including nesting too deep for the parser) and for a number written
-    // with a fraction or exponent between 2^53 and 2^63, which the parser would silently round
-    // to a double and hand back as an integer that may differ from the text. Integers written
-    // as integers are read exactly across the whole 64-bit range.
+    // that is not JSON (including nesting too deep for the parser). A number written with a
+    // fraction or exponent between 2^53 and 2^63, which the parser would silently round to an
+    // integer that may differ from the text, fails only the field that reads it. Integers
+    // written as integers are read exactly across the whole 64-bit range.
     static QJsonValue parse(const QByteArray& body);
 
     // Throws DecodingError unless `value` is an object.

@@ -15,8 +15,12 @@ bool isSuccess(int status) {
     return status >= 200 && status <= 299;
 }
 
-BucketError bucketError(const HTTP::Answer& answer) {
-    return BucketError(answer.response.status, S3XML::errorMessage(answer.body));
+BucketError bucketError(const HTTP::Answer& answer, const std::optional<S3XML::Error>& error) {
+    return BucketError(answer.response.status, error ? error->message : std::nullopt);
+}
+
+bool isNoSuchUpload(const std::optional<S3XML::Error>& error) {
+    return error && error->code == QLatin1String("NoSuchUpload");
 }
 
 } // namespace
@@ -50,12 +54,13 @@ QCoro::Task<MultipartStorage::Started> MultipartStorage::start(QString filename,
     SignBody body{QStringLiteral("POST"), std::move(filename), {}, {}, {}};
     const SignedRequest signedRequest = co_await sign(std::move(body), token);
     if (!signedRequest.key)
-        throw ParcelKitError::server(200, UploadMessages::notUnderstood());
+        throw ParcelKitError::undecodableAnswer(200);
     HTTPRequest post = request(signedRequest, "POST");
     const HTTP::Answer answer = co_await send(std::move(post), token);
-    const auto uploadID = S3XML::uploadID(answer.body);
-    if (!isSuccess(answer.response.status) || !uploadID)
-        throw bucketError(answer);
+    const auto uploadID =
+        isSuccess(answer.response.status) ? S3XML::uploadID(answer.body) : std::nullopt;
+    if (!uploadID)
+        throw bucketError(answer, co_await S3XML::readError(answer.body));
     co_return Started{*signedRequest.key, *uploadID};
 }
 
@@ -65,10 +70,11 @@ MultipartStorage::listParts(QString key, QString uploadID, std::stop_token token
     const SignedRequest signedRequest = co_await sign(std::move(body), token);
     HTTPRequest get = request(signedRequest, "GET");
     const HTTP::Answer answer = co_await send(std::move(get), token);
-    if (S3XML::errorCode(answer.body) == QLatin1String("NoSuchUpload"))
+    const auto error = co_await S3XML::readError(answer.body);
+    if (isNoSuchUpload(error))
         co_return std::nullopt;
     if (!isSuccess(answer.response.status))
-        throw bucketError(answer);
+        throw bucketError(answer, error);
     co_return S3XML::parts(answer.body);
 }
 
@@ -90,9 +96,10 @@ QCoro::Task<UploadedPart> MultipartStorage::putPart(SignedRequest signedRequest,
     const auto etag = answer.response.header("ETag");
     if (isSuccess(answer.response.status) && etag && !etag->isEmpty())
         co_return UploadedPart{partNumber, QString::fromUtf8(*etag), size};
-    if (S3XML::errorCode(answer.body) == QLatin1String("NoSuchUpload"))
+    const auto error = co_await S3XML::readError(answer.body);
+    if (isNoSuchUpload(error))
         throw UploadGone{};
-    throw bucketError(answer);
+    throw bucketError(answer, error);
 }
 
 QCoro::Task<void> MultipartStorage::complete(QString key, QString uploadID,
@@ -107,16 +114,17 @@ QCoro::Task<void> MultipartStorage::complete(QString key, QString uploadID,
     const HTTP::Answer answer = co_await send(std::move(post), token);
     const int status = answer.response.status;
     // The error code decides first: storage may answer 200 and still report an error.
-    if (const auto code = S3XML::errorCode(answer.body)) {
+    const auto error = co_await S3XML::readError(answer.body);
+    if (const auto code = error ? error->code : std::nullopt) {
         if (*code == QLatin1String("NoSuchUpload"))
             co_return;
         if (*code == QLatin1String("InvalidPart") || *code == QLatin1String("InvalidPartOrder") ||
             *code == QLatin1String("EntityTooSmall"))
-            throw ParcelKitError::server(status, S3XML::errorMessage(answer.body));
-        throw bucketError(answer);
+            throw ParcelKitError::server(status, error->message);
+        throw bucketError(answer, error);
     }
     if (!isSuccess(status))
-        throw bucketError(answer);
+        throw bucketError(answer, error);
 }
 
 QCoro::Task<QString> MultipartStorage::confirm(QString serviceUploadID,

@@ -15,7 +15,8 @@
 
 namespace ParcelKit {
 
-std::shared_ptr<OpenFile> OpenFile::open(const QString& path, const QString& filename) {
+std::shared_ptr<OpenFile> OpenFile::open(const QString& path, const QString& filename,
+                                         QThreadPool* reads) {
     int descriptor = -1;
     do {
         descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -25,11 +26,12 @@ std::shared_ptr<OpenFile> OpenFile::open(const QString& path, const QString& fil
             throw ParcelKitError::fileUnavailable(UploadMessages::notFound(filename));
         throw ParcelKitError::fileUnavailable(UploadMessages::unreadable(filename));
     }
-    return std::shared_ptr<OpenFile>(new OpenFile(descriptor, filename));
+    return std::shared_ptr<OpenFile>(new OpenFile(descriptor, filename, reads));
 }
 
-OpenFile::OpenFile(int descriptor, QString filename)
-    : m_descriptor(descriptor), m_filename(std::move(filename)) {}
+OpenFile::OpenFile(int descriptor, QString filename, QThreadPool* reads)
+    : m_descriptor(descriptor), m_filename(std::move(filename)),
+      m_reads(reads ? reads : QThreadPool::globalInstance()) {}
 
 OpenFile::~OpenFile() {
     ::close(m_descriptor);
@@ -68,7 +70,7 @@ OpenFile::Read OpenFile::read(qint64 offset, qint64 length) const {
 QCoro::Task<QByteArray> OpenFile::readPart(std::shared_ptr<OpenFile> file, qint64 offset,
                                            qint64 length) {
     auto job = [file, offset, length] { return file->read(offset, length); };
-    QFuture<Read> reading = QtConcurrent::run(std::move(job));
+    QFuture<Read> reading = QtConcurrent::run(file->m_reads, std::move(job));
     Read result = co_await reading;
     switch (result.outcome) {
     case ReadOutcome::failed:

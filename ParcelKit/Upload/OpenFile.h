@@ -6,6 +6,8 @@
 #include <QCoroTask>
 #include <QString>
 
+class QThreadPool;
+
 #include <memory>
 #include <optional>
 
@@ -17,8 +19,10 @@ namespace ParcelKit {
 class OpenFile {
 public:
     // Throws ParcelKitError::fileUnavailable: "%@ can no longer be found." when the file or a
-    // folder on its path is missing, "%@ can no longer be read." for any other failure.
-    static std::shared_ptr<OpenFile> open(const QString& path, const QString& filename);
+    // folder on its path is missing, "%@ can no longer be read." for any other failure. Reads
+    // run on `reads` (which must outlive them), else on the global thread pool.
+    static std::shared_ptr<OpenFile> open(const QString& path, const QString& filename,
+                                          QThreadPool* reads = nullptr);
 
     ~OpenFile();
     OpenFile(const OpenFile&) = delete;
@@ -31,7 +35,7 @@ public:
     // "%@ can no longer be read." when the file cannot be examined.
     void checkUnchanged(qint64 byteCount, const std::optional<Timestamp>& modifiedAt) const;
 
-    // Reads `length` bytes at `offset` on the thread pool, resuming on the calling thread. Throws
+    // Reads `length` bytes at `offset` on the file's pool, resuming on the calling thread. Throws
     // "%@ can no longer be read." on a read error and FileChangedError when the file ends early.
     static QCoro::Task<QByteArray> readPart(std::shared_ptr<OpenFile> file, qint64 offset,
                                             qint64 length);
@@ -43,12 +47,13 @@ private:
         ReadOutcome outcome = ReadOutcome::complete;
     };
 
-    OpenFile(int descriptor, QString filename);
+    OpenFile(int descriptor, QString filename, QThreadPool* reads);
     // Blocks; runs on the thread pool.
     Read read(qint64 offset, qint64 length) const;
 
     int m_descriptor;
     QString m_filename;
+    QThreadPool* m_reads;
 };
 
 } // namespace ParcelKit

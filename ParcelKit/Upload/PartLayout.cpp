@@ -11,8 +11,19 @@ namespace ParcelKit {
 
 PartLayout::PartLayout(qint64 byteCount, qint64 partSize)
     : m_byteCount(std::max<qint64>(byteCount, 0)), m_partSize(partSize) {
+    if (const auto message = problem(byteCount, partSize, {}))
+        throw ParcelKitError::validation(*message);
+}
+
+std::optional<QString> PartLayout::problem(qint64 byteCount, qint64 partSize,
+                                           const QString& filename) {
     if (partSize < 1)
-        throw ParcelKitError::validation(UploadMessages::partSizeTooSmall());
+        return UploadMessages::partSizeTooSmall();
+    // Counted without (byteCount + partSize - 1), which could overflow.
+    const qint64 count = byteCount / partSize + (byteCount % partSize != 0 ? 1 : 0);
+    if (count > maxPartCount)
+        return UploadMessages::tooManyParts(filename, (byteCount - 1) / maxPartCount + 1);
+    return std::nullopt;
 }
 
 qint64 PartLayout::partSize(qint64 byteCount, std::optional<qint64> override) {
@@ -28,7 +39,7 @@ qint64 PartLayout::partSize(qint64 byteCount, std::optional<qint64> override) {
 }
 
 int PartLayout::partCount() const {
-    const qint64 count = (m_byteCount + m_partSize - 1) / m_partSize;
+    const qint64 count = m_byteCount / m_partSize + (m_byteCount % m_partSize != 0 ? 1 : 0);
     return int(std::max<qint64>(1, count));
 }
 

@@ -3,6 +3,7 @@
 #include "UploadedPart.h"
 
 #include <QList>
+#include <QString>
 
 #include <optional>
 
@@ -17,8 +18,14 @@ public:
     static constexpr qint64 defaultPartSize = 16'777'216;
     static constexpr int maxPartCount = 1000;
 
-    // Throws ParcelKitError::validation when `partSize` is below 1.
+    // Throws ParcelKitError::validation with problem()'s message for a layout that cannot be.
     PartLayout(qint64 byteCount, qint64 partSize);
+
+    // Why `byteCount` bytes cannot be cut into parts of `partSize`: a part size below 1, or more
+    // than 1000 parts (resuming lists the stored parts in one request of at most 1000). None
+    // when the layout is fine.
+    static std::optional<QString> problem(qint64 byteCount, qint64 partSize,
+                                          const QString& filename);
 
     // `override` when given, otherwise 16 MiB, or more for files so large that 16 MiB parts would
     // make more than 1000 of them. Throws ParcelKitError::validation for an override below 1.

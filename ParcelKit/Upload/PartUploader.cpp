@@ -11,9 +11,11 @@ namespace ParcelKit {
 
 PartUploader::PartUploader(Target target, std::shared_ptr<OpenFile> file,
                            const MultipartStorage& storage, const UploadOptions& options,
-                           NetworkMonitor& network, ProgressBoard& progress, ByteBudget& budget)
+                           NetworkMonitor& network, ProgressBoard& progress, ByteBudget& budget,
+                           RetryLoop::Notice retryNotice)
     : m_target(std::move(target)), m_file(std::move(file)), m_storage(&storage),
-      m_options(&options), m_network(&network), m_progress(&progress), m_budget(&budget) {}
+      m_options(&options), m_network(&network), m_progress(&progress), m_budget(&budget),
+      m_retryNotice(std::move(retryNotice)) {}
 
 QCoro::Task<void> PartUploader::uploadAll(QList<int> missing, Finished finished,
                                           std::stop_token token) {
@@ -44,7 +46,7 @@ QCoro::Task<UploadedPart> PartUploader::upload(int partNumber, std::stop_token t
     auto once = [this, partNumber](std::stop_token attemptToken) {
         return attempt(partNumber, std::move(attemptToken));
     };
-    RetryLoop loop(*m_options, *m_network);
+    RetryLoop loop(*m_options, *m_network, m_retryNotice);
     co_return co_await loop.run<UploadedPart>(std::move(once), std::move(token));
 }
 

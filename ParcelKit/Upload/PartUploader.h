@@ -3,6 +3,7 @@
 #include "MultipartStorage.h"
 #include "OpenFile.h"
 #include "PartLayout.h"
+#include "RetryLoop.h"
 #include "UploadOptions.h"
 
 #include <QCoroTask>
@@ -36,7 +37,7 @@ public:
 
     PartUploader(Target target, std::shared_ptr<OpenFile> file, const MultipartStorage& storage,
                  const UploadOptions& options, NetworkMonitor& network, ProgressBoard& progress,
-                 ByteBudget& budget);
+                 ByteBudget& budget, RetryLoop::Notice retryNotice);
 
     // Uploads the parts numbered in `missing` (in that order) on max(1, maxConcurrentParts)
     // lanes; `finished` runs on this thread for each part as it succeeds. The first failure
@@ -56,6 +57,7 @@ private:
     NetworkMonitor* m_network;
     ProgressBoard* m_progress;
     ByteBudget* m_budget;
+    RetryLoop::Notice m_retryNotice;
 };
 
 } // namespace ParcelKit

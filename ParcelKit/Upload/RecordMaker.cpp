@@ -28,19 +28,26 @@ UploadRecord RecordMaker::make(const QString& path, const QString& workspaceID,
     record.item.state = UploadState::queued();
     record.item.workspaceID = workspaceID;
     const auto size = partSize(record.item.byteCount, options.partSizeOverride);
-    if (!facts || !facts->isRegularFile)
-        record.item.state = UploadState::failed(UploadMessages::notFound(filename));
-    else if (facts->size > PartLayout::maxByteCount)
-        record.item.state = UploadState::failed(UploadMessages::tooLarge(filename));
-    else if (!size)
-        record.item.state = UploadState::failed(UploadMessages::partSizeTooSmall());
-
     record.bookmark = Bookmark::make(path);
     record.path = path;
     if (facts)
         record.modifiedAt = facts->modifiedAt;
     record.partSize = size.value_or(PartLayout::defaultPartSize);
+
+    if (!facts || !facts->isRegularFile)
+        record.item.state = UploadState::failed(UploadMessages::notFound(filename));
+    else if (facts->size > PartLayout::maxByteCount)
+        record.item.state = UploadState::failed(UploadMessages::tooLarge(filename));
+    else if (const auto problem = layoutProblem(record, options))
+        record.item.state = UploadState::failed(*problem);
     return record;
+}
+
+std::optional<QString> RecordMaker::layoutProblem(const UploadRecord& record,
+                                                  const UploadOptions& options) {
+    if (options.partSizeOverride && *options.partSizeOverride < 1)
+        return UploadMessages::partSizeTooSmall();
+    return PartLayout::problem(record.item.byteCount, record.partSize, record.item.filename);
 }
 
 void RecordMaker::refresh(UploadRecord& record, const UploadOptions& options) {

@@ -13,8 +13,9 @@ bool isPassingStatus(int status) {
 }
 } // namespace
 
-RetryLoop::RetryLoop(const UploadOptions& options, NetworkMonitor& network)
-    : m_delays(options.retryDelays), m_maxRetries(options.maxRetries), m_network(&network) {}
+RetryLoop::RetryLoop(const UploadOptions& options, NetworkMonitor& network, Notice notice)
+    : m_delays(options.retryDelays), m_maxRetries(options.maxRetries), m_network(&network),
+      m_notice(std::move(notice)) {}
 
 RetryLoop::Judgement RetryLoop::judge(std::exception_ptr failure) {
     try {
@@ -34,12 +35,13 @@ RetryLoop::Judgement RetryLoop::judge(std::exception_ptr failure) {
     }
 }
 
-std::optional<std::chrono::milliseconds> RetryLoop::afterFailure(std::exception_ptr failure) {
+RetryLoop::Pause RetryLoop::afterFailure(std::exception_ptr failure) {
     const Judgement judgement = judge(failure);
     if (judgement.verdict == Verdict::fatal)
         std::rethrow_exception(judgement.error);
+    const QString reason = ParcelKitError::wrapping(judgement.error).userText();
     if (!m_network->isOnline())
-        return std::nullopt;
+        return {std::nullopt, engineText("waiting for the network: %@").replace("%@", reason)};
     if (judgement.verdict == Verdict::permanent) {
         if (m_permanentFailures >= m_maxRetries)
             std::rethrow_exception(judgement.error);
@@ -49,7 +51,18 @@ std::optional<std::chrono::milliseconds> RetryLoop::afterFailure(std::exception_
     if (!m_delays.isEmpty())
         delay = m_delays[std::min<qsizetype>(m_delayIndex, m_delays.size() - 1)];
     ++m_delayIndex;
-    return delay;
+    // Whole seconds, rounded up: "retrying in 0 s" would read as no wait at all.
+    const qint64 seconds = (delay.count() + 999) / 1000;
+    return {delay, engineText("retrying in %lld s: %@")
+                       .replace("%lld", QString::number(seconds))
+                       .replace("%@", reason)};
+}
+
+void RetryLoop::announce(const std::optional<QString>& notice) {
+    if (!m_notice || (!notice && !m_announced))
+        return;
+    m_announced = notice.has_value();
+    m_notice(notice);
 }
 
 } // namespace ParcelKit

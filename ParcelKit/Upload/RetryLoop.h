@@ -8,8 +8,10 @@
 
 #include <chrono>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <stop_token>
+#include <type_traits>
 
 namespace ParcelKit {
 
@@ -20,7 +22,11 @@ namespace ParcelKit {
 // grow along `retryDelays` and end early when connectivity changes.
 class RetryLoop {
 public:
-    RetryLoop(const UploadOptions& options, NetworkMonitor& network);
+    // Told what the user should read while a failed attempt waits for its retry, e.g.
+    // "retrying in 8 s: The network connection was lost.", and none once a retry went through.
+    using Notice = std::function<void(const std::optional<QString>& notice)>;
+
+    RetryLoop(const UploadOptions& options, NetworkMonitor& network, Notice notice = {});
 
     // `operation` takes the std::stop_token and returns QCoro::Task<T>; it is called once per
     // attempt. A BucketError that is given up on is raised as ParcelKitError::server.
@@ -32,12 +38,22 @@ public:
             throwIfCancelled(token);
             std::exception_ptr failure;
             try {
-                co_return co_await operation(token);
+                if constexpr (std::is_void_v<T>) {
+                    co_await operation(token);
+                    announce(std::nullopt);
+                    co_return;
+                } else {
+                    T result = co_await operation(token);
+                    announce(std::nullopt);
+                    co_return result;
+                }
             } catch (...) {
                 failure = std::current_exception();
             }
-            if (const auto delay = afterFailure(failure))
-                co_await m_network->waitForChange(*delay, token);
+            const Pause pause = afterFailure(failure);
+            announce(pause.notice);
+            if (pause.delay)
+                co_await m_network->waitForChange(*pause.delay, token);
         }
     }
 
@@ -50,13 +66,21 @@ public:
     static Judgement judge(std::exception_ptr failure);
 
 private:
-    // Raises the failure when it is not to be retried; otherwise the wait before the next attempt
-    // (absent: go straight back to waiting for the network).
-    std::optional<std::chrono::milliseconds> afterFailure(std::exception_ptr failure);
+    struct Pause {
+        // Absent: go straight back to waiting for the network.
+        std::optional<std::chrono::milliseconds> delay;
+        QString notice;
+    };
+
+    // Raises the failure when it is not to be retried; otherwise how to wait for the next attempt.
+    Pause afterFailure(std::exception_ptr failure);
+    void announce(const std::optional<QString>& notice);
 
     QList<std::chrono::milliseconds> m_delays;
     int m_maxRetries;
     NetworkMonitor* m_network;
+    Notice m_notice;
+    bool m_announced = false;
     int m_permanentFailures = 0;
     int m_delayIndex = 0;
 };

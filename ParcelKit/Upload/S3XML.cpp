@@ -1,6 +1,8 @@
 #include "S3XML.h"
 
+#include <QCoroFuture>
 #include <QXmlStreamReader>
+#include <QtConcurrent>
 
 #include <algorithm>
 #include <limits>
@@ -175,12 +177,6 @@ std::optional<QString> firstValue(const QByteArray& data, const QString& name) {
     return it == found.first().cend() ? std::nullopt : std::optional<QString>(*it);
 }
 
-std::optional<QString> errorValue(const QByteArray& data, const QString& name) {
-    if (rootName(data) != QStringLiteral("Error"))
-        return std::nullopt;
-    return firstValue(data, name);
-}
-
 // A decimal integer: optional sign, ASCII digits only, nothing else, no overflow.
 template <typename Int> std::optional<Int> decimal(const QString& text) {
     qsizetype i = 0;
@@ -252,12 +248,35 @@ QList<UploadedPart> parts(const QByteArray& data) {
     return result;
 }
 
+std::optional<Error> error(const QByteArray& data) {
+    if (rootName(data) != QStringLiteral("Error"))
+        return std::nullopt;
+    static const QString code = QStringLiteral("Code");
+    static const QString message = QStringLiteral("Message");
+    const Record found = records(data, {code, message}).value(0);
+    const auto value = [&found](const QString& name) {
+        const auto it = found.constFind(name);
+        return it == found.cend() ? std::nullopt : std::optional<QString>(*it);
+    };
+    return Error{value(code), value(message)};
+}
+
 std::optional<QString> errorCode(const QByteArray& data) {
-    return errorValue(data, QStringLiteral("Code"));
+    const auto found = error(data);
+    return found ? found->code : std::nullopt;
 }
 
 std::optional<QString> errorMessage(const QByteArray& data) {
-    return errorValue(data, QStringLiteral("Message"));
+    const auto found = error(data);
+    return found ? found->message : std::nullopt;
+}
+
+QCoro::Task<std::optional<Error>> readError(QByteArray data) {
+    if (data.size() <= readInPlaceLimit)
+        co_return error(data);
+    auto job = [data] { return error(data); };
+    QFuture<std::optional<Error>> reading = QtConcurrent::run(std::move(job));
+    co_return co_await reading;
 }
 
 } // namespace ParcelKit::S3XML

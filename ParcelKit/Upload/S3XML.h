@@ -3,6 +3,7 @@
 #include "UploadedPart.h"
 
 #include <QByteArray>
+#include <QCoroTask>
 #include <QHash>
 #include <QList>
 #include <QSet>
@@ -31,9 +32,23 @@ QList<Record> records(const QByteArray& data, const QSet<QString>& names,
 std::optional<QString> uploadID(const QByteArray& data);
 QList<UploadedPart> parts(const QByteArray& data);
 
+// The storage's error document: the trimmed texts of its first Code and Message.
+struct Error {
+    std::optional<QString> code;
+    std::optional<QString> message;
+};
+
 // Present only when the root element is `Error`.
+std::optional<Error> error(const QByteArray& data);
 std::optional<QString> errorCode(const QByteArray& data);
 std::optional<QString> errorMessage(const QByteArray& data);
+
+// Bodies up to this size are read where they arrive; a guarded read of them takes microseconds.
+inline constexpr qsizetype readInPlaceLimit = 64 * 1024;
+
+// error(), on the thread pool for a body above readInPlaceLimit, resuming on the calling thread:
+// even guarded, a few MiB of markup take long enough to stall the main thread.
+QCoro::Task<std::optional<Error>> readError(QByteArray data);
 
 } // namespace S3XML
 

@@ -25,7 +25,8 @@ UploadItem UploadItem::fromJSON(const QJsonValue& value) {
             requiredInt64(json, QStringLiteral("bytesSent")),
             UploadState::fromJSON(requiredValue(json, QStringLiteral("state"))),
             requiredString(json, QStringLiteral("workspaceID")),
-            optionalDate(json, QStringLiteral("finishedAt"))};
+            optionalDate(json, QStringLiteral("finishedAt")),
+            std::nullopt};
 }
 
 } // namespace ParcelKit

@@ -21,6 +21,9 @@ struct UploadItem {
     UploadState state;
     QString workspaceID;
     std::optional<Timestamp> finishedAt;
+    // While an uploading item waits to retry a request: when and why, as the user reads it
+    // ("retrying in 8 s: The network connection was lost."). Never saved.
+    std::optional<QString> retryNotice = std::nullopt;
 
     bool isActive() const {
         return state.kind() == UploadState::Case::queued ||

@@ -30,8 +30,11 @@ QString cancelledOnServer() {
     return engineText("The upload was cancelled on the server.");
 }
 
-QString notUnderstood() {
-    return engineText("The server sent an answer the app doesn't understand.");
+QString tooManyParts(const QString& filename, qint64 smallestPartSize) {
+    return withName("%@ would need more than 1,000 parts; the part size must be at least %lld "
+                    "bytes for it.",
+                    filename)
+        .replace(QLatin1String("%lld"), QString::number(smallestPartSize));
 }
 
 QString partSizeTooSmall() {

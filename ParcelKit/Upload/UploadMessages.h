@@ -12,8 +12,8 @@ QString unreadable(const QString& filename);
 QString tooLarge(const QString& filename);
 QString changed(const QString& filename);
 QString cancelledOnServer();
-QString notUnderstood();
 QString partSizeTooSmall();
+QString tooManyParts(const QString& filename, qint64 smallestPartSize);
 
 } // namespace UploadMessages
 

@@ -8,6 +8,7 @@
 #include "PreviewUploader.h"
 #include "ProgressBoard.h"
 #include "RecordMaker.h"
+#include "RunDelegate.h"
 #include "UploadWorker.h"
 
 #include <QCoroFuture>
@@ -22,28 +23,13 @@ namespace {
 
 using Case = UploadState::Case;
 
-// The delegate a run hands its worker. A run can end after its queue is gone (a cancelled run
-// still has to unwind), so the worker reaches the queue only through this guard.
-class RunDelegate final : public UploadWorkerDelegate {
-public:
-    explicit RunDelegate(UploadQueue* queue) : m_queue(queue) {}
-
-    void updateRecord(const QUuid& itemID, const QUuid& runID,
-                      const RecordChange& change) override {
-        if (m_queue)
-            m_queue->updateRecord(itemID, runID, change);
-    }
-
-private:
-    QPointer<UploadQueue> m_queue;
-};
-
 // What a run task keeps alive for its worker, however long it takes to unwind.
 struct RunResources {
     std::shared_ptr<NetworkMonitor> network;
     std::shared_ptr<ProgressBoard> progress;
     std::shared_ptr<ByteBudget> budget;
     std::shared_ptr<RunDelegate> delegate;
+    std::shared_ptr<QThreadPool> partReads;
 };
 
 // Continues on the next turn of the event loop, so that a run never ends inside the scheduling
@@ -86,7 +72,12 @@ UploadQueue::UploadQueue(APIClient& api, QUrl storeURL, UploadOptions options,
       m_network(network ? std::move(network) : std::make_shared<PathNetworkMonitor>()),
       m_progress(std::make_shared<ProgressBoard>()),
       m_budget(std::make_shared<ByteBudget>(std::max<qint64>(m_options.memoryBudget, 1))),
-      m_aborter(api), m_saves(saveInterval, [this] { writeRecords(); }) {
+      m_partReads(std::make_shared<QThreadPool>()), m_aborter(api),
+      m_saves(saveInterval, [this] { writeRecords(); }) {
+    // Parts must not wait behind folder walks and saves on the global pool: one thread for each
+    // part that can be in flight.
+    m_partReads->setMaxThreadCount(std::max(1, m_options.maxConcurrentFiles) *
+                                   std::max(1, m_options.maxConcurrentParts));
     if (renderer)
         m_previews = std::make_unique<PreviewUploader>(api, std::move(renderer));
     restore();
@@ -104,18 +95,22 @@ QCoro::Task<QList<QUuid>> UploadQueue::enqueue(QList<QUrl> urls, QString workspa
     QStringList paths;
     for (const QUrl& url : urls)
         paths.append(pathOf(url));
-    auto examine = [paths, workspaceID, options = m_options] {
+    const std::stop_token stop = m_intakeStop.get_token();
+    auto examine = [paths, workspaceID, options = m_options, stop] {
         QList<UploadRecord> records;
         for (const QString& path : paths) {
-            for (const QString& file : FileExpander::files(path))
+            for (const QString& file : FileExpander::files(path)) {
+                if (stop.stop_requested())
+                    return QList<UploadRecord>{};
                 records.append(RecordMaker::make(file, workspaceID, options));
+            }
         }
         return records;
     };
     QFuture<QList<UploadRecord>> examining = QtConcurrent::run(std::move(examine));
     auto added = std::make_shared<QList<QUuid>>();
-    auto body = [self = QPointer<UploadQueue>(this), previous = m_intake, examining,
-                 added](std::stop_token) { return intake(self, previous, examining, added); };
+    auto body = [self = QPointer<UploadQueue>(this), previous = m_intake, examining, added,
+                 stop](std::stop_token) { return intake(self, previous, examining, added, stop); };
     m_intake = TaskHandle<void>::start(std::move(body));
     const TaskHandle<void> mine = m_intake;
     co_await mine.result();
@@ -124,11 +119,18 @@ QCoro::Task<QList<QUuid>> UploadQueue::enqueue(QList<QUrl> urls, QString workspa
 
 QCoro::Task<void> UploadQueue::intake(QPointer<UploadQueue> self, TaskHandle<void> previous,
                                       QFuture<QList<UploadRecord>> examining,
-                                      std::shared_ptr<QList<QUuid>> added) {
+                                      std::shared_ptr<QList<QUuid>> added, std::stop_token stop) {
     // Calls join the list in the order they were made, whichever folder was walked first.
-    if (previous.isValid())
-        co_await previous.result();
+    if (previous.isValid()) {
+        try {
+            co_await previous.result();
+        } catch (const Cancelled&) {
+            // Stopped by removeAll; a call made after it goes on.
+        }
+    }
     QList<UploadRecord> records = co_await examining;
+    // Files of a walk that removeAll outran must not come back into the emptied list.
+    throwIfCancelled(stop);
     if (self)
         *added = self->add(std::move(records));
 }
@@ -188,9 +190,10 @@ void UploadQueue::startRun(const QUuid& id) {
     save();
 
     const QUuid runID = QUuid::createUuid();
-    RunResources resources{m_network, m_progress, m_budget, std::make_shared<RunDelegate>(this)};
+    RunResources resources{m_network, m_progress, m_budget, std::make_shared<RunDelegate>(this),
+                           m_partReads};
     UploadWorker worker(id, runID, record.item.workspaceID, m_api, m_options, *m_network,
-                        *m_progress, *m_budget, *resources.delegate);
+                        *m_progress, *m_budget, *resources.delegate, m_partReads.get());
     // The run is current before its task starts, so that any outcome finds it.
     m_runs.insert(id, Run{runID, {}});
     auto finish = [self = QPointer<UploadQueue>(this), id, runID](const Outcome& outcome) {
@@ -217,6 +220,7 @@ void UploadQueue::finishRun(const QUuid& id, const QUuid& runID, const Outcome& 
     if (found != m_records.end() && currentItem(*found).state.kind() == Case::uploading) {
         UploadRecord& record = *found;
         record.item = currentItem(record);
+        record.item.retryNotice.reset();
         if (const auto* uploadID = std::get_if<QString>(&outcome)) {
             record.item.state = UploadState::finished(*uploadID);
             record.item.bytesSent = record.item.byteCount;
@@ -278,6 +282,16 @@ void UploadQueue::updateRecord(const QUuid& itemID, const QUuid& runID,
         m_saves.flush();
 }
 
+void UploadQueue::retrying(const QUuid& itemID, const QUuid& runID,
+                           const std::optional<QString>& notice) {
+    const auto run = m_runs.constFind(itemID);
+    const qsizetype index = indexOf(itemID);
+    if (run == m_runs.cend() || run->id != runID || index < 0)
+        return;
+    m_items[index].retryNotice = notice;
+    announceItems();
+}
+
 void UploadQueue::cancel(const QUuid& id) {
     UploadRecord* const found = refreshedRecord(id);
     if (!found)
@@ -288,6 +302,7 @@ void UploadQueue::cancel(const QUuid& id) {
         return;
     stopRun(id);
     record.item.state = UploadState::cancelled();
+    record.item.retryNotice.reset();
     showItem(record.item);
     m_aborter.start(record);
     afterChange();
@@ -311,7 +326,13 @@ void UploadQueue::retry(const QUuid& id) {
     } else {
         return;
     }
-    record.item.state = UploadState::queued();
+    // A layout the storage would refuse stays failed, saying why, instead of running.
+    if (const auto problem = RecordMaker::layoutProblem(record, m_options)) {
+        m_errors.insert(id, ParcelKitError::validation(*problem));
+        record.item.state = UploadState::failed(*problem);
+    } else {
+        record.item.state = UploadState::queued();
+    }
     showItem(record.item);
     afterChange();
 }
@@ -345,6 +366,8 @@ void UploadQueue::remove(const QList<QUuid>& ids) {
 }
 
 QCoro::Task<void> UploadQueue::removeAll(std::stop_token token) {
+    m_intakeStop.request_stop();
+    m_intakeStop = std::stop_source();
     QList<UploadRecord> unfinished;
     for (const auto& item : std::as_const(m_items)) {
         const auto found = m_records.constFind(item.id);

@@ -19,6 +19,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QThreadPool>
 #include <QUrl>
 #include <QUuid>
 
@@ -63,8 +64,9 @@ public:
     const UploadOptions& options() const { return m_options; }
 
     // Adds the files (folders expanded, see FileExpander) under `workspaceID` and returns the new
-    // item ids in the order added. Folders are walked and files examined off the main thread;
-    // files of several calls join the list in the order of the calls.
+    // item ids in the order added; fails with Cancelled when removeAll comes first. Folders are
+    // walked and files examined off the main thread; files of several calls join the list in the
+    // order of the calls.
     QCoro::Task<QList<QUuid>> enqueue(QList<QUrl> urls, QString workspaceID);
     // queued, uploading or failed → cancelled; the multipart upload is aborted in the background.
     void cancel(const QUuid& id);
@@ -74,7 +76,8 @@ public:
     void remove(const QUuid& id);
     // The same for many items in one change of the list (one save, one itemsChanged).
     void remove(const QList<QUuid>& ids);
-    // Stops everything, empties the list and the file, and returns once the multipart uploads of
+    // Stops everything (intake still walking folders too: its enqueue ends with Cancelled),
+    // empties the list and the file, and returns once the multipart uploads of
     // unfinished items have been aborted. Used at sign-out.
     QCoro::Task<void> removeAll(std::stop_token token = {});
 
@@ -96,6 +99,9 @@ public:
 
     // For running workers: applies `change` to the item's record while `runID` is its current run.
     void updateRecord(const QUuid& itemID, const QUuid& runID, const RecordChange& change) override;
+    // For running workers: shows the notice on the item while `runID` is its current run.
+    void retrying(const QUuid& itemID, const QUuid& runID,
+                  const std::optional<QString>& notice) override;
 
 signals:
     void itemsChanged();
@@ -110,7 +116,7 @@ private:
 
     static QCoro::Task<void> intake(QPointer<UploadQueue> self, TaskHandle<void> previous,
                                     QFuture<QList<UploadRecord>> examining,
-                                    std::shared_ptr<QList<QUuid>> added);
+                                    std::shared_ptr<QList<QUuid>> added, std::stop_token stop);
     static QCoro::Task<void> tick(QPointer<UploadQueue> self, std::chrono::milliseconds interval,
                                   std::stop_token token);
 
@@ -152,6 +158,8 @@ private:
     std::shared_ptr<NetworkMonitor> m_network;
     std::shared_ptr<ProgressBoard> m_progress;
     std::shared_ptr<ByteBudget> m_budget;
+    // Shared with the run tasks, whose reads may still run when the queue is gone.
+    std::shared_ptr<QThreadPool> m_partReads;
     std::unique_ptr<PreviewUploader> m_previews;
     MultipartAborter m_aborter;
     SleepInhibitor m_activity;
@@ -168,6 +176,8 @@ private:
     UploadWaiters m_waiters;
     TaskHandle<void> m_ticker;
     TaskHandle<void> m_intake;
+    // Shared by every intake not yet added to the list; removeAll stops it and starts afresh.
+    std::stop_source m_intakeStop;
     // Every run task not known to have ended, current or stopped.
     QList<TaskHandle<void>> m_runTasks;
 };

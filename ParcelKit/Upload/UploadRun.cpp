@@ -42,10 +42,14 @@ QCoro::Task<QString> UploadRun::execute(std::stop_token token) {
     const auto clearProgress =
         qScopeGuard([this] { m_worker.m_progress->clear(m_worker.m_itemID); });
     const QString& filename = m_record.item.filename;
-    m_file = OpenFile::open(Bookmark::locate(m_record.bookmark, m_record.path), filename);
+    m_file = OpenFile::open(Bookmark::locate(m_record.bookmark, m_record.path), filename,
+                            m_worker.m_partReads);
     checkUnchanged();
     if (m_record.item.byteCount > PartLayout::maxByteCount)
         throw ParcelKitError::fileUnavailable(UploadMessages::tooLarge(filename));
+    if (const auto problem =
+            PartLayout::problem(m_record.item.byteCount, m_record.partSize, filename))
+        throw ParcelKitError::validation(*problem);
     m_layout.emplace(m_record.item.byteCount, m_record.partSize);
 
     for (bool restarted = false;; restarted = true) {
@@ -107,7 +111,8 @@ QCoro::Task<void> UploadRun::uploadParts(std::stop_token token) {
                                 *m_record.multipartUploadID, *m_layout,
                                 m_record.item.byteCount,     m_record.modifiedAt};
     PartUploader uploader(std::move(target), m_file, m_storage, m_worker.m_options,
-                          *m_worker.m_network, *m_worker.m_progress, *m_worker.m_budget);
+                          *m_worker.m_network, *m_worker.m_progress, *m_worker.m_budget,
+                          retryNotice());
     PartUploader::Finished finished = [this](const UploadedPart& part) {
         m_record.parts.append(part);
         m_worker.m_progress->removePart(m_worker.m_itemID, part.partNumber);
@@ -170,7 +175,7 @@ QCoro::Task<QString> UploadRun::confirmDirectly(std::stop_token token) {
 
 template <typename T, typename Operation>
 QCoro::Task<T> UploadRun::withRetries(Operation operation, std::stop_token token) {
-    RetryLoop loop(m_worker.m_options, *m_worker.m_network);
+    RetryLoop loop(m_worker.m_options, *m_worker.m_network, retryNotice());
     co_return co_await loop.run<T>(std::move(operation), std::move(token));
 }
 
@@ -188,6 +193,11 @@ void UploadRun::resetToScratch() {
 
 void UploadRun::report(const RecordChange& change) {
     m_worker.m_queue->updateRecord(m_worker.m_itemID, m_worker.m_runID, change);
+}
+
+RetryLoop::Notice UploadRun::retryNotice() const {
+    return [queue = m_worker.m_queue, itemID = m_worker.m_itemID, runID = m_worker.m_runID](
+               const std::optional<QString>& notice) { queue->retrying(itemID, runID, notice); };
 }
 
 void UploadRun::reportRecord() {

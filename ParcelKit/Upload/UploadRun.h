@@ -3,6 +3,7 @@
 #include "MultipartStorage.h"
 #include "OpenFile.h"
 #include "PartLayout.h"
+#include "RetryLoop.h"
 #include "UploadWorker.h"
 #include "UploadWorkerDelegate.h"
 
@@ -47,6 +48,8 @@ private:
     void checkUnchanged() const;
     void resetToScratch();
     void report(const RecordChange& change);
+    // Hands the retry notices of the run's requests to the queue.
+    RetryLoop::Notice retryNotice() const;
     void reportRecord();
 
     UploadWorker m_worker;

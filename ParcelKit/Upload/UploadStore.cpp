@@ -4,14 +4,36 @@
 #include "RecordsEncoder.h"
 #include "StoredJSONError.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 
 namespace ParcelKit {
 
+namespace {
+
+// Keeps a file that did not decode as "<name>.damaged-<UTC date and time>.<suffix>" next to it:
+// decoding is all or nothing, so it may still hold the resume records of unfinished uploads.
+void setAside(const QString& path) {
+    const QFileInfo info(path);
+    const QString stamp =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stem = info.completeBaseName() + QStringLiteral(".damaged-") + stamp;
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const QString suffix = attempt == 1 ? QString() : QStringLiteral("-%1").arg(attempt);
+        if (QFile::rename(path, info.dir().filePath(stem + suffix + '.' + info.suffix())))
+            return;
+    }
+}
+
+} // namespace
+
 UploadStore::UploadStore(QUrl url)
-    : m_url(std::move(url)), m_encoder(std::make_shared<RecordsEncoder>()) {
+    : m_url(std::move(url)), m_encoder(std::make_shared<RecordsEncoder>()),
+      m_damaged(std::make_shared<std::atomic<bool>>(false)) {
     if (m_url.isLocalFile())
         m_writer = CoalescingFileWriter::forPath(m_url.toLocalFile());
 }
@@ -23,9 +45,12 @@ QList<UploadRecord> UploadStore::load() const {
     QFile file(m_writer->path());
     if (!file.open(QIODevice::ReadOnly))
         return {};
+    const QByteArray contents = file.readAll();
     try {
-        return decode(file.readAll());
+        return decode(contents);
     } catch (const StoredJSONError&) {
+        if (!contents.isEmpty())
+            m_damaged->store(true);
         return {};
     }
 }
@@ -33,7 +58,10 @@ QList<UploadRecord> UploadStore::load() const {
 void UploadStore::save(QList<UploadRecord> records) const {
     if (!m_writer)
         return;
-    auto contents = [encoder = m_encoder, records = std::move(records)] {
+    auto contents = [encoder = m_encoder, records = std::move(records), damaged = m_damaged,
+                     path = m_writer->path()] {
+        if (damaged->exchange(false))
+            setAside(path);
         return encoder->encode(records);
     };
     m_writer->write(std::move(contents));

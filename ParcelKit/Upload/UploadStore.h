@@ -6,6 +6,7 @@
 #include <QList>
 #include <QUrl>
 
+#include <atomic>
 #include <memory>
 
 namespace ParcelKit {
@@ -23,7 +24,8 @@ public:
     const QUrl& url() const { return m_url; }
 
     // Empty when the file is missing, unreadable, not JSON or any record does not decode.
-    // Sees every save made before through any store of the same file.
+    // Sees every save made before through any store of the same file. A file that did not decode
+    // is moved aside ("uploads.damaged-<date>.json") by the next save of this store, not lost.
     QList<UploadRecord> load() const;
     // Creates the folder, then replaces the file atomically. Failures are silent: the next save
     // writes the complete list again.
@@ -41,6 +43,8 @@ private:
     std::shared_ptr<CoalescingFileWriter> m_writer;
     // Remembers what the last save encoded, so that the next encodes only what changed.
     std::shared_ptr<RecordsEncoder> m_encoder;
+    // Set by a load that found a file it could not decode; the next save moves that file aside.
+    std::shared_ptr<std::atomic<bool>> m_damaged;
 };
 
 } // namespace ParcelKit

@@ -17,6 +17,12 @@ class NetworkMonitor;
 class ProgressBoard;
 class UploadWorkerDelegate;
 
+} // namespace ParcelKit
+
+class QThreadPool;
+
+namespace ParcelKit {
+
 // Carries one file from its upload record to an upload the service has confirmed, for one run of
 // an item. Whatever the record says decides where it starts; every change of the record goes to
 // the delegate at once, so an interruption costs at most the parts that were in flight.
@@ -25,13 +31,15 @@ class UploadWorkerDelegate;
 // away once run() has returned its task. The referenced objects must outlive that task.
 class UploadWorker {
 public:
+    // Part reads run on `partReads` when given (it must outlive the task), else on the global
+    // thread pool.
     UploadWorker(QUuid itemID, QUuid runID, QString workspaceID, APIClient& api,
                  UploadOptions options, NetworkMonitor& network, ProgressBoard& progress,
-                 ByteBudget& budget, UploadWorkerDelegate& queue);
+                 ByteBudget& budget, UploadWorkerDelegate& queue, QThreadPool* partReads = nullptr);
 
     // Uploads the file of `record` (a copy) and returns the service's upload id once the service
     // has confirmed the upload. Runs on the calling thread's event loop; file reads go to the
-    // thread pool and requests to the network thread.
+    // part-read pool and requests to the network thread.
     //
     // Fails with ParcelKitError (file problems as fileUnavailable, requests the service or the
     // storage refused for good as server, a record part size below 1 as validation, notSignedIn),
@@ -55,6 +63,7 @@ private:
     ProgressBoard* m_progress;
     ByteBudget* m_budget;
     UploadWorkerDelegate* m_queue;
+    QThreadPool* m_partReads;
 };
 
 } // namespace ParcelKit

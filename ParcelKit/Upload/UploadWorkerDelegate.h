@@ -5,6 +5,7 @@
 #include <QUuid>
 
 #include <functional>
+#include <optional>
 
 namespace ParcelKit {
 
@@ -23,6 +24,16 @@ public:
     // the record and saves. Must not throw.
     virtual void updateRecord(const QUuid& itemID, const QUuid& runID,
                               const RecordChange& change) = 0;
+
+    // Called on the same thread when a request of the run waits to be retried, with the text the
+    // user should read (when and why), and with none once a retried request went through. Owners
+    // that show no such text ignore it.
+    virtual void retrying(const QUuid& itemID, const QUuid& runID,
+                          const std::optional<QString>& notice) {
+        Q_UNUSED(itemID);
+        Q_UNUSED(runID);
+        Q_UNUSED(notice);
+    }
 };
 
 } // namespace ParcelKit

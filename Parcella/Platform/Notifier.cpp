@@ -1,6 +1,7 @@
 #include "Notifier.h"
 
 #include "Continuation.h"
+#include "NotificationRequest.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -64,21 +65,19 @@ void Notifier::post(const QString& title, const QString& body, const std::option
     if (!m_bus.isConnected())
         return;
     QStringList actions;
-    if (url)
+    if (url && url->isValid())
         actions << defaultAction << tr("Open");
     const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("parcella")}};
     const auto message = call(QStringLiteral("Notify"),
                               {QStringLiteral("Parcella"), 0u, QString(), title,
                                m_bodyMarkup ? body.toHtmlEscaped() : body, actions, hints, -1});
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message), this);
-    const QUrl link = url.value_or(QUrl());
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, link](QDBusPendingCallWatcher* w) {
-                const QDBusPendingReply<uint> reply = *w;
-                w->deleteLater();
-                if (reply.isValid() && link.isValid())
-                    m_links.insert(reply.value(), link);
-            });
+    auto* request = new NotificationRequest(url.value_or(QUrl()), this);
+    connect(request, &NotificationRequest::shown, this, [this](uint id, const QUrl& link) {
+        if (link.isValid())
+            m_links.insert(id, link);
+    });
+    if (!m_bus.callWithCallback(message, request, SLOT(answered(uint)), SLOT(failed(QDBusError))))
+        delete request;
 }
 
 void Notifier::actionInvoked(uint id, const QString& action) {

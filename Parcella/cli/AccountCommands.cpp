@@ -1,11 +1,12 @@
 #include "AccountCommands.h"
 
-#include "CallbackChannel.h"
+#include "CallbackListener.h"
 #include "CliEngine.h"
 #include "Console.h"
 #include "ExitCode.h"
 #include "Failure.h"
 #include "LineReader.h"
+#include "SignInController.h"
 #include "TransferLine.h"
 
 #include "Async.h"
@@ -28,10 +29,10 @@ void openInBrowser(const QUrl& url) {
 
 // Waits for the callback from whichever comes first: the scheme handler's socket or a line the
 // user pastes.
-QCoro::Task<QUrl> waitForCallback(CallbackChannel& channel, LineReader& input,
+QCoro::Task<QUrl> waitForCallback(CallbackListener& channel, LineReader& input,
                                   std::stop_token token) {
     auto registration = [&channel, &input](Continuation<QUrl> continuation) {
-        QObject::connect(&channel, &CallbackChannel::received, &channel,
+        QObject::connect(&channel, &CallbackListener::received, &channel,
                          [continuation](const QUrl& url) { continuation.resume(url); });
         QObject::connect(&input, &LineReader::line, &input, [continuation](const QString& text) {
             const QUrl url(text);
@@ -47,13 +48,14 @@ QCoro::Task<QUrl> waitForCallback(CallbackChannel& channel, LineReader& input,
 QCoro::Task<int> AccountCommands::login(CliEngine& engine, CliArguments arguments,
                                         std::stop_token token) {
     const QUrl address = engine.auth().signInURL();
+    // Routed by the sign-in's state, so the scheme handler reaches this login and no other;
+    // listening before the address is shown, so no answer can come too early.
+    CallbackListener channel(CallbackListener::stateOf(address));
+    channel.listen();
     Console::out(
         QStringLiteral("Open this address to sign in:\n\n  %1\n\n").arg(address.toString()));
-    CallbackChannel channel;
-    if (!arguments.noBrowser) {
-        channel.listen();
+    if (!arguments.noBrowser)
         openInBrowser(address);
-    }
     Console::out(QStringLiteral("Waiting for the browser. You can also paste the address the "
                                 "browser was sent to and press Enter.\n"));
     LineReader input;
@@ -105,7 +107,7 @@ QCoro::Task<int> AccountCommands::transfers(CliEngine& engine, CliArguments argu
 }
 
 int AccountCommands::openURL(const CliArguments& arguments) {
-    if (!CallbackChannel::deliver(arguments.callbackURL)) {
+    if (!SignInController::deliver(arguments.callbackURL)) {
         Console::error(QStringLiteral("parcella-cli: No sign-in is waiting for this address.\n"));
         return ExitCode::failure;
     }

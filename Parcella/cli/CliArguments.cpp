@@ -1,10 +1,14 @@
 #include "CliArguments.h"
 
+#include "ParcellaConfiguration.h"
+
 #include <QHash>
 
 #include <variant>
 
 namespace Parcella {
+
+using ParcelKit::ParcellaConfiguration;
 
 QString CliArguments::usage() {
     return QStringLiteral(
@@ -44,8 +48,16 @@ std::optional<qint64> positiveInteger(const QString& text) {
 
 } // namespace
 
-std::variant<CliArguments, QString> CliArguments::parse(const QStringList& arguments) {
+std::variant<CliArguments, QString> CliArguments::parse(const QStringList& arguments,
+                                                        const QString& environmentService) {
     CliArguments result;
+    if (!environmentService.isEmpty()) {
+        const auto url = ParcellaConfiguration::userServiceURL(environmentService);
+        if (const auto* problem = std::get_if<QString>(&url))
+            return QStringLiteral("%1 (from %2)")
+                .arg(*problem, QLatin1String(ParcellaConfiguration::serviceURLVariable));
+        result.service = std::get<QUrl>(url);
+    }
     bool sawCommand = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -66,10 +78,10 @@ std::variant<CliArguments, QString> CliArguments::parse(const QStringList& argum
             const auto text = value();
             if (!text)
                 return needs(argument);
-            const QUrl url(*text, QUrl::StrictMode);
-            if (!url.isValid() || (url.scheme() != "http" && url.scheme() != "https"))
-                return QStringLiteral("--service needs an http or https URL.");
-            result.service = url;
+            const auto url = ParcellaConfiguration::userServiceURL(*text);
+            if (const auto* problem = std::get_if<QString>(&url))
+                return *problem;
+            result.service = std::get<QUrl>(url);
         } else if (argument == "--workspace") {
             const auto text = value();
             if (!text)

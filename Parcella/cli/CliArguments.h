@@ -35,8 +35,10 @@ struct CliArguments {
     std::optional<int> maxRetries;
     std::optional<QList<double>> retryDelays;
 
-    // On failure, the text says what is wrong.
-    static std::variant<CliArguments, QString> parse(const QStringList& arguments);
+    // On failure, the text says what is wrong. environmentService is the value of the service
+    // variable; --service wins over it.
+    static std::variant<CliArguments, QString> parse(const QStringList& arguments,
+                                                     const QString& environmentService = {});
     static QString usage();
 };
 

@@ -18,8 +18,10 @@ constexpr const char* keychainService = "app.parcella.mac";
 
 CliEngine::CliEngine(const CliArguments& arguments)
     : m_arguments(arguments), m_configuration(configuration(arguments)),
-      m_tokens(QString::fromLatin1(keychainService)), m_auth(m_configuration, m_tokens, m_session),
-      m_api(m_configuration, m_auth, m_session) {}
+      m_tokens(QString::fromLatin1(keychainService),
+               KeychainTokenStore::accountFor(m_configuration.baseURL,
+                                              ParcellaConfiguration::fromInstalledInfo().baseURL)),
+      m_auth(m_configuration, m_tokens, m_session), m_api(m_configuration, m_auth, m_session) {}
 
 ParcellaConfiguration CliEngine::configuration(const CliArguments& arguments) {
     auto configuration = ParcellaConfiguration::fromInstalledInfo();

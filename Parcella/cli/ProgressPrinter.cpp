@@ -76,6 +76,8 @@ QString ProgressPrinter::line(const UploadItem& item, const Speed& speed) const 
                     .arg(left / 60)
                     .arg(left % 60, 2, 10, QLatin1Char('0'));
     }
+    if (item.retryNotice)
+        text += QStringLiteral("  ") + *item.retryNotice;
     return text;
 }
 

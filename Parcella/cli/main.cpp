@@ -50,7 +50,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Parcella"));
 
-    const auto parsed = CliArguments::parse(app.arguments());
+    const auto parsed = CliArguments::parse(
+        app.arguments(),
+        qEnvironmentVariable(ParcelKit::ParcellaConfiguration::serviceURLVariable));
     if (const auto* problem = std::get_if<QString>(&parsed)) {
         Console::error(
             QStringLiteral("parcella-cli: %1\n\n%2").arg(*problem, CliArguments::usage()));

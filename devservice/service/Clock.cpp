@@ -1,13 +1,23 @@
 #include "service/Clock.h"
 
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 
 namespace devservice {
 
+namespace {
+std::atomic<std::int64_t> offsetMs{0};
+}
+
 std::int64_t Clock::nowMs() {
     using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count() +
+           offsetMs.load();
+}
+
+void Clock::advance(std::chrono::milliseconds by) {
+    offsetMs += by.count();
 }
 
 std::string Clock::wireDate(std::int64_t ms) {

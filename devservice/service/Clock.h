@@ -11,6 +11,9 @@ namespace devservice {
 class Clock {
 public:
     static std::int64_t nowMs();
+    // Moves the service's time forward, so that tests can pass expiries and grace periods
+    // without waiting for them (the admin endpoint). Presigned storage URLs keep real time.
+    static void advance(std::chrono::milliseconds by);
     static std::string wireDate(std::int64_t ms);
     // "Sat, 01 Mar 2025 10:20:30 +0000" for e-mail headers.
     static std::string mailDate(std::int64_t ms);

@@ -27,6 +27,10 @@ constexpr const char* schema[] = {
     "client_id TEXT NOT NULL, access_hash TEXT NOT NULL UNIQUE, refresh_hash TEXT NOT NULL "
     "UNIQUE, access_expires_at INTEGER NOT NULL, code_hash TEXT, revoked INTEGER NOT NULL "
     "DEFAULT 0)",
+    // A rotated-out grant and the grant that replaced it, for the grace period of a refresh
+    // whose answer was lost.
+    "CREATE TABLE IF NOT EXISTS rotations(grant_id INTEGER PRIMARY KEY, successor_id INTEGER NOT "
+    "NULL UNIQUE, rotated_at INTEGER NOT NULL, successor_used INTEGER NOT NULL DEFAULT 0)",
     "CREATE TABLE IF NOT EXISTS uploads(id TEXT PRIMARY KEY, workspace_id TEXT NOT NULL, "
     "filename TEXT NOT NULL, content_type TEXT, size INTEGER, created_at INTEGER NOT NULL, "
     "confirmed_at INTEGER)",
@@ -54,6 +58,10 @@ constexpr const char* schema[] = {
 
 int Database::Access::changes() const {
     return sqlite3_changes(db_);
+}
+
+std::int64_t Database::Access::lastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
 }
 
 void Database::Access::exec(const char* sql) {

@@ -33,6 +33,7 @@ public:
             }
         }
         int changes() const;
+        std::int64_t lastInsertId() const;
 
     private:
         friend class Database;

@@ -3,6 +3,7 @@
 #include "service/AccessCodes.h"
 #include "service/Accounts.h"
 #include "service/ApiGuard.h"
+#include "service/Clock.h"
 #include "service/Database.h"
 #include "service/DownloadPages.h"
 #include "service/HtmlPage.h"
@@ -17,7 +18,9 @@
 #include "service/TransferStore.h"
 #include "service/UploadRoutes.h"
 #include "service/UploadStore.h"
+#include "storage/AbandonedUploadSweeper.h"
 #include "storage/FaultInjector.h"
+#include "storage/MultipartUploads.h"
 #include "storage/ObjectStore.h"
 #include "storage/RequestCounters.h"
 #include "storage/StorageRoutes.h"
@@ -67,8 +70,14 @@ struct DevService::State {
         : database(options.dataDir / "devservice.sqlite3"), accounts(database),
           tokens(database, options.accessTokenLifetime, options.authCodeLifetime),
           uploads(database), transfers(database), codes(database),
-          store(options.dataDir / "storage"), outbox(options.dataDir / "outbox"),
-          access(pageSecret(database)), guard(tokens, accounts) {}
+          store(options.dataDir / "storage"), multipart(store, options.minPartSize),
+          sweeper(multipart, options.abandonedUploadAge, serviceNow),
+          outbox(options.dataDir / "outbox"), access(pageSecret(database)),
+          guard(tokens, accounts) {}
+
+    static std::chrono::system_clock::time_point serviceNow() {
+        return std::chrono::system_clock::time_point(std::chrono::milliseconds(Clock::nowMs()));
+    }
 
     Database database;
     Accounts accounts;
@@ -77,6 +86,8 @@ struct DevService::State {
     TransferStore transfers;
     AccessCodes codes;
     ObjectStore store;
+    MultipartUploads multipart;
+    AbandonedUploadSweeper sweeper;
     Outbox outbox;
     PageAccess access;
     ApiGuard guard;
@@ -152,7 +163,8 @@ void DevService::registerRoutes() {
             HttpUtil::sendMessage(res, 500, "The service failed to handle the request.");
         });
 
-    registerAdminRoutes(server, s.faults, s.counters, options_.adminToken);
+    registerAdminRoutes(server, s.faults, s.counters, options_.adminToken,
+                        [&s] { s.sweeper.sweep(); });
     installFaultHook(server, s.faults, s.counters);
 
     s.mailer = std::make_unique<TransferMailer>(s.outbox, options_.publicUrl);
@@ -179,9 +191,9 @@ void DevService::registerRoutes() {
     registerNotFound(server, "/oauth/", false);
     registerNotFound(server, "/t/", false);
 
-    registerStorageRoutes(server, s.store,
+    registerStorageRoutes(server, s.store, s.multipart,
                           {options_.s3AccessKey, options_.s3SecretKey, options_.region}, s.faults,
-                          s.counters, options_.minPartSize);
+                          s.counters);
 }
 
 } // namespace devservice

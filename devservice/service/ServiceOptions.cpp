@@ -62,6 +62,7 @@ ServiceOptions ServiceOptions::parse(const std::vector<std::string>& arguments) 
          seconds("--access-token-lifetime", options.accessTokenLifetime)},
         {"--auth-code-lifetime", seconds("--auth-code-lifetime", options.authCodeLifetime)},
         {"--presign-expiry", seconds("--presign-expiry", options.presignExpiry)},
+        {"--abandoned-upload-age", seconds("--abandoned-upload-age", options.abandonedUploadAge)},
         {"--min-part-size",
          [&](const std::string& v) {
              options.minPartSize = parseInteger("--min-part-size", v, 0, 5LL << 30);
@@ -123,6 +124,7 @@ std::string ServiceOptions::usage() {
   --access-token-lifetime SECS  lifetime of access tokens (default 3600)
   --presign-expiry SECS         lifetime of presigned storage URLs (default 900)
   --min-part-size BYTES         smallest multipart part but the last (default 5242880)
+  --abandoned-upload-age SECS   abort multipart uploads idle this long (default 604800, 7 days)
   --client-id ID                registered OAuth client (default: the application's)
   --redirect-uri URI            its registered redirect URI (default parcella://oauth/callback)
   --s3-access-key KEY           storage access key (default parcella-dev)

@@ -88,16 +88,41 @@ TokenStore::Result TokenStore::refresh(const std::string& refreshToken,
             auto st = db.prepare("SELECT id, user_id, client_id, revoked FROM grants WHERE "
                                  "refresh_hash = ?1");
             st.bind(1, refreshHash);
-            if (!st.next() || st.integer(3) != 0)
+            if (!st.next())
                 return invalidGrant("The refresh token is not valid.");
             if (st.text(2) != clientId)
                 return invalidGrant("The refresh token was issued to another client.");
             const auto grantId = st.integer(0);
             const auto userId = st.text(1);
+            if (st.integer(3) != 0)
+                return replaceUnusedSuccessor(db, grantId, userId, clientId);
             db.prepare("UPDATE grants SET revoked = 1 WHERE id = ?1").bind(1, grantId).run();
-            return issue(db, userId, clientId, std::nullopt);
+            const Tokens tokens = issue(db, userId, clientId, std::nullopt);
+            db.prepare("INSERT INTO rotations(grant_id, successor_id, rotated_at) "
+                       "VALUES(?1, ?2, ?3)")
+                .bindAll(grantId, db.lastInsertId(), Clock::nowMs())
+                .run();
+            return tokens;
         });
     });
+}
+
+TokenStore::Result TokenStore::replaceUnusedSuccessor(Database::Access& db, std::int64_t grantId,
+                                                      const std::string& userId,
+                                                      const std::string& clientId) {
+    auto st =
+        db.prepare("SELECT r.successor_id, r.rotated_at, r.successor_used, g.revoked FROM "
+                   "rotations r JOIN grants g ON g.id = r.successor_id WHERE r.grant_id = ?1");
+    st.bind(1, grantId);
+    const auto graceMs = std::chrono::duration_cast<std::chrono::milliseconds>(refreshGrace);
+    if (!st.next() || st.integer(2) != 0 || st.integer(3) != 0 ||
+        Clock::nowMs() - st.integer(1) > graceMs.count())
+        return invalidGrant("The refresh token is not valid.");
+    const auto successorId = st.integer(0);
+    // Once only: the retry's tokens replace the unused ones and the old token is spent.
+    db.prepare("UPDATE grants SET revoked = 1 WHERE id = ?1").bind(1, successorId).run();
+    db.prepare("DELETE FROM rotations WHERE grant_id = ?1").bind(1, grantId).run();
+    return issue(db, userId, clientId, std::nullopt);
 }
 
 TokenStore::Tokens TokenStore::issue(Database::Access& db, const std::string& userId,
@@ -117,11 +142,15 @@ TokenStore::Tokens TokenStore::issue(Database::Access& db, const std::string& us
 
 std::optional<std::string> TokenStore::authenticate(const std::string& accessToken) const {
     return db_.withLock([&](Database::Access& db) -> std::optional<std::string> {
-        auto st = db.prepare("SELECT user_id FROM grants WHERE access_hash = ?1 AND revoked = 0 "
-                             "AND access_expires_at > ?2");
+        auto st = db.prepare("SELECT user_id, id FROM grants WHERE access_hash = ?1 AND "
+                             "revoked = 0 AND access_expires_at > ?2");
         st.bindAll(Secrets::sha256Hex(accessToken), Clock::nowMs());
         if (!st.next())
             return std::nullopt;
+        db.prepare("UPDATE rotations SET successor_used = 1 WHERE successor_id = ?1 AND "
+                   "successor_used = 0")
+            .bind(1, st.integer(1))
+            .run();
         return st.text(0);
     });
 }

@@ -4,6 +4,7 @@
 #include "ConnectionSocket.h"
 #include "Crypto.h"
 #include "StorageRequest.h"
+#include "service/Clock.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -65,7 +66,7 @@ bool isServicePath(const std::string& path) {
 } // namespace
 
 void registerAdminRoutes(httplib::Server& server, FaultInjector& faults, RequestCounters& counters,
-                         const std::string& adminToken) {
+                         const std::string& adminToken, std::function<void()> clockMoved) {
     if (adminToken.empty())
         return;
     // Wraps a handler so it runs only for a loopback peer holding the token.
@@ -105,6 +106,18 @@ void registerAdminRoutes(httplib::Server& server, FaultInjector& faults, Request
                    response.status = 200;
                    response.set_content(counters.json(), "application/json");
                }));
+    server.Post("/admin/clock",
+                guarded([clockMoved](const httplib::Request& request, httplib::Response& response) {
+                    const json body = json::parse(request.body, nullptr, false);
+                    const json seconds =
+                        body.is_object() ? body.value("advanceSeconds", json()) : json();
+                    if (!seconds.is_number_integer() || seconds.get<std::int64_t>() < 0)
+                        return sendJson(response, 400,
+                                        {{"error", "advanceSeconds must be a whole number >= 0"}});
+                    Clock::advance(std::chrono::seconds(seconds.get<std::int64_t>()));
+                    clockMoved();
+                    response.status = 204;
+                }));
     server.Delete("/admin/counters",
                   guarded([&counters](const httplib::Request&, httplib::Response& response) {
                       counters.reset();

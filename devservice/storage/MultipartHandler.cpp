@@ -23,9 +23,6 @@ std::optional<int> parseInt(const std::string& text) {
 
 } // namespace
 
-MultipartHandler::MultipartHandler(ObjectStore& store, std::int64_t minPartSize)
-    : m_uploads(store, minPartSize) {}
-
 void MultipartHandler::create(StorageCall& call) {
     const StorageRequest& target = call.target();
     std::string ignored;

@@ -16,7 +16,7 @@ public:
     static constexpr std::size_t maxCompleteBodySize = 4 << 20;
     static constexpr int maxPartsPerPage = 1000;
 
-    MultipartHandler(ObjectStore& store, std::int64_t minPartSize);
+    explicit MultipartHandler(MultipartUploads& uploads) : m_uploads(uploads) {}
 
     void create(StorageCall& call);
     void uploadPart(StorageCall& call);
@@ -25,7 +25,7 @@ public:
     void abort(StorageCall& call);
 
 private:
-    MultipartUploads m_uploads;
+    MultipartUploads& m_uploads;
 };
 
 } // namespace devservice

@@ -105,6 +105,19 @@ bool linkOrCopy(const fs::path& from, const fs::path& to) {
     return out.get() >= 0 && appendFile(out.get(), from);
 }
 
+// The newest change in an upload's folder: a new part, or the bytes of one still arriving.
+std::optional<fs::file_time_type> lastActivity(const fs::path& dir) {
+    std::error_code error;
+    fs::file_time_type newest = fs::last_write_time(dir, error);
+    if (error)
+        return std::nullopt;
+    for (const auto& entry : fs::directory_iterator(dir, error)) {
+        std::error_code ignored;
+        newest = std::max(newest, entry.last_write_time(ignored));
+    }
+    return newest;
+}
+
 } // namespace
 
 MultipartUploads::MultipartUploads(ObjectStore& store, std::int64_t minPartSize)
@@ -333,6 +346,24 @@ bool MultipartUploads::abort(const std::string& uploadId, const std::string& buc
     std::error_code ignored;
     fs::remove_all(uploadDir(uploadId), ignored);
     return true;
+}
+
+int MultipartUploads::abortIdleSince(std::chrono::system_clock::time_point cutoff) {
+    const auto fileCutoff = fs::file_time_type::clock::from_sys(cutoff);
+    std::vector<fs::path> dirs;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(m_root, error))
+        if (isValidUploadId(entry.path().filename().string()))
+            dirs.push_back(entry.path());
+    int aborted = 0;
+    for (const fs::path& dir : dirs) {
+        std::lock_guard lock(m_mutex);
+        const auto active = lastActivity(dir);
+        std::error_code ignored;
+        if (active && *active < fileCutoff && fs::remove_all(dir, ignored) > 0)
+            ++aborted;
+    }
+    return aborted;
 }
 
 } // namespace devservice

@@ -68,6 +68,9 @@ public:
     Completion complete(const std::string& uploadId, const std::string& bucket,
                         const std::string& key, const std::vector<RequestedPart>& requested);
     bool abort(const std::string& uploadId, const std::string& bucket, const std::string& key);
+    // Aborts every upload whose last request came before the cutoff and deletes its parts;
+    // returns how many.
+    int abortIdleSince(std::chrono::system_clock::time_point cutoff);
 
 private:
     std::filesystem::path uploadDir(const std::string& uploadId) const;

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <poll.h>
 #include <string_view>
+#include <strings.h>
 #include <sys/socket.h>
 #include <vector>
 
@@ -39,6 +40,22 @@ std::vector<char>& threadBuffer() {
 }
 
 } // namespace
+
+void RequestBody::answerExpectContinue() {
+    // The library sends the interim answer only for the exact lower-case "100-continue", but
+    // the value is case-insensitive: Go's S3 clients write "100-Continue" and, unanswered,
+    // wait a full second before every body.
+    const std::string value = m_request.get_header_value("Expect");
+    if (m_continueAnswered || value == "100-continue" ||
+        ::strcasecmp(value.c_str(), "100-continue") != 0)
+        return;
+    m_continueAnswered = true;
+    if (m_fd < 0)
+        m_fd = ConnectionSocket::find(m_request);
+    constexpr std::string_view interim = "HTTP/1.1 100 Continue\r\n\r\n";
+    if (m_fd >= 0)
+        ::send(m_fd, interim.data(), interim.size(), MSG_NOSIGNAL);
+}
 
 RequestBody::RequestBody(const httplib::Request& request, const httplib::ContentReader& reader)
     : m_request(request), m_reader(reader) {}
@@ -99,8 +116,10 @@ RequestBody::Outcome RequestBody::read(const Sink& sink, std::optional<std::int6
         m_request.has_header("Content-Length") || m_request.has_header("Transfer-Encoding");
     if (!framed || (length && *length == 0))
         return Outcome::Complete;
+    answerExpectContinue();
     if (directReadsSupported && length) {
-        m_fd = ConnectionSocket::find(m_request);
+        if (m_fd < 0)
+            m_fd = ConnectionSocket::find(m_request);
         if (m_fd >= 0) {
             bool tookOver = false;
             // The library's loop stops when this receiver returns false; what it then reports

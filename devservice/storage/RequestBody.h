@@ -39,12 +39,14 @@ public:
 private:
     Outcome readDirect(int fd, std::int64_t remaining, const Sink& sink);
     bool deliver(std::string_view chunk, const Sink& sink, Outcome& outcome);
+    void answerExpectContinue();
 
     const httplib::Request& m_request;
     const httplib::ContentReader& m_reader;
     std::int64_t m_bytesRead = 0;
     std::optional<std::int64_t> m_stopAfter;
     int m_fd = -1;
+    bool m_continueAnswered = false;
 };
 
 } // namespace devservice

@@ -1,10 +1,12 @@
 #include "S3Xml.h"
 
 #include "Markup.h"
-#include "XmlReader.h"
+
+#include <expat.h>
 
 #include <charconv>
 #include <ctime>
+#include <limits>
 
 namespace devservice {
 
@@ -51,6 +53,110 @@ Builder document(std::string_view root) {
     builder.raw(declaration).raw("<").raw(root).raw(ns).raw(">");
     return builder;
 }
+
+// Reads a CompleteMultipartUpload document with expat. Document type declarations are refused,
+// so no entity is ever declared or expanded; namespace prefixes are ignored.
+class CompleteRequestReader {
+public:
+    CompleteRequestReader() : m_parser(XML_ParserCreateNS(nullptr, separator)) {
+        XML_SetUserData(m_parser, this);
+        XML_SetElementHandler(m_parser, onStart, onEnd);
+        XML_SetCharacterDataHandler(m_parser, onText);
+        XML_SetStartDoctypeDeclHandler(m_parser, onDoctype);
+    }
+    ~CompleteRequestReader() { XML_ParserFree(m_parser); }
+    CompleteRequestReader(const CompleteRequestReader&) = delete;
+    CompleteRequestReader& operator=(const CompleteRequestReader&) = delete;
+
+    std::optional<std::vector<MultipartUploads::RequestedPart>> read(std::string_view body) {
+        if (!m_parser || body.size() > std::size_t(std::numeric_limits<int>::max()))
+            return std::nullopt;
+        const bool parsed =
+            XML_Parse(m_parser, body.data(), int(body.size()), XML_TRUE) == XML_STATUS_OK;
+        if (!parsed || m_failed || m_parts.empty())
+            return std::nullopt;
+        return std::move(m_parts);
+    }
+
+private:
+    static constexpr XML_Char separator = '|'; // never part of a local name
+    static constexpr int maxDepth = 16;
+
+    static std::string_view localName(const XML_Char* name) {
+        const std::string_view full(name);
+        const auto cut = full.rfind(separator);
+        return cut == std::string_view::npos ? full : full.substr(cut + 1);
+    }
+
+    static void XMLCALL onStart(void* data, const XML_Char* name, const XML_Char**) {
+        auto& self = *static_cast<CompleteRequestReader*>(data);
+        const std::string_view local = localName(name);
+        ++self.m_depth;
+        if (self.m_depth > maxDepth || (self.m_depth == 1 && local != "CompleteMultipartUpload") ||
+            (self.m_depth == 2 && local != "Part"))
+            return self.fail();
+        if (self.m_depth == 2) {
+            self.m_number.reset();
+            self.m_etag.reset();
+        }
+        self.m_field = self.m_depth == 3 ? std::string(local) : std::string();
+        std::optional<std::string>* field = self.m_field == "PartNumber" ? &self.m_number
+                                            : self.m_field == "ETag"     ? &self.m_etag
+                                                                         : nullptr;
+        if (field && field->has_value())
+            return self.fail(); // a field given twice
+        if (field)
+            field->emplace();
+    }
+
+    static void XMLCALL onEnd(void* data, const XML_Char*) {
+        auto& self = *static_cast<CompleteRequestReader*>(data);
+        --self.m_depth;
+        if (self.m_depth == 1 && !self.closePart())
+            return self.fail();
+        self.m_field.clear();
+    }
+
+    static void XMLCALL onText(void* data, const XML_Char* text, int length) {
+        auto& self = *static_cast<CompleteRequestReader*>(data);
+        if (self.m_depth != 3)
+            return;
+        if (self.m_field == "PartNumber")
+            self.m_number->append(text, std::size_t(length));
+        else if (self.m_field == "ETag")
+            self.m_etag->append(text, std::size_t(length));
+    }
+
+    static void XMLCALL onDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*,
+                                  int) {
+        static_cast<CompleteRequestReader*>(data)->fail();
+    }
+
+    bool closePart() {
+        if (!m_number || !m_etag)
+            return false;
+        const std::string_view digits = trimmed(*m_number);
+        int value = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
+            return false;
+        m_parts.push_back({value, std::string(trimmed(*m_etag))});
+        return true;
+    }
+
+    void fail() {
+        m_failed = true;
+        XML_StopParser(m_parser, XML_FALSE);
+    }
+
+    XML_Parser m_parser;
+    int m_depth = 0;
+    bool m_failed = false;
+    std::vector<MultipartUploads::RequestedPart> m_parts;
+    std::optional<std::string> m_number, m_etag;
+    std::string m_field; // the Part child whose text is being read
+};
 
 } // namespace
 
@@ -158,58 +264,7 @@ std::string S3Xml::objectsResult(const ObjectsPage& page) {
 
 std::optional<std::vector<MultipartUploads::RequestedPart>>
 S3Xml::completeRequest(std::string_view body) {
-    XmlReader reader(body);
-    std::vector<MultipartUploads::RequestedPart> parts;
-    std::optional<std::string> number, etag;
-    std::string field; // the Part child whose text is being read
-    for (;;) {
-        const XmlReader::Token token = reader.next();
-        switch (token) {
-        case XmlReader::Token::Error:
-            return std::nullopt;
-        case XmlReader::Token::End:
-            if (parts.empty())
-                return std::nullopt;
-            return parts;
-        case XmlReader::Token::StartElement:
-            if (reader.depth() == 1 && reader.name() != "CompleteMultipartUpload")
-                return std::nullopt;
-            if (reader.depth() == 2 && reader.name() != "Part")
-                return std::nullopt;
-            if (reader.depth() == 2) {
-                number.reset();
-                etag.reset();
-            }
-            field = reader.depth() == 3 ? reader.name() : std::string();
-            if (field == "PartNumber" ? number.has_value() : field == "ETag" && etag.has_value())
-                return std::nullopt; // a field given twice
-            if (field == "PartNumber")
-                number.emplace();
-            else if (field == "ETag")
-                etag.emplace();
-            break;
-        case XmlReader::Token::Text:
-            if (reader.depth() == 3 && field == "PartNumber")
-                *number += reader.text();
-            else if (reader.depth() == 3 && field == "ETag")
-                *etag += reader.text();
-            break;
-        case XmlReader::Token::EndElement:
-            if (reader.depth() == 1 && reader.name() == "Part") {
-                if (!number || !etag)
-                    return std::nullopt;
-                const std::string_view digits = trimmed(*number);
-                int value = 0;
-                const auto [end, error] =
-                    std::from_chars(digits.data(), digits.data() + digits.size(), value);
-                if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
-                    return std::nullopt;
-                parts.push_back({value, std::string(trimmed(*etag))});
-            }
-            field.clear();
-            break;
-        }
-    }
+    return CompleteRequestReader().read(body);
 }
 
 } // namespace devservice

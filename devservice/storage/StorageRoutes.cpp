@@ -70,9 +70,9 @@ std::string defaultCode(int status) {
 class StorageRouter {
 public:
     StorageRouter(ObjectStore& store, const S3Credentials& credentials, FaultInjector& faults,
-                  RequestCounters& counters, std::int64_t minPartSize)
+                  RequestCounters& counters, MultipartUploads& uploads)
         : m_store(store), m_authenticator(credentials), m_faults(faults), m_counters(counters),
-          m_objects(store), m_multipart(store, minPartSize) {}
+          m_objects(store), m_multipart(uploads) {}
 
     void handle(const httplib::Request& request, httplib::Response& response,
                 const httplib::ContentReader* reader) {
@@ -189,11 +189,10 @@ private:
 
 } // namespace
 
-void registerStorageRoutes(httplib::Server& server, ObjectStore& store,
+void registerStorageRoutes(httplib::Server& server, ObjectStore& store, MultipartUploads& uploads,
                            const S3Credentials& credentials, FaultInjector& faults,
-                           RequestCounters& counters, std::int64_t minPartSize) {
-    auto router =
-        std::make_shared<StorageRouter>(store, credentials, faults, counters, minPartSize);
+                           RequestCounters& counters) {
+    auto router = std::make_shared<StorageRouter>(store, credentials, faults, counters, uploads);
     // The library tries handlers that read their own body before all others, whatever the
     // order of registration, so these must leave the service's paths alone explicitly.
     const std::string anyPath = "/(?!(?:api|oauth|t|admin)(?:/|$)).+";

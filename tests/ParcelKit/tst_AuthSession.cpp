@@ -339,8 +339,13 @@ void tst_AuthSession::localSignOutWinsOverRequestsInFlight() {
 void tst_AuthSession::signOutRevokesAndEndsSignedOutEvenWhenTheServerHangs() {
     InMemoryTokenStore store(stored);
     Fixture f(store);
-    f.server.enqueue(Reply::empty(204).after(60s));
+    // A byte a second never lets an idle timeout fire; only the five-second cut ends it.
+    f.server.enqueue(Reply::text(200, QByteArray(60, ' ')).trickled(1s));
+    QElapsedTimer clock;
+    clock.start();
     Testing::await(f.session->signOut({}), 15s);
+    QVERIFY2(clock.elapsed() >= 4500 && clock.elapsed() < 10'000,
+             qPrintable(QString::number(clock.elapsed())));
     QVERIFY(!f.session->isSignedIn());
     QVERIFY(holds(store, std::nullopt));
     const RecordedRequest revocation = f.server.requests().value(0);

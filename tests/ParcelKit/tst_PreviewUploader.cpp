@@ -198,6 +198,12 @@ void tst_PreviewUploader::completionPollsWhileTheServiceAnswers409() {
     QCOMPARE(lines.count(complete.arg("thumbnail")), 5);
     QCOMPARE(lines.count(complete.arg("preview")), 2);
     QCOMPARE(lines.size(), 11);
+    QList<RecordedRequest> completions = server().requests();
+    completions.removeIf([](const RecordedRequest& r) { return !r.path().endsWith("/complete"); });
+    const auto gaps = gapsBetween(completions);
+    // Between the polls of one rendition, not between the two renditions.
+    for (const int i : {0, 1, 2, 3, 5})
+        QVERIFY2(gaps[i] >= 2s, qPrintable(QString::number(gaps[i].count())));
 }
 
 void tst_PreviewUploader::otherFilesGetNoPreviews() {

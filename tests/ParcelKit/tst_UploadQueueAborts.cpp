@@ -92,7 +92,11 @@ void tst_UploadQueueAborts::abortGivesUpAfterThreeAttempts() {
     queue.cancel(id);
     rig.gate.open();
     await(queue.settled(), 20s);
-    QCOMPARE(rig.service.fake.count(Route::sign) - signedBefore, 3);
+    const QList<RecordedRequest> signs = rig.service.fake.requests(Route::sign).mid(signedBefore);
+    QCOMPARE(signs.size(), 3);
+    const auto gaps = gapsBetween(signs);
+    QVERIFY2(gaps[0] >= 1s && gaps[1] >= 2s,
+             qPrintable(QStringLiteral("%1 ms, %2 ms").arg(gaps[0].count()).arg(gaps[1].count())));
     QCOMPARE(rig.service.fake.count(Route::abort), 0);
     QCOMPARE(rig.service.fake.openUploads().size(), 1);
     QCOMPARE(rig.item(id).state, UploadState::cancelled());
@@ -109,7 +113,9 @@ void tst_UploadQueueAborts::onlyPassingFailuresAreTriedAgain() {
     queue.cancel(busy);
     rig.gate.open();
     await(queue.settled());
-    QCOMPARE(rig.service.fake.count(Route::sign) - signs, 2);
+    const auto asked = rig.service.fake.requests(Route::sign).mid(signs);
+    QCOMPARE(asked.size(), 2);
+    QVERIFY(gapsBetween(asked).first() >= 1s);
     QCOMPARE(rig.service.fake.count(Route::abort), 1);
     QVERIFY(rig.service.fake.openUploads().isEmpty());
 

@@ -37,9 +37,11 @@ struct Script {
     QList<std::exception_ptr> failures;
     int attempts = 0;
     std::function<void()> beforeFailing;
+    QList<std::chrono::steady_clock::time_point> startedAt;
 
     QCoro::Task<int> operator()(std::stop_token) {
         ++attempts;
+        startedAt.append(std::chrono::steady_clock::now());
         if (attempts <= failures.size()) {
             if (beforeFailing)
                 beforeFailing();
@@ -77,6 +79,7 @@ private slots:
     void partSizeBelowOneIsRefused();
     void reconciliationKeepsOnlyPartsThatFit();
 
+    void delaysGrowAlongTheListThenRepeatTheLast();
     void otherFailuresAreRaisedAtOnce();
     void failuresWhileOfflineWaitForTheNetworkAndCountForNothing();
     void aChangeOfTheNetworkCutsTheDelayShort();
@@ -151,6 +154,36 @@ void tst_UploadWorkerRules::reconciliationKeepsOnlyPartsThatFit() {
     QCOMPARE(layout.missing(layout.reconciled(partsNumbered({{1, 1000}, {2, 1000}, {3, 500}}))),
              QList<int>{});
     QCOMPARE(PartLayout(0, 1000).reconciled(partsNumbered({{1, 0}})), partsNumbered({{1, 0}}));
+}
+
+void tst_UploadWorkerRules::delaysGrowAlongTheListThenRepeatTheLast() {
+    Testing::SignalNetworkMonitor network;
+    UploadOptions options;
+    options.retryDelays = {20ms, 40ms, 80ms};
+    // Refusals count against maxRetries; passing failures never do.
+    options.maxRetries = 2;
+    RetryLoop loop(options, network);
+    Script script;
+    script.failures = times(3, ParcelKitError::network(QStringLiteral("lost")));
+    script.failures += times(2, BucketError(403, std::nullopt));
+    QCOMPARE(Testing::await(runScript(loop, script)), 6);
+
+    QList<std::chrono::milliseconds> gaps;
+    for (qsizetype i = 1; i < script.startedAt.size(); ++i)
+        gaps.append(std::chrono::duration_cast<std::chrono::milliseconds>(script.startedAt[i] -
+                                                                          script.startedAt[i - 1]));
+    const QList<std::chrono::milliseconds> delays{20ms, 40ms, 80ms, 80ms, 80ms};
+    for (qsizetype i = 0; i < delays.size(); ++i)
+        QVERIFY2(
+            gaps[i] >= delays[i],
+            qPrintable(QStringLiteral("wait %1 lasted %2 ms").arg(i + 1).arg(gaps[i].count())));
+
+    // A third refusal is one too many.
+    RetryLoop refusing(options, network);
+    Script refused;
+    refused.failures = times(3, BucketError(403, std::nullopt));
+    QVERIFY(Testing::failureOf(runScript(refusing, refused)) == ParcelKitError::server(403));
+    QCOMPARE(refused.attempts, 3);
 }
 
 void tst_UploadWorkerRules::otherFailuresAreRaisedAtOnce() {

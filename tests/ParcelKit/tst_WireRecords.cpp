@@ -147,7 +147,7 @@ private slots:
             << "total_size: 9.22337e+18 is not an exact 64-bit integer";
         QTest::newRow("rounded large number")
             << transferWith("'total_size':18014398509481985.0")
-            << "a number beyond 2^53 written with a fraction or exponent";
+            << "total_size: a number beyond 2^53 written with a fraction or exponent";
         QTest::newRow("bad element in a list")
             << transferWith("'files':[{'id':'f','filename':'a','size':1},{'id':'f'}]")
             << "files[1].filename: missing";
@@ -175,7 +175,8 @@ private slots:
     void acceptsIntegralNumbersInOtherNotations() {
         const Transfer transfer =
             decode<Transfer>(transferWith("'file_count':2.0,'total_size':1e3,'view_count':-0,"
-                                          "'other':1e300,'another':12345678901234567890123"));
+                                          "'other':1e300,'another':12345678901234567890123,"
+                                          "'score':1.5e16,'list':[-18014398509481985.0]"));
         QCOMPARE(transfer.fileCount, 2);
         QCOMPARE(transfer.totalSize, 1000);
         QCOMPARE(transfer.viewCount, 0);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Conformance of the devservice storage with real S3 clients: aws-cli uploads a file above its
 # multipart threshold, lists the parts of an unfinished upload, completes and aborts uploads and
-# downloads again, comparing SHA-256 digests; rclone does the same when it is installed.
+# downloads again, comparing SHA-256 digests; curl checks the interim answer to a mixed-case
+# Expect; rclone does the same round trip when it is installed.
 # Usage: awscli-conformance.sh PATH-TO-parcella-devservice
 set -euo pipefail
 
@@ -121,6 +122,17 @@ if aws s3api head-object --bucket "$bucket" --key dir/original.bin >/dev/null 2>
     fail "a removed object is still there"
 fi
 echo "aws-cli: ok"
+
+# Go's S3 clients write "Expect: 100-Continue". The value is case-insensitive; unanswered, each
+# part body waits out the client's one-second timer.
+head -c 1000 /dev/urandom >"$work/expect.bin"
+timeout 60 curl -sS -v --aws-sigv4 "aws:amz:us-east-1:s3" --user parcella-dev:parcella-dev-secret \
+    -H 'x-amz-content-sha256: UNSIGNED-PAYLOAD' -H 'Expect: 100-Continue' --expect100-timeout 30 \
+    -T "$work/expect.bin" "$endpoint/$bucket/expect.bin" >/dev/null 2>"$work/expect.log" ||
+    fail "PUT with Expect: 100-Continue failed: $(cat "$work/expect.log")"
+grep -q '^< HTTP/1.1 100 Continue' "$work/expect.log" ||
+    fail "no interim 100 Continue for Expect: 100-Continue"
+echo "Expect: 100-Continue: ok"
 
 if command -v rclone >/dev/null; then
     export RCLONE_CONFIG="$work/rclone.conf"

@@ -149,29 +149,37 @@ class DevService:
 
 
 class Cli:
-    """parcella-cli against one service, inside the keyring session the tests run in."""
+    """parcella-cli against one service, inside the keyring session the tests run in. The
+    service is named with --service, or with PARCELLA_SERVICE_URL when via_environment."""
 
-    def __init__(self, binary, service_url):
+    def __init__(self, binary, service_url, via_environment=False):
         self.binary = binary
         self.service_url = service_url
+        self.via_environment = via_environment
 
     def command(self, *args):
+        if self.via_environment:
+            return [self.binary, *args]
         return [self.binary, "--service", self.service_url, *args]
+
+    def environment(self):
+        return environment({"PARCELLA_SERVICE_URL": self.service_url}
+                           if self.via_environment else None)
 
     def run(self, *args, stdin_text=None, timeout=60):
         return subprocess.run(self.command(*args), input=stdin_text, capture_output=True,
-                              text=True, timeout=timeout, env=environment())
+                              text=True, timeout=timeout, env=self.environment())
 
     def start(self, *args):
         return subprocess.Popen(self.command(*args), stdin=subprocess.DEVNULL,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                                env=environment())
+                                env=self.environment())
 
     def login(self, timeout=30):
         """Signs in by playing the browser; returns the finished process."""
         process = subprocess.Popen(self.command("login", "--no-browser"), stdin=subprocess.PIPE,
                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                                   env=environment())
+                                   env=self.environment())
         try:
             output = LineQueue(process.stdout)
             line = output.wait_for(lambda l: "/oauth/authorize?" in l, timeout=timeout)

@@ -85,6 +85,18 @@ int FakeStorageService::count(Route route) const {
     return m_counts.value(route);
 }
 
+QList<RecordedRequest> FakeStorageService::requests(Route route) const {
+    QList<RecordedRequest> requests = m_server.requests();
+    requests.removeIf(
+        [route](const RecordedRequest& request) { return routeOf(request) != route; });
+    return requests;
+}
+
+qint64 FakeStorageService::peakPartBytes() const {
+    std::lock_guard lock(m_mutex);
+    return m_peakPartBytes;
+}
+
 QList<int> FakeStorageService::storedParts() const {
     std::lock_guard lock(m_mutex);
     return m_storedParts;
@@ -284,6 +296,13 @@ TestHTTPServer::Reply FakeStorageService::storage(Route route, const RecordedReq
             std::lock_guard lock(m_mutex);
             hook = m_partHook;
             reply.after(m_partDelay);
+            const auto now = std::chrono::steady_clock::now();
+            m_partsHeld.removeIf([now](const auto& held) { return held.first <= now; });
+            m_partsHeld.append({now + m_partDelay, request.body.size()});
+            qint64 held = 0;
+            for (const auto& part : std::as_const(m_partsHeld))
+                held += part.second;
+            m_peakPartBytes = std::max(m_peakPartBytes, held);
         }
         if (stored != 0 && hook)
             hook(stored);

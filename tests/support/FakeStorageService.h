@@ -71,6 +71,11 @@ public:
 
     // Requests seen per route, faulted ones included.
     int count(Route route) const;
+    QList<RecordedRequest> requests(Route route) const;
+    // The most part bytes the client held at one moment, as far as storage can tell: a part
+    // counts from its arrival until its answer is due after the part delay, a span within
+    // which the client still holds the part in memory.
+    qint64 peakPartBytes() const;
     // Part numbers stored, in arrival order, across all uploads.
     QList<int> storedParts() const;
     // The assembled object, once completed.
@@ -125,6 +130,9 @@ private:
     QList<int> m_storedParts;
     qint64 m_minPartSize = 0;
     std::chrono::milliseconds m_partDelay{0};
+    // Parts whose answers are not due yet: when they are due, and their size.
+    QList<std::pair<std::chrono::steady_clock::time_point, qint64>> m_partsHeld;
+    qint64 m_peakPartBytes = 0;
     std::function<void(int)> m_partHook;
     int m_nextID = 1;
 };

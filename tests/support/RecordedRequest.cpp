@@ -40,4 +40,12 @@ QJsonValue RecordedRequest::json() const {
     return document.array();
 }
 
+QList<std::chrono::milliseconds> gapsBetween(const QList<RecordedRequest>& requests) {
+    QList<std::chrono::milliseconds> gaps;
+    for (qsizetype i = 1; i < requests.size(); ++i)
+        gaps.append(std::chrono::duration_cast<std::chrono::milliseconds>(
+            requests[i].receivedAt - requests[i - 1].receivedAt));
+    return gaps;
+}
+
 } // namespace ParcelKit::Testing

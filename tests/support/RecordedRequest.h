@@ -7,6 +7,7 @@
 #include <QString>
 #include <QUrlQuery>
 
+#include <chrono>
 #include <optional>
 #include <utility>
 
@@ -23,6 +24,8 @@ struct RecordedRequest {
     bool bodyComplete = true;
     // The connection that carried it, numbered from 1 in the order they were accepted.
     int connection = 0;
+    // When its body had arrived, on the monotonic clock.
+    std::chrono::steady_clock::time_point receivedAt;
 
     // The first field of that name, compared case-insensitively.
     std::optional<QByteArray> header(const QByteArray& name) const;
@@ -34,5 +37,8 @@ struct RecordedRequest {
     QJsonValue json() const;
     QJsonObject jsonObject() const { return json().toObject(); }
 };
+
+// The time between each request and the one before it.
+QList<std::chrono::milliseconds> gapsBetween(const QList<RecordedRequest>& requests);
 
 } // namespace ParcelKit::Testing

@@ -88,6 +88,7 @@ TestHTTPConnection::Outcome TestHTTPConnection::serveOne() {
             m_server.record(std::move(request));
         return Outcome::close;
     }
+    request.receivedAt = std::chrono::steady_clock::now();
     TestHTTPServer::Reply reply;
     if (!sink) {
         m_server.record(request);
@@ -308,6 +309,15 @@ bool TestHTTPConnection::answer(const RecordedRequest& request,
     const bool sendsBody = !bodyless && request.method != "HEAD";
     const qint64 bodySize = sendsBody ? reply.body.size() : 0;
 
+    if (reply.byteInterval) {
+        if (!sendAll(head.constData(), head.size()))
+            return false;
+        for (qint64 i = 0; i < bodySize; ++i) {
+            if (!waitBeforeAnswer(*reply.byteInterval) || !sendAll(reply.body.constData() + i, 1))
+                return false;
+        }
+        return true;
+    }
     const qint64 limit = reply.dropAfterBytes.value_or(head.size() + bodySize);
     if (!sendAll(head.constData(), std::min<qint64>(limit, head.size())) ||
         !sendAll(reply.body.constData(), std::clamp<qint64>(limit - head.size(), 0, bodySize)))

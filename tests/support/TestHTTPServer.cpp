@@ -63,6 +63,11 @@ TestHTTPServer::Reply& TestHTTPServer::Reply::droppedAfter(qint64 bytes) {
     return *this;
 }
 
+TestHTTPServer::Reply& TestHTTPServer::Reply::trickled(std::chrono::milliseconds perByte) {
+    byteInterval = perByte;
+    return *this;
+}
+
 TestHTTPServer::TestHTTPServer() {
     m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int yes = 1;

@@ -34,6 +34,8 @@ public:
         std::chrono::milliseconds delay{0};
         // Closes the connection after this many bytes of the answer, head included.
         std::optional<qint64> dropAfterBytes;
+        // Sends the body one byte at a time, this long apart.
+        std::optional<std::chrono::milliseconds> byteInterval;
         // Sent as it is instead of an HTTP answer, then the connection closes.
         std::optional<QByteArray> raw;
 
@@ -47,6 +49,7 @@ public:
         Reply& withHeader(QByteArray name, QByteArray value);
         Reply& after(std::chrono::milliseconds wait);
         Reply& droppedAfter(qint64 bytes);
+        Reply& trickled(std::chrono::milliseconds perByte);
     };
     // Runs on a connection thread; calls never overlap, so a handler needs no locking of its own.
     using Handler = std::function<Reply(const RecordedRequest&)>;

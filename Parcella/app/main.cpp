@@ -1,0 +1,66 @@
+#include "LaunchArguments.h"
+#include "ParcellaApp.h"
+#include "SignInController.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <variant>
+
+using namespace Parcella;
+
+namespace {
+
+void printError(const QString& text) {
+    std::fputs(qPrintable(text + '\n'), stderr);
+}
+
+// A sign-in answer goes to whichever process waits for its state (this app or a command-line
+// login), not to the running instance; false when one of them reached nobody.
+bool deliverSignInCallbacks(LaunchArguments& arguments) {
+    bool delivered = true;
+    for (auto it = arguments.urls.begin(); it != arguments.urls.end();) {
+        if (!LaunchArguments::isSignInCallback(*it)) {
+            ++it;
+            continue;
+        }
+        if (!SignInController::deliver(*it)) {
+            printError(QStringLiteral("parcella: No sign-in is waiting for this address."));
+            delivered = false;
+        }
+        it = arguments.urls.erase(it);
+    }
+    return delivered;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QGuiApplication application(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Parcella"));
+    // A tray application lives on without windows.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+
+    auto parsed = LaunchArguments::parse(application.arguments().mid(1), QDir::current());
+    if (const auto* usage = std::get_if<QString>(&parsed)) {
+        printError(*usage);
+        return 2;
+    }
+    auto arguments = std::get<LaunchArguments>(std::move(parsed));
+    const bool hadURLs = !arguments.urls.isEmpty();
+    const bool delivered = deliverSignInCallbacks(arguments);
+    if (hadURLs && arguments.urls.isEmpty())
+        return delivered ? 0 : 1;
+
+    ParcellaApp app;
+    switch (app.start(arguments)) {
+    case SingleInstance::Outcome::forwarded:
+        return 0;
+    case SingleInstance::Outcome::failed:
+        printError(QStringLiteral("parcella: The running Parcella does not answer."));
+        return 1;
+    case SingleInstance::Outcome::primary:
+        break;
+    }
+    return application.exec();
+}

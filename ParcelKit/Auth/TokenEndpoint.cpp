@@ -31,8 +31,11 @@ QCoro::Task<Tokens> TokenEndpoint::request(Form form, std::stop_token token) con
 
     const HTTP::Answer answer = co_await HTTP::exchange(session, std::move(request), token);
     const int status = answer.response.status;
-    if (status < 200 || status > 299)
-        throw co_await HTTP::failure(status, answer.body);
+    if (status < 200 || status > 299) {
+        // g++ 12 frees the object of `throw co_await …` while it is still being thrown.
+        const ParcelKitError failure = co_await HTTP::failure(status, answer.body);
+        throw failure;
+    }
     const std::optional<TokenResponse> response = TokenResponse::decode(answer.body);
     if (!response)
         throw ParcelKitError::server(status);

@@ -82,8 +82,11 @@ QCoro::Task<APIClient::Answer> APIClient::send(QByteArray method, QString path,
     }
 
     const int status = answer.response.status;
-    if (status < 200 || status > 299)
-        throw co_await HTTP::failure(status, std::move(answer.body));
+    if (status < 200 || status > 299) {
+        // g++ 12 frees the object of `throw co_await …` while it is still being thrown.
+        const ParcelKitError failure = co_await HTTP::failure(status, std::move(answer.body));
+        throw failure;
+    }
     co_return Answer{std::move(answer.body), status};
 }
 

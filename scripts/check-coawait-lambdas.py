@@ -6,6 +6,8 @@
    local and pass it with std::move.
 2. `co_return` of a member or of something reached through a pointer: QCoro 0.8's return_value
    takes a forwarding reference and moves from it, emptying the object's own state. Return a copy.
+3. A co_await result thrown directly: g++ 12 frees the thrown object while it is still in flight. Bind the
+   awaited value to a named local and throw that.
 
 Exits 1 and lists the places when it finds any."""
 import pathlib
@@ -48,6 +50,9 @@ def main(roots):
                 if MEMBER_RETURN.match(operand):
                     line = text.count("\n", 0, match.start()) + 1
                     found.append(f"{path}:{line}: co_return of a member moves from it; return a copy")
+            for match in re.finditer(r"\bthrow\s+co_await\b", text):
+                line = text.count("\n", 0, match.start()) + 1
+                found.append(f"{path}:{line}: throw of a co_await; throw a named local")
     for place in found:
         print(place)
     return 1 if found else 0

@@ -83,7 +83,7 @@ QCoro::Task<APIClient::Answer> APIClient::send(QByteArray method, QString path,
 
     const int status = answer.response.status;
     if (status < 200 || status > 299) {
-        // g++ 12 frees the object of `throw co_await …` while it is still being thrown.
+        // g++ 12 frees a co_await result thrown directly while it is still in flight.
         const ParcelKitError failure = co_await HTTP::failure(status, std::move(answer.body));
         throw failure;
     }

@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
-"""Finds two coroutine traps of this tool chain.
+"""Finds three coroutine traps of this tool chain.
 
 1. A lambda expression inside a co_await operand: g++ 12 destroys such a temporary twice (its
    captures are released twice), which corrupts shared state far away. Bind the lambda to a named
    local and pass it with std::move.
 2. `co_return` of a member or of something reached through a pointer: QCoro 0.8's return_value
    takes a forwarding reference and moves from it, emptying the object's own state. Return a copy.
-3. A co_await result thrown directly: g++ 12 frees the thrown object while it is still in flight. Bind the
-   awaited value to a named local and throw that.
+3. A co_await inside a throw expression: g++ 12 frees the thrown object while it is still in
+   flight. Bind the awaited value to a named local first.
 
 Exits 1 and lists the places when it finds any."""
 import pathlib
@@ -50,9 +50,11 @@ def main(roots):
                 if MEMBER_RETURN.match(operand):
                     line = text.count("\n", 0, match.start()) + 1
                     found.append(f"{path}:{line}: co_return of a member moves from it; return a copy")
-            for match in re.finditer(r"\bthrow\s+co_await\b", text):
-                line = text.count("\n", 0, match.start()) + 1
-                found.append(f"{path}:{line}: throw of a co_await; throw a named local")
+            for match in re.finditer(r"\bthrow\b", text):
+                operand = text[match.end() : operand_end(text, match.end())]
+                if re.search(r"\bco_await\b", operand):
+                    line = text.count("\n", 0, match.start()) + 1
+                    found.append(f"{path}:{line}: co_await inside a throw; await into a local first")
     for place in found:
         print(place)
     return 1 if found else 0

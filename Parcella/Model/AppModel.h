@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QSettings>
 #include <QThreadPool>
+#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
@@ -188,6 +189,7 @@ private:
     void setPending(const std::optional<PendingSend>& pending);
     // Recomputes the derived values and announces those that changed.
     void refreshDerived();
+    void scheduleExpiry(ParcelKit::Timestamp now);
     void restorePending();
     // No pending send any more, in memory and in the store.
     void dropPending();
@@ -243,6 +245,8 @@ private:
     std::optional<ParcelKit::Workspace> m_workspace;
     UploadLists m_lists;
     bool m_canSend = false;
+    // Fires when the next finished upload ages out of the visible ones.
+    QTimer m_expiry;
     DiffListModel m_uploadsModel;
     DiffListModel m_visibleUploadsModel;
     DiffListModel m_pendingItemsModel;

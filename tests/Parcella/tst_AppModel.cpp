@@ -61,6 +61,7 @@ private slots:
     void signOutDuringUploadsLeavesNothing();
     void switchingWorkspaceDuringListRequest();
     void copyLinkTwiceWithinTwoSeconds();
+    void finishedUploadAgesOutWhileShown();
     void pollPassFailingInOneWorkspaceStoresNothing();
     void damagedStateAndNonsenseAnswers();
     void serviceFromTheEnvironment_data();
@@ -337,6 +338,30 @@ void tst_AppModel::copyLinkTwiceWithinTwoSeconds() {
     QCOMPARE(changes.size(), 3);
     QCOMPARE(changes[1].second, QString("t-second"));
     QVERIFY(changes[2].first - secondAt >= 1990);
+}
+
+void tst_AppModel::finishedUploadAgesOutWhileShown() {
+    ModelRig rig;
+    ParcelKit::UploadRecord record;
+    record.item.id = QUuid::createUuid();
+    record.item.filename = "old.bin";
+    record.item.byteCount = record.item.bytesSent = 10;
+    record.item.state = UploadState::finished("upload-old");
+    record.item.workspaceID = "studio";
+    record.item.finishedAt = ParcelKit::Timestamp::now().addingSeconds(-561'599);
+    record.path = rig.writeFile("old.bin", 10);
+    record.partSize = 16 * 1024 * 1024;
+    const ParcelKit::UploadStore store(QUrl::fromLocalFile(rig.dir.filePath("uploads.json")));
+    store.save({record});
+    store.waitForPendingSaves();
+
+    AppModel& model = rig.start();
+    QVERIFY(rig.signIn());
+    QCOMPARE(model.visibleUploads().size(), 1);
+    QCOMPARE(model.totalBytes(), 10);
+    QVERIFY(spinUntil([&] { return model.visibleUploads().isEmpty(); }, 5s));
+    QCOMPARE(model.uploads().size(), 1);
+    QCOMPARE(model.visibleUploadsModel()->rowCount(), 0);
 }
 
 void tst_AppModel::pollPassFailingInOneWorkspaceStoresNothing() {

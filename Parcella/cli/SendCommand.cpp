@@ -5,9 +5,9 @@
 #include "ExitCode.h"
 #include "Failure.h"
 #include "ProgressPrinter.h"
+#include "SendPaths.h"
 
 #include "Cancelled.h"
-#include "FileExpander.h"
 #include "UploadStore.h"
 
 #include <QFileInfo>
@@ -74,20 +74,6 @@ SendForm SendCommand::form(const CliArguments& arguments, const QString& passwor
     return form;
 }
 
-std::variant<QStringList, QString> SendCommand::files(const QStringList& paths) {
-    QStringList result;
-    for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (!info.exists())
-            return QStringLiteral("%1: no such file or folder.").arg(path);
-        const QStringList found = FileExpander::files(info.absoluteFilePath());
-        if (found.isEmpty())
-            return QStringLiteral("%1: no files to send.").arg(path);
-        result += found;
-    }
-    return result;
-}
-
 std::optional<QUuid> SendCommand::earlierUpload(const QList<UploadRecord>& records,
                                                 const QString& path, const QString& workspaceID) {
     const QFileInfo file(path);
@@ -109,10 +95,12 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
     const SendForm sendForm = form(arguments, password);
     if (const auto problem = sendForm.validationMessage())
         co_return fail({ExitCode::usageError, *problem});
-    const auto expanded = files(arguments.paths);
-    if (const auto* problem = std::get_if<QString>(&expanded))
+    const auto selected = SendPaths::select(arguments.paths);
+    if (const auto* problem = std::get_if<QString>(&selected))
         co_return fail({ExitCode::usageError, *problem});
-    const QStringList paths = std::get<QStringList>(expanded);
+    const QStringList paths = std::get<SendPaths::Selection>(selected).files;
+    for (const QString& line : std::get<SendPaths::Selection>(selected).leftOut)
+        Console::error(QStringLiteral("parcella-cli: %1\n").arg(line));
     if (!engine.auth().isSignedIn())
         co_return fail({ExitCode::signInNeeded,
                         QStringLiteral("You are not signed in. Run “parcella-cli login” first.")});

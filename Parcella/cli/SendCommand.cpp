@@ -40,9 +40,12 @@ QString readPassword() {
     return QString::fromStdString(line);
 }
 
-// Previews of the sent files are made after the upload; give them a bounded moment before the
-// process ends, without waiting for unrelated uploads that "uploads.json" resumed.
-QCoro::Task<void> letPreviewsFinish(UploadQueue& queue, std::stop_token interrupt) {
+enum class Leftover { everything, aborts };
+
+// Work the queue goes on with in the background gets a bounded moment before the process ends:
+// after a send, the previews of its files; after a failure, the abort of the multipart upload
+// of a file that changed, which would otherwise stay in storage.
+QCoro::Task<void> letFinish(UploadQueue& queue, Leftover which, std::stop_token interrupt) {
     std::stop_source bound;
     std::stop_callback forward(interrupt, [&bound] { bound.request_stop(); });
     QTimer timer;
@@ -50,7 +53,10 @@ QCoro::Task<void> letPreviewsFinish(UploadQueue& queue, std::stop_token interrup
     QObject::connect(&timer, &QTimer::timeout, [&bound] { bound.request_stop(); });
     timer.start(std::chrono::seconds(20));
     try {
-        co_await queue.settled(bound.get_token());
+        if (which == Leftover::aborts)
+            co_await queue.abortsSettled(bound.get_token());
+        else
+            co_await queue.settled(bound.get_token());
     } catch (const Cancelled&) {
     }
 }
@@ -143,14 +149,19 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
     ProgressPrinter printer(std::move(items), ids, Console::isTerminal());
     printer.start();
     QStringList uploadIDs;
+    std::exception_ptr uploadFailure;
     try {
         uploadIDs = co_await queue.uploadIDs(ids, token);
     } catch (...) {
-        printer.finish();
-        co_return fail(Failure::from(std::current_exception(), Failure::Stage::upload,
-                                     token.stop_requested()));
+        uploadFailure = std::current_exception();
     }
     printer.finish();
+    if (uploadFailure) {
+        const int code =
+            fail(Failure::from(uploadFailure, Failure::Stage::upload, token.stop_requested()));
+        co_await letFinish(queue, Leftover::aborts, token);
+        co_return code;
+    }
 
     Transfer transfer;
     try {
@@ -161,7 +172,7 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
                                      token.stop_requested()));
     }
     queue.remove(ids);
-    co_await letPreviewsFinish(queue, token);
+    co_await letFinish(queue, Leftover::everything, token);
     const QString link = transfer.url ? transfer.url->toString() : transfer.id;
     if (transfer.delivery == Delivery::email)
         Console::out(QStringLiteral("Transfer sent: %1\n").arg(link));

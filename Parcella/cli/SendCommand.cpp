@@ -11,6 +11,7 @@
 #include "UploadStore.h"
 
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QTextStream>
 #include <QTimer>
 
@@ -145,9 +146,13 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
     for (const auto& id : chosen)
         ids.append(id ? *id : added.value(next++));
 
-    auto items = [&queue] { return queue.items(); };
-    ProgressPrinter printer(std::move(items), ids, Console::isTerminal());
-    printer.start();
+    // With --json standard output carries the transfer alone.
+    std::optional<ProgressPrinter> printer;
+    if (!arguments.json) {
+        auto items = [&queue] { return queue.items(); };
+        printer.emplace(std::move(items), ids, Console::isTerminal());
+        printer->start();
+    }
     QStringList uploadIDs;
     std::exception_ptr uploadFailure;
     try {
@@ -155,7 +160,8 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
     } catch (...) {
         uploadFailure = std::current_exception();
     }
-    printer.finish();
+    if (printer)
+        printer->finish();
     if (uploadFailure) {
         const int code =
             fail(Failure::from(uploadFailure, Failure::Stage::upload, token.stop_requested()));
@@ -174,7 +180,11 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
     queue.remove(ids);
     co_await letFinish(queue, Leftover::everything, token);
     const QString link = transfer.url ? transfer.url->toString() : transfer.id;
-    if (transfer.delivery == Delivery::email)
+    if (arguments.json)
+        Console::out(
+            QString::fromUtf8(QJsonDocument(transfer.toJson()).toJson(QJsonDocument::Compact)) +
+            '\n');
+    else if (transfer.delivery == Delivery::email)
         Console::out(QStringLiteral("Transfer sent: %1\n").arg(link));
     else
         Console::out(link + '\n');

@@ -46,7 +46,6 @@ class tst_UploadWorkerFailures : public QObject {
 private slots:
     void passingFailuresAreRetried();
     void refusalsAreRetriedMaxRetriesTimes();
-    void serviceRefusalsAreNotRetried();
     void completionRejectionsEndTheRun();
     void confirmationPollsWhileTheServiceAnswers409();
     void confirmationThatNeverSucceedsStartsOverOnce();
@@ -95,16 +94,6 @@ void tst_UploadWorkerFailures::refusalsAreRetriedMaxRetriesTimes() {
     QCOMPARE(fake.count(Route::sign), 5);
     QCOMPARE(rig.budget.inUse(), 0);
     QCOMPARE(rig.progress.total(record.item.id), 0);
-}
-
-void tst_UploadWorkerFailures::serviceRefusalsAreNotRetried() {
-    UploadWorkerRig rig;
-    auto& fake = rig.service.fake;
-    fake.fail(Route::sign, Fault::answer(404, std::nullopt, "No such workspace."));
-    const auto error = failureOf<ParcelKitError>(rig, rig.makeRecord("nowhere.bin", 10));
-    QVERIFY(error);
-    QCOMPARE(*error, ParcelKitError::server(404, QStringLiteral("No such workspace.")));
-    QCOMPARE(fake.count(Route::sign), 1);
 }
 
 void tst_UploadWorkerFailures::completionRejectionsEndTheRun() {

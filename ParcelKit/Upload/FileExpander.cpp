@@ -82,12 +82,16 @@ bool FileExpander::naturalLess(const QString& left, const QString& right) {
     return NaturalOrder()(left, right);
 }
 
+void FileExpander::sortNaturally(QStringList& paths) {
+    std::sort(paths.begin(), paths.end(), NaturalOrder());
+}
+
 QStringList FileExpander::files(const QString& path) {
     if (!QFileInfo(path).isDir())
         return {path};
     QStringList found;
     collect(path, found);
-    std::sort(found.begin(), found.end(), NaturalOrder());
+    sortNaturally(found);
     return found;
 }
 

@@ -1,0 +1,117 @@
+// The file manager's hand-over with real processes: the installed actions, and `parcella --send`
+// with a few files in a message or with thousands in a shared batch, reaching a running instance.
+#include "LaunchArguments.h"
+#include "ModelRig.h"
+#include "SharedBatch.h"
+#include "SingleInstance.h"
+#include "URLOpener.h"
+
+#include "TestSupport.h"
+
+#include <QProcess>
+#include <QtTest>
+
+using namespace Parcella;
+using namespace Parcella::Testing;
+using ParcelKit::Testing::spinUntil;
+
+class tst_FileHandOver : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_RUNTIME_DIR", m_dir.path().toUtf8());
+        qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QVERIFY(QDir().mkpath(m_dir.filePath("files")));
+    }
+
+    void installedNautilusScriptHandsOverThreeFiles();
+    void twentyThousandFilesTravelInABatch();
+
+private:
+    // Runs a program in the files folder without blocking this event loop, which is the instance
+    // it talks to.
+    int run(const QString& program, const QStringList& arguments,
+            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+        QProcess process;
+        process.setWorkingDirectory(m_dir.filePath("files"));
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        if (!spinUntil([&] { return process.state() == QProcess::NotRunning; },
+                       std::chrono::seconds(60)))
+            return -1;
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QStringList makeFiles(const QString& prefix, int count) {
+        QStringList names;
+        for (int i = 0; i < count; ++i) {
+            names.append(QStringLiteral("%1-%2.pdf").arg(prefix).arg(i, 5, 10, QChar('0')));
+            QFile file(m_dir.filePath("files/" + names.last()));
+            if (!file.open(QIODevice::WriteOnly))
+                return {};
+        }
+        return names;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+void tst_FileHandOver::installedNautilusScriptHandsOverThreeFiles() {
+    QCOMPARE(run(PARCELLA_APP, {"--install-file-manager-actions"}), 0);
+    const QString data = m_dir.filePath("data/");
+    const QString script = data + "nautilus/scripts/Send with Parcella";
+    for (const QString& path : {data + "kio/servicemenus/parcella-send.desktop",
+                                data + "nemo/actions/parcella-send.nemo_action", script}) {
+        QVERIFY2(ParcelKit::Testing::fileBytes(path).contains("parcella --send"), qPrintable(path));
+        QCOMPARE(QFileInfo(path).isExecutable(), !path.endsWith(".nemo_action"));
+    }
+
+    SingleInstance instance;
+    QCOMPARE(instance.claim({}), SingleInstance::Outcome::primary);
+    ModelRig rig;
+    AppModel& model = rig.start();
+    connect(&instance, &SingleInstance::received, &model,
+            [&](const LaunchArguments& arguments) { URLOpener::open(model, arguments.urls); });
+
+    // Nautilus runs the script in the folder shown, with the selected names.
+    const QStringList names = makeFiles("report", 3);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PATH", QFileInfo(PARCELLA_APP).path() + ":" + environment.value("PATH"));
+    QCOMPARE(run(script, names, environment), 0);
+    QVERIFY(spinUntil([&] { return model.pendingFiles().size() == 3; }));
+    QCOMPARE(model.pendingFiles().first(),
+             QUrl::fromLocalFile(m_dir.filePath("files/" + names[0])));
+}
+
+void tst_FileHandOver::twentyThousandFilesTravelInABatch() {
+    SingleInstance instance;
+    QCOMPARE(instance.claim({}), SingleInstance::Outcome::primary);
+    QSignalSpy received(&instance, &SingleInstance::received);
+    const QStringList names = makeFiles("a-rather-long-name-as-cameras-and-exports-give", 20000);
+    QCOMPARE(names.size(), 20000);
+
+    QCOMPARE(run(PARCELLA_APP, QStringList{"--send"} + names), 0);
+    QCOMPARE(received.count(), 1);
+    const auto handed = received.at(0).at(0).value<LaunchArguments>();
+    QCOMPARE(handed.urls.size(), 1);
+    const auto id = SharedBatch::batchID(handed.urls.first());
+    QVERIFY(id);
+    const QString batch = QDir(SharedBatch::directory())
+                              .filePath(id->toString(QUuid::WithoutBraces).toUpper() + ".plist");
+    QVERIFY(QFile::exists(batch));
+
+    ModelRig rig;
+    AppModel& model = rig.start();
+    URLOpener::open(model, handed.urls);
+    QVERIFY(
+        spinUntil([&] { return model.pendingFiles().size() == 20000; }, std::chrono::seconds(60)));
+    QCOMPARE(model.pendingFiles().last(),
+             QUrl::fromLocalFile(m_dir.filePath("files/" + names.last())));
+    QVERIFY(!QFile::exists(batch));
+}
+
+QTEST_MAIN(tst_FileHandOver)
+#include "tst_FileHandOver.moc"

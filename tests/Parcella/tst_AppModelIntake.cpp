@@ -11,6 +11,7 @@
 using namespace Parcella;
 using namespace Parcella::Testing;
 using ParcelKit::UploadItem;
+using ParcelKit::Testing::await;
 using ParcelKit::Testing::spinUntil;
 
 namespace {

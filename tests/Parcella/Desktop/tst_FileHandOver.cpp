@@ -23,12 +23,14 @@ private slots:
         QVERIFY(m_dir.isValid());
         qputenv("XDG_RUNTIME_DIR", m_dir.path().toUtf8());
         qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QVERIFY(QDir().mkpath(m_dir.filePath("files")));
     }
 
     void installedNautilusScriptHandsOverThreeFiles();
     void twentyThousandFilesTravelInABatch();
+    void runningParcellaTakesBatchesAndDropsStaleOnes();
 
 private:
     // Runs a program in the files folder without blocking this event loop, which is the instance
@@ -54,6 +56,11 @@ private:
                 return {};
         }
         return names;
+    }
+
+    QString batchFile(const QUuid& id) const {
+        return QDir(SharedBatch::directory())
+            .filePath(id.toString(QUuid::WithoutBraces).toUpper() + ".plist");
     }
 
     QTemporaryDir m_dir;
@@ -99,8 +106,7 @@ void tst_FileHandOver::twentyThousandFilesTravelInABatch() {
     QCOMPARE(handed.urls.size(), 1);
     const auto id = SharedBatch::batchID(handed.urls.first());
     QVERIFY(id);
-    const QString batch = QDir(SharedBatch::directory())
-                              .filePath(id->toString(QUuid::WithoutBraces).toUpper() + ".plist");
+    const QString batch = batchFile(*id);
     QVERIFY(QFile::exists(batch));
 
     ModelRig rig;
@@ -111,6 +117,29 @@ void tst_FileHandOver::twentyThousandFilesTravelInABatch() {
     QCOMPARE(model.pendingFiles().last(),
              QUrl::fromLocalFile(m_dir.filePath("files/" + names.last())));
     QVERIFY(!QFile::exists(batch));
+}
+
+void tst_FileHandOver::runningParcellaTakesBatchesAndDropsStaleOnes() {
+    const QString stale = batchFile(SharedBatch::write({}));
+    const QString fresh = batchFile(SharedBatch::write({}));
+    QFile file(stale);
+    QVERIFY(file.open(QIODevice::Append));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(-2),
+                             QFileDevice::FileModificationTime));
+    file.close();
+
+    QProcess running;
+    running.start(PARCELLA_APP, {"--autostart"});
+    QVERIFY(spinUntil([] { return QFile::exists(SingleInstance::defaultSocketPath()); }));
+    QVERIFY(spinUntil([&] { return !QFile::exists(stale); }));
+    QCOMPARE(run(PARCELLA_APP, QStringList{"--send"} + makeFiles("b", 20000)), 0);
+    QVERIFY(spinUntil([&] {
+        return QDir(SharedBatch::directory()).entryList(QDir::Files) ==
+               QStringList{QFileInfo(fresh).fileName()};
+    }));
+    QCOMPARE(running.state(), QProcess::Running);
+    running.kill();
+    QVERIFY(running.waitForFinished());
 }
 
 QTEST_MAIN(tst_FileHandOver)

@@ -2,11 +2,11 @@
 
 #include "Bookmark.h"
 #include "InfoDictionary.h"
+#include "UserFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrlQuery>
 
@@ -112,9 +112,9 @@ QString SharedBatch::fileName(const QUuid& id) {
 
 QUuid SharedBatch::write(const QList<QUrl>& files) {
     const QUuid id = QUuid::createUuid();
-    QSaveFile file(QDir(directory()).filePath(fileName(id)));
-    if (!file.open(QIODevice::WriteOnly) || file.write(encoded(files)) < 0 || !file.commit())
-        throw std::runtime_error(file.errorString().toStdString());
+    if (const auto error =
+            UserFile::replace(QDir(directory()).filePath(fileName(id)), encoded(files)))
+        throw std::runtime_error(error->toStdString());
     return id;
 }
 

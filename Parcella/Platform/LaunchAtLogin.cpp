@@ -1,15 +1,15 @@
 #include "LaunchAtLogin.h"
 
+#include "UserFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QtConcurrent>
 
 #include <glib.h>
 
-#include <filesystem>
 #include <memory>
 
 namespace Parcella {
@@ -73,15 +73,7 @@ std::optional<QString> LaunchAtLogin::change(const QString& entryPath, bool enab
             return std::nullopt;
         return file.errorString();
     }
-    std::error_code created;
-    std::filesystem::create_directories(
-        QFile::encodeName(QFileInfo(entryPath).absolutePath()).toStdString(), created);
-    if (created)
-        return QString::fromLocal8Bit(created.message());
-    QSaveFile file(entryPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(entry()) < 0 || !file.commit())
-        return file.errorString();
-    return std::nullopt;
+    return UserFile::replace(entryPath, entry());
 }
 
 void LaunchAtLogin::setEnabled(bool enabled) {

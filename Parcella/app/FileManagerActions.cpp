@@ -1,11 +1,10 @@
 #include "FileManagerActions.h"
 
+#include "UserFile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
-
-#include <filesystem>
 
 namespace Parcella {
 
@@ -20,23 +19,12 @@ struct Action {
 };
 
 std::optional<QString> installOne(const Action& action, const QString& path) {
-    std::error_code failure;
-    std::filesystem::create_directories(
-        QFile::encodeName(QFileInfo(path).absolutePath()).toStdString(), failure);
-    if (failure)
-        return QString::fromLocal8Bit(failure.message());
     QFile source(action.resource);
     if (!source.open(QIODevice::ReadOnly))
         return source.errorString();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(source.readAll()) < 0 ||
-        !file.setPermissions(file.permissions() |
-                             (action.executable
-                                  ? QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther
-                                  : QFile::Permissions())) ||
-        !file.commit())
-        return file.errorString();
-    return std::nullopt;
+    return UserFile::replace(path, source.readAll(),
+                             action.executable ? QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther
+                                               : QFile::Permissions());
 }
 
 } // namespace

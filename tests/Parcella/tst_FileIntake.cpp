@@ -64,7 +64,6 @@ private slots:
     void batchIDs();
     void batchIsTakenOnce();
     void xmlBatchAndUnreadableOnes();
-    void staleBatchesGo();
 
 private:
     QString batchFile(const QUuid& id) const {
@@ -130,7 +129,8 @@ void tst_FileIntake::batchIDs_data() {
     QTest::newRow("other scheme") << "https://send?batch=" + id << QString();
     QTest::newRow("braces") << "parcella://send?batch={" + id + "}" << QString();
     QTest::newRow("short") << "parcella://send?batch=" + id.chopped(1) << QString();
-    QTest::newRow("not hex") << "parcella://send?batch=" + QString(id).replace('F', 'G') << QString();
+    QTest::newRow("not hex") << "parcella://send?batch=" + QString(id).replace('F', 'G')
+                             << QString();
     QTest::newRow("no batch") << "parcella://send?id=1" << QString();
 }
 
@@ -180,21 +180,6 @@ void tst_FileIntake::xmlBatchAndUnreadableOnes() {
         QCOMPARE(SharedBatch::take(id), expected);
         QVERIFY(!QFile::exists(batchFile(id)));
     }
-}
-
-void tst_FileIntake::staleBatchesGo() {
-    const QString fresh = batchFile(QUuid::createUuid());
-    const QString old = batchFile(QUuid::createUuid());
-    for (const QString& path : {fresh, old}) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        if (path == old)
-            QVERIFY(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-86401),
-                                     QFileDevice::FileModificationTime));
-    }
-    SharedBatch::removeStale(std::chrono::seconds(86400));
-    QVERIFY(QFile::exists(fresh));
-    QVERIFY(!QFile::exists(old));
 }
 
 QTEST_GUILESS_MAIN(tst_FileIntake)

@@ -41,10 +41,8 @@ void tst_LaunchAtLogin::onAndOffThroughTheEntry() {
     QCOMPARE(LaunchAtLogin::defaultEntryPath(), path);
 
     LaunchAtLogin login;
-    QSignalSpy changed(&login, &LaunchAtLogin::isEnabledChanged);
     login.setEnabled(true);
     QVERIFY(settle(login, true, false));
-    QCOMPARE(changed.count(), 1);
     QVERIFY(LaunchAtLogin::entry().contains("\nExec=parcella --autostart\n"));
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
     if (!validator.isEmpty())

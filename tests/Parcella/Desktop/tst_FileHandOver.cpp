@@ -119,6 +119,7 @@ void tst_FileHandOver::twentyThousandFilesTravelInABatch() {
     QVERIFY(!QFile::exists(batch));
 }
 
+// The application itself: stale batches go at launch, a batch handed over is taken.
 void tst_FileHandOver::runningParcellaTakesBatchesAndDropsStaleOnes() {
     const QString stale = batchFile(SharedBatch::write({}));
     const QString fresh = batchFile(SharedBatch::write({}));
@@ -132,7 +133,8 @@ void tst_FileHandOver::runningParcellaTakesBatchesAndDropsStaleOnes() {
     running.start(PARCELLA_APP, {"--autostart"});
     QVERIFY(spinUntil([] { return QFile::exists(SingleInstance::defaultSocketPath()); }));
     QVERIFY(spinUntil([&] { return !QFile::exists(stale); }));
-    QCOMPARE(run(PARCELLA_APP, QStringList{"--send"} + makeFiles("b", 20000)), 0);
+    const QUuid taken = SharedBatch::write({});
+    QCOMPARE(run(PARCELLA_APP, {SharedBatch::url(taken).toString()}), 0);
     QVERIFY(spinUntil([&] {
         return QDir(SharedBatch::directory()).entryList(QDir::Files) ==
                QStringList{QFileInfo(fresh).fileName()};

@@ -38,7 +38,6 @@ private slots:
     }
 
     void filesWaitForSignInAndItsWorkspace();
-    void packagesAreRefusedWithANotice();
     void openedURLsInOrderAndBatchesOnce();
 
 private:
@@ -58,8 +57,19 @@ void tst_AppModelIntake::filesWaitForSignInAndItsWorkspace() {
     model.showPopover = [&] { ++popovers; };
     model.setWelcoming(true);
 
-    model.addFiles({file(rig, "a.txt"), file(rig, "b.txt")});
+    // Only an application: refused, and the popover still shows why.
+    QVERIFY(QDir().mkpath(rig.dir.filePath("Game.app/Contents")));
+    const QUrl game = QUrl::fromLocalFile(rig.dir.filePath("Game.app"));
+    model.addFiles({game});
     QVERIFY(spinUntil([&] { return popovers == 1; }));
+    QCOMPARE(model.notice(), bundleNotice);
+    QVERIFY(model.isWelcoming());
+    model.setNotice(std::nullopt);
+
+    // The other files of the same drop wait for the sign-in.
+    model.addFiles({file(rig, "a.txt"), game, file(rig, "b.txt")});
+    QVERIFY(spinUntil([&] { return popovers == 2; }));
+    QCOMPARE(model.notice(), bundleNotice);
     QCOMPARE(fileNames(model.pendingFiles()), (QStringList{"a.txt", "b.txt"}));
     QVERIFY(!model.isWelcoming());
     QVERIFY(model.queue().items().isEmpty());
@@ -77,31 +87,6 @@ void tst_AppModelIntake::filesWaitForSignInAndItsWorkspace() {
     QVERIFY(spinUntil([&] { return model.pendingFiles().size() == 1; }));
     await(model.signOut());
     QVERIFY(model.pendingFiles().isEmpty());
-}
-
-void tst_AppModelIntake::packagesAreRefusedWithANotice() {
-    ModelRig rig;
-    AppModel& model = rig.start();
-    QVERIFY(rig.signIn());
-    int popovers = 0;
-    model.showPopover = [&] { ++popovers; };
-
-    QVERIFY(QDir().mkpath(rig.dir.filePath("Game.app/Contents")));
-    model.addFiles({QUrl::fromLocalFile(rig.dir.filePath("Game.app"))});
-    QVERIFY(spinUntil([&] { return popovers == 1; }));
-    QCOMPARE(model.notice(), bundleNotice);
-    QVERIFY(model.queue().items().isEmpty());
-
-    // The other files of the same drop still go.
-    model.setNotice(std::nullopt);
-    QVERIFY(QDir().mkpath(rig.dir.filePath("drop/Tool.framework")));
-    file(rig, "drop/Tool.framework/inner.txt");
-    file(rig, "drop/one.txt");
-    model.addFiles({QUrl::fromLocalFile(rig.dir.filePath("drop"))});
-    QVERIFY(spinUntil([&] { return model.queue().items().size() == 1; }));
-    QCOMPARE(model.queue().items().first().filename, QString("one.txt"));
-    QCOMPARE(model.notice(), bundleNotice);
-    QCOMPARE(popovers, 2);
 }
 
 void tst_AppModelIntake::openedURLsInOrderAndBatchesOnce() {

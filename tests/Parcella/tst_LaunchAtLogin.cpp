@@ -4,7 +4,6 @@
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -17,7 +16,7 @@ using ParcelKit::Testing::spinUntil;
 
 namespace {
 
-// Waits for the work already asked of `login` to end.
+// Waits for the work already asked of `login` to end as expected.
 bool settle(LaunchAtLogin& login, bool enabled, bool failed) {
     return spinUntil(
         [&] { return login.isEnabled() == enabled && login.error().has_value() == failed; });
@@ -38,71 +37,61 @@ void tst_LaunchAtLogin::onAndOffThroughTheEntry() {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     const QString path = config.filePath("autostart/parcella.desktop");
-    QCOMPARE(LaunchAtLogin::defaultEntryPath(), path);
-
     LaunchAtLogin login;
     login.setEnabled(true);
     QVERIFY(settle(login, true, false));
     QVERIFY(LaunchAtLogin::entry().contains("\nExec=parcella --autostart\n"));
-    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
-    if (!validator.isEmpty())
+    if (const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+        !validator.isEmpty())
         QCOMPARE(QProcess::execute(validator, {path}), 0);
-
     LaunchAtLogin fresh;
     QVERIFY(settle(fresh, true, false));
 
-    // The user turned it off in the desktop's own settings; turning it on writes it anew.
+    // Turned off in the desktop's own settings; turning it on writes it anew.
     QFile file(path);
     QVERIFY(file.open(QIODevice::Append));
     file.write("Hidden=true\n");
     file.close();
     QVERIFY(!LaunchAtLogin::isEnabledAt(path));
-    LaunchAtLogin hidden;
-    hidden.setEnabled(true);
-    QVERIFY(settle(hidden, true, false));
-    QVERIFY(LaunchAtLogin::isEnabledAt(path));
+    fresh.setEnabled(true);
+    QVERIFY(spinUntil([&] { return LaunchAtLogin::isEnabledAt(path); }));
 
     // Turning off what is already off is no failure.
     QSignalSpy errors(&login, &LaunchAtLogin::errorChanged);
     login.setEnabled(false);
+    login.setEnabled(false);
     QVERIFY(settle(login, false, false));
     QVERIFY(!QFile::exists(path));
-    login.setEnabled(false);
     login.setEnabled(true);
     QVERIFY(settle(login, true, false));
     QCOMPARE(errors.count(), 0);
 }
 
 void tst_LaunchAtLogin::failuresShowTheSystemsText_data() {
-    QTest::addColumn<QString>("blocker");
+    QTest::addColumn<bool>("readOnly");
     QTest::addColumn<bool>("enabling");
     QTest::addColumn<QString>("text");
-    QTest::newRow("autostart is a file") << "file" << true << "Not a directory";
-    QTest::newRow("read-only folder, turning on") << "read-only" << true << "Permission denied";
-    QTest::newRow("read-only folder, turning off") << "read-only" << false << "Permission denied";
+    QTest::newRow("autostart is a file") << false << true << "Not a directory";
+    QTest::newRow("read-only folder, turning on") << true << true << "Permission denied";
+    QTest::newRow("read-only folder, turning off") << true << false << "Permission denied";
 }
 
 void tst_LaunchAtLogin::failuresShowTheSystemsText() {
-    QFETCH(QString, blocker);
+    QFETCH(bool, readOnly);
     QFETCH(bool, enabling);
     QFETCH(QString, text);
-    if (blocker == "read-only" && geteuid() == 0)
+    if (readOnly && geteuid() == 0)
         QSKIP("permissions do not hold back root");
     QTemporaryDir config;
     const QString folder = config.filePath("autostart");
     const QString path = folder + "/parcella.desktop";
-    if (blocker == "file") {
-        QFile file(folder);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    } else {
-        QVERIFY(QDir().mkpath(folder));
-        if (!enabling) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(LaunchAtLogin::entry());
-        }
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(readOnly ? QDir().mkpath(folder) : QFile(folder).open(QIODevice::WriteOnly));
+    if (!enabling) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(LaunchAtLogin::entry()) > 0);
     }
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
 
     LaunchAtLogin login(path);
     QVERIFY(settle(login, !enabling, false));

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Finds two coroutine traps of this tool chain.
+"""Finds three coroutine traps of this tool chain.
 
 1. A lambda expression inside a co_await operand: g++ 12 destroys such a temporary twice (its
    captures are released twice), which corrupts shared state far away. Bind the lambda to a named
    local and pass it with std::move.
 2. `co_return` of a member or of something reached through a pointer: QCoro 0.8's return_value
    takes a forwarding reference and moves from it, emptying the object's own state. Return a copy.
+3. A co_await inside a throw expression: g++ 12 corrupts the heap with it. Await into a local and
+   throw that.
 
 Exits 1 and lists the places when it finds any."""
 import pathlib
@@ -43,6 +45,10 @@ def main(roots):
                 if LAMBDA.search(operand):
                     line = text.count("\n", 0, match.start()) + 1
                     found.append(f"{path}:{line}: lambda inside a co_await operand")
+            for match in re.finditer(r"\bthrow\b", text):
+                if re.search(r"\bco_await\b", text[match.end() : operand_end(text, match.end())]):
+                    line = text.count("\n", 0, match.start()) + 1
+                    found.append(f"{path}:{line}: co_await inside a throw expression")
             for match in re.finditer(r"\bco_return\b", text):
                 operand = text[match.end() : operand_end(text, match.end())].strip()
                 if MEMBER_RETURN.match(operand):

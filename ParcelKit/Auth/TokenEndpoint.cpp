@@ -31,8 +31,10 @@ QCoro::Task<Tokens> TokenEndpoint::request(Form form, std::stop_token token) con
 
     const HTTP::Answer answer = co_await HTTP::exchange(session, std::move(request), token);
     const int status = answer.response.status;
-    if (status < 200 || status > 299)
-        throw co_await HTTP::failure(status, answer.body);
+    if (status < 200 || status > 299) {
+        const ParcelKitError error = co_await HTTP::failure(status, answer.body);
+        throw error;
+    }
     const std::optional<TokenResponse> response = TokenResponse::decode(answer.body);
     if (!response)
         throw ParcelKitError::server(status);

@@ -82,8 +82,10 @@ QCoro::Task<APIClient::Answer> APIClient::send(QByteArray method, QString path,
     }
 
     const int status = answer.response.status;
-    if (status < 200 || status > 299)
-        throw co_await HTTP::failure(status, std::move(answer.body));
+    if (status < 200 || status > 299) {
+        const ParcelKitError error = co_await HTTP::failure(status, std::move(answer.body));
+        throw error;
+    }
     co_return Answer{std::move(answer.body), status};
 }
 

@@ -59,8 +59,10 @@ QCoro::Task<MultipartStorage::Started> MultipartStorage::start(QString filename,
     const HTTP::Answer answer = co_await send(std::move(post), token);
     const auto uploadID =
         isSuccess(answer.response.status) ? S3XML::uploadID(answer.body) : std::nullopt;
-    if (!uploadID)
-        throw bucketError(answer, co_await S3XML::readError(answer.body));
+    if (!uploadID) {
+        const auto error = co_await S3XML::readError(answer.body);
+        throw bucketError(answer, error);
+    }
     co_return Started{*signedRequest.key, *uploadID};
 }
 

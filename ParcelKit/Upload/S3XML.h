@@ -36,6 +36,8 @@ QList<UploadedPart> parts(const QByteArray& data);
 struct Error {
     std::optional<QString> code;
     std::optional<QString> message;
+    // The document was read to its end; a cut one still gives what came before the cut.
+    bool isComplete = false;
 };
 
 // Present only when the root element is `Error`.

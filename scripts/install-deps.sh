@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config git curl ca-certificates openssl xxd time
     qt6-base-dev qcoro-qt6-dev libcurl4-openssl-dev libsecret-1-dev
-    libpoppler-qt6-dev libffmpegthumbnailer-dev ffmpegthumbnailer
+    libpoppler-qt6-dev libffmpegthumbnailer-dev ffmpegthumbnailer libplist-dev libglib2.0-dev
     libcpp-httplib-dev libsqlite3-dev libssl-dev nlohmann-json3-dev libexpat1-dev
     dbus dbus-x11 gnome-keyring libsecret-tools
     clang libclang-rt-14-dev

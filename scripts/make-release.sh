@@ -43,7 +43,7 @@ short=${short:-$version}
 staging=$(mktemp -d)
 trap 'rm -rf "$staging"' EXIT
 if [ -n "$build" ]; then
-    cmake --install "$build" --prefix "$staging/tree" >/dev/null
+    cmake --install "$build" --prefix "$staging/tree" --strip >/dev/null
     # The stand-in service is a development tool, not part of the application.
     rm -f "$staging/tree/bin/parcella-devservice"
 else

@@ -30,6 +30,8 @@ holds parcella-cli, the same engine for terminals and scripts.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# A Debian revision: the package is made apart from the program's own releases.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://parcella.app/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -41,3 +43,6 @@ include(CPack)
 add_test(NAME debian_package COMMAND bash ${PROJECT_SOURCE_DIR}/tests/packaging/test-package.sh
     ${CMAKE_BINARY_DIR})
 set_tests_properties(debian_package PROPERTIES TIMEOUT 600 RUN_SERIAL ON)
+add_test(NAME user_install COMMAND bash ${PROJECT_SOURCE_DIR}/tests/packaging/test-user-install.sh
+    ${CMAKE_BINARY_DIR})
+set_tests_properties(user_install PROPERTIES TIMEOUT 300)

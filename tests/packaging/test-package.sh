@@ -38,7 +38,7 @@ if dpkg-query -W -f='${Status}' parcella 2>/dev/null | grep -q 'install ok insta
 fi
 remove() { DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq parcella >/dev/null 2>&1 || true; }
 trap 'remove; rm -rf "$work"' EXIT
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-download "$deb" >/dev/null
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 export QT_QPA_PLATFORM=offscreen
 /usr/bin/parcella-cli --help >/dev/null
 # The tray program has no --version yet: an answer naming the option still shows that it starts

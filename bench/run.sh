@@ -9,9 +9,10 @@ build=${PARCELLA_BENCH_BUILD_DIR:-$root/build-bench}
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DPARCELLA_STALL_PROBE=ON >/dev/null
-cmake --build "$build" --target parcella-cli parcella-devservice
+cmake --build "$build" --target parcella-cli parcella-devservice bench-model
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
 export PARCELLA_CLI="$build/Parcella/cli/parcella-cli"
 export PARCELLA_DEVSERVICE="$build/devservice/parcella-devservice"
+export PARCELLA_MODEL_BENCH="$build/bench/bench-model"
 export PYTHONDONTWRITEBYTECODE=1
 exec "$root/tests/support/with-keyring.sh" python3 "$root/bench/uploads.py" "$@"

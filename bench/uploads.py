@@ -115,14 +115,19 @@ class Tools:
                       % (REGION, extra))
         return path
 
-    names = ("parcella", "aws-default", "aws-16M-x3", "rclone-16M-x3", "curl-single-put")
+    names = ("parcella", "parcella-model", "aws-default", "aws-16M-x3", "rclone-16M-x3",
+             "curl-single-put")
 
     def commands(self, tool, service_url, paths, folder, prefix):
         """[(argv, env)] that upload the files; several when one command cannot take them all."""
         # Settings of the caller's own AWS setup (a CA bundle, a profile) must not reach the peers.
         env = {k: v for k, v in harness.environment().items() if not k.startswith("AWS_")}
-        if tool == "parcella":
+        if tool in ("parcella", "parcella-model"):
             batches = [paths[i:i + TRANSFER_LIMIT] for i in range(0, len(paths), TRANSFER_LIMIT)]
+            if tool == "parcella-model":
+                env.update(QT_QPA_PLATFORM="offscreen")
+                return [([os.environ["PARCELLA_MODEL_BENCH"], "--service", service_url, *batch],
+                         env) for batch in batches]
             return [([self.cli_binary, "--service", service_url, "send", *batch], env)
                     for batch in batches]
         if tool.startswith("aws"):
@@ -163,7 +168,7 @@ def measure(tools, tool, devservice, service_data, paths, folder, timeout):
     """One run against a fresh service, so every tool finds an empty storage."""
     service = harness.DevService(devservice, data_parent=service_data)
     try:
-        if tool == "parcella":
+        if tool.startswith("parcella"):
             login = harness.Cli(tools.cli_binary, service.url).login()
             if login.returncode != 0:
                 raise RuntimeError("sign-in failed: " + login.stderr_text)

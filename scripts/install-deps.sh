@@ -10,7 +10,7 @@ packages=(
     libcpp-httplib-dev libsqlite3-dev libssl-dev nlohmann-json3-dev libexpat1-dev
     dbus dbus-x11 gnome-keyring libsecret-tools
     clang libclang-rt-14-dev
-    awscli rclone python3
+    awscli rclone python3 help2man
     dunst xvfb xauth xdg-utils ffmpeg desktop-file-utils
     dpkg-dev file lintian appstream
 )

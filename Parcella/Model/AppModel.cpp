@@ -27,6 +27,15 @@ namespace {
 const QString selectedWorkspaceKey = QStringLiteral("selectedWorkspaceID");
 constexpr std::chrono::seconds copiedFor{2};
 
+// The service that PARCELLA_SERVICE_URL names instead of the configured one, or what is wrong with
+// it; none when it is not set.
+std::optional<std::variant<QUrl, QString>> environmentService() {
+    const QString text = qEnvironmentVariable(ParcellaConfiguration::serviceURLVariable);
+    if (text.isEmpty())
+        return std::nullopt;
+    return ParcellaConfiguration::userServiceURL(text);
+}
+
 // A stored value that is not text counts as none.
 std::optional<QString> storedText(const QSettings& settings, const QString& key) {
     const QVariant value = settings.value(key);
@@ -42,7 +51,10 @@ AppModel::AppModel(Options options, QObject* parent)
       m_settings(m_options.settings
                      ? m_options.settings
                      : std::make_shared<QSettings>(QString(), QStringLiteral("Parcella"))),
-      m_configuration(configurationFrom(m_options)), m_tokens(m_options.keychainService),
+      m_configuration(configurationFrom(m_options)),
+      m_tokens(m_options.keychainService,
+               KeychainTokenStore::accountFor(m_configuration.baseURL,
+                                              ParcellaConfiguration::fromInstalledInfo().baseURL)),
       m_auth(m_configuration, m_tokens, m_urlSession), m_api(m_configuration, m_auth, m_urlSession),
       m_notifier(new Notifier(this)), m_watcher(m_settings),
       m_pendingStore(QDir(m_storageFolder).filePath(QStringLiteral("pending-send.json")),
@@ -55,6 +67,11 @@ AppModel::AppModel(Options options, QObject* parent)
         m_options.uploadOptions, m_options.network, std::make_shared<PicturePreviewRenderer>());
     connect(m_queue.get(), &UploadQueue::itemsChanged, this, &AppModel::refreshDerived);
     m_selectedWorkspaceID = storedText(*m_settings, selectedWorkspaceKey);
+    if (const auto service = environmentService(); service && !m_options.configuration) {
+        if (const auto* problem = std::get_if<QString>(&*service))
+            m_notice = QStringLiteral("%1 (from %2)")
+                           .arg(*problem, QLatin1String(ParcellaConfiguration::serviceURLVariable));
+    }
     restorePending();
     refreshDerived();
 }
@@ -78,7 +95,13 @@ QString AppModel::storageFolderFrom(const Options& options) {
 }
 
 ParcellaConfiguration AppModel::configurationFrom(const Options& options) {
-    return options.configuration.value_or(ParcellaConfiguration::fromInstalledInfo());
+    if (options.configuration)
+        return *options.configuration;
+    auto configuration = ParcellaConfiguration::fromInstalledInfo();
+    if (const auto service = environmentService())
+        if (const auto* url = std::get_if<QUrl>(&*service))
+            configuration.baseURL = *url;
+    return configuration;
 }
 
 std::stop_token AppModel::within(std::stop_token token) const {

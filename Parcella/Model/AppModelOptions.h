@@ -23,7 +23,8 @@ struct AppModelOptions {
     // The user's settings; none: the application's own.
     std::shared_ptr<QSettings> settings;
     QString keychainService = QStringLiteral("app.parcella.mac");
-    // None: the installed configuration.
+    // None: the installed configuration, its service replaced by one that PARCELLA_SERVICE_URL
+    // names.
     std::optional<ParcelKit::ParcellaConfiguration> configuration;
     // Opens the authorize URL; empty: the desktop's default browser.
     SignInController::BrowserOpener openBrowser;

@@ -62,6 +62,8 @@ private slots:
     void copyLinkTwiceWithinTwoSeconds();
     void pollPassFailingInOneWorkspaceStoresNothing();
     void damagedStateAndNonsenseAnswers();
+    void serviceFromTheEnvironment_data();
+    void serviceFromTheEnvironment();
 };
 
 void tst_AppModel::signInByBrowserCancelAndReplace() {
@@ -378,6 +380,35 @@ void tst_AppModel::damagedStateAndNonsenseAnswers() {
     QCOMPARE(model.notice(), QString("You are not signed in."));
     QCOMPARE(model.me(), std::nullopt);
     QVERIFY(model.uploads().isEmpty());
+}
+
+void tst_AppModel::serviceFromTheEnvironment_data() {
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("baseURL");
+    QTest::addColumn<bool>("notice");
+    const QString installed =
+        ParcelKit::ParcellaConfiguration::fromInstalledInfo().baseURL.toString();
+    QTest::newRow("unset") << QString() << installed << false;
+    QTest::newRow("loopback http") << "http://127.0.0.1:9/"
+                                   << "http://127.0.0.1:9/" << false;
+    QTest::newRow("remote http") << "http://192.0.2.1:8750" << installed << true;
+    QTest::newRow("nonsense") << "::" << installed << true;
+}
+
+void tst_AppModel::serviceFromTheEnvironment() {
+    QFETCH(QString, variable);
+    QFETCH(QString, baseURL);
+    QFETCH(bool, notice);
+    QTemporaryDir folder;
+    qputenv("PARCELLA_SERVICE_URL", variable.toUtf8());
+    AppModelOptions options;
+    options.storageFolder = folder.path();
+    options.settings = std::make_shared<QSettings>(folder.filePath("s.ini"), QSettings::IniFormat);
+    options.keychainService = "app.parcella.test.environment";
+    AppModel model(options);
+    qunsetenv("PARCELLA_SERVICE_URL");
+    QCOMPARE(model.configuration().baseURL.toString(), baseURL);
+    QCOMPARE(model.notice().has_value(), notice);
 }
 
 QTEST_MAIN(tst_AppModel)

@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     awscli rclone python3 help2man
     dunst xvfb xauth xdg-utils ffmpeg desktop-file-utils
+    dpkg-dev file lintian appstream
 )
 
 missing=()

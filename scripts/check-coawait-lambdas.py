@@ -6,8 +6,8 @@
    local and pass it with std::move.
 2. `co_return` of a member or of something reached through a pointer: QCoro 0.8's return_value
    takes a forwarding reference and moves from it, emptying the object's own state. Return a copy.
-3. A co_await inside a throw expression: g++ 12 frees the thrown object while it is still in
-   flight. Bind the awaited value to a named local first.
+3. A co_await inside a throw expression: g++ 12 corrupts the heap with it. Await into a local and
+   throw that.
 
 Exits 1 and lists the places when it finds any."""
 import pathlib
@@ -45,16 +45,15 @@ def main(roots):
                 if LAMBDA.search(operand):
                     line = text.count("\n", 0, match.start()) + 1
                     found.append(f"{path}:{line}: lambda inside a co_await operand")
+            for match in re.finditer(r"\bthrow\b", text):
+                if re.search(r"\bco_await\b", text[match.end() : operand_end(text, match.end())]):
+                    line = text.count("\n", 0, match.start()) + 1
+                    found.append(f"{path}:{line}: co_await inside a throw expression")
             for match in re.finditer(r"\bco_return\b", text):
                 operand = text[match.end() : operand_end(text, match.end())].strip()
                 if MEMBER_RETURN.match(operand):
                     line = text.count("\n", 0, match.start()) + 1
                     found.append(f"{path}:{line}: co_return of a member moves from it; return a copy")
-            for match in re.finditer(r"\bthrow\b", text):
-                operand = text[match.end() : operand_end(text, match.end())]
-                if re.search(r"\bco_await\b", operand):
-                    line = text.count("\n", 0, match.start()) + 1
-                    found.append(f"{path}:{line}: co_await inside a throw; await into a local first")
     for place in found:
         print(place)
     return 1 if found else 0

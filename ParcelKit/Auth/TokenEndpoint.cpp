@@ -32,9 +32,8 @@ QCoro::Task<Tokens> TokenEndpoint::request(Form form, std::stop_token token) con
     const HTTP::Answer answer = co_await HTTP::exchange(session, std::move(request), token);
     const int status = answer.response.status;
     if (status < 200 || status > 299) {
-        // g++ 12 frees a co_await result thrown directly while it is still in flight.
-        const ParcelKitError failure = co_await HTTP::failure(status, answer.body);
-        throw failure;
+        const ParcelKitError error = co_await HTTP::failure(status, answer.body);
+        throw error;
     }
     const std::optional<TokenResponse> response = TokenResponse::decode(answer.body);
     if (!response)

@@ -83,9 +83,8 @@ QCoro::Task<APIClient::Answer> APIClient::send(QByteArray method, QString path,
 
     const int status = answer.response.status;
     if (status < 200 || status > 299) {
-        // g++ 12 frees a co_await result thrown directly while it is still in flight.
-        const ParcelKitError failure = co_await HTTP::failure(status, std::move(answer.body));
-        throw failure;
+        const ParcelKitError error = co_await HTTP::failure(status, std::move(answer.body));
+        throw error;
     }
     co_return Answer{std::move(answer.body), status};
 }

@@ -80,8 +80,8 @@ ParcelKitError errorFor(int status, const QByteArray& body) {
         message = decoded->message;
     else if (decoded && decoded->errorDescription)
         message = decoded->errorDescription;
-    else
-        message = S3XML::errorMessage(body);
+    else if (const auto document = S3XML::error(body); document && document->isComplete)
+        message = document->message;
     if (message && message->isEmpty())
         message.reset();
     return ParcelKitError::server(status, message);

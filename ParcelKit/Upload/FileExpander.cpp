@@ -1,9 +1,13 @@
 #include "FileExpander.h"
 
 #include <QCollator>
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStringDecoder>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <optional>
@@ -82,26 +86,62 @@ bool FileExpander::naturalLess(const QString& left, const QString& right) {
     return NaturalOrder()(left, right);
 }
 
-QStringList FileExpander::files(const QString& path) {
-    if (!QFileInfo(path).isDir())
-        return {path};
-    QStringList found;
-    collect(path, found);
-    std::sort(found.begin(), found.end(), NaturalOrder());
-    return found;
+void FileExpander::sortNaturally(QStringList& paths) {
+    std::sort(paths.begin(), paths.end(), NaturalOrder());
 }
 
-void FileExpander::collect(const QString& folder, QStringList& into) {
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-    for (const QFileInfo& entry : entries) {
-        if (entry.isSymLink())
-            continue;
-        if (entry.isDir())
-            collect(entry.filePath(), into);
-        else if (entry.isFile())
-            into.append(entry.filePath());
+FileExpander::Expansion FileExpander::expand(const QString& path) {
+    Expansion expansion;
+    if (!QFileInfo(path).isDir()) {
+        expansion.files = QStringList{path};
+        return expansion;
     }
+    collect(path, expansion);
+    sortNaturally(expansion.files);
+    return expansion;
+}
+
+std::optional<QString> FileExpander::nameProblem(const QString& name) {
+    if (name.contains(QChar::ReplacementCharacter))
+        return QStringLiteral("its name is not valid UTF-8 text");
+    const bool control = std::any_of(name.begin(), name.end(), [](QChar c) {
+        return c.unicode() < 0x20 || c.unicode() == 0x7f;
+    });
+    if (control)
+        return QStringLiteral("its name holds a line break or another control character");
+    return std::nullopt;
+}
+
+void FileExpander::collect(const QString& folder, Expansion& into) {
+    // Raw names, not QDir: a name that is not UTF-8 would be decoded lossily or skipped there,
+    // and could then be neither opened nor counted.
+    const QByteArray encodedFolder = QFile::encodeName(folder);
+    DIR* dir = ::opendir(encodedFolder.constData());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        if (raw == "." || raw == "..")
+            continue;
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString name = utf8(raw);
+        struct stat status {};
+        if (utf8.hasError() || nameProblem(name))
+            ++into.unusableNames;
+        else if (name.startsWith(u'.'))
+            ++into.hidden;
+        else if (::lstat((encodedFolder + '/' + raw).constData(), &status) != 0)
+            continue; // gone meanwhile
+        else if (S_ISLNK(status.st_mode))
+            ++into.links;
+        else if (S_ISDIR(status.st_mode))
+            collect(folder + u'/' + name, into);
+        else if (S_ISREG(status.st_mode))
+            into.files.append(folder + u'/' + name);
+        else
+            ++into.special;
+    }
+    ::closedir(dir);
 }
 
 } // namespace ParcelKit

@@ -60,7 +60,6 @@ QCoro::Task<MultipartStorage::Started> MultipartStorage::start(QString filename,
     const auto uploadID =
         isSuccess(answer.response.status) ? S3XML::uploadID(answer.body) : std::nullopt;
     if (!uploadID) {
-        // g++ 12 frees an object thrown with a co_await inside while it is still in flight.
         const auto error = co_await S3XML::readError(answer.body);
         throw bucketError(answer, error);
     }

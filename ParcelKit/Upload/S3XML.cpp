@@ -42,6 +42,8 @@ bool opensInternalSubset(QByteArrayView data, qsizetype markupStart) {
     return false;
 }
 
+} // namespace
+
 QByteArrayView readablePrefix(QByteArrayView data) {
     enum class Lexing { text, markup, quoted };
     Lexing lexing = Lexing::text;
@@ -73,6 +75,8 @@ QByteArrayView readablePrefix(QByteArrayView data) {
     }
     return data;
 }
+
+namespace {
 
 // A reader that never turns to the network and stops at what readablePrefix leaves out.
 class Reader {
@@ -108,7 +112,8 @@ public:
     Collector(const QSet<QString>& names, const std::optional<QString>& record)
         : m_names(names), m_record(record) {}
 
-    void run(const QByteArray& data) {
+    // True when the whole document was read without an error.
+    bool run(const QByteArray& data) {
         Reader reader(data);
         for (auto token = reader.next(); token != QXmlStreamReader::NoToken;
              token = reader.next()) {
@@ -133,6 +138,7 @@ public:
                 break;
             }
         }
+        return !reader.xml().hasError();
     }
 
     QList<Record> result() const {
@@ -253,12 +259,16 @@ std::optional<Error> error(const QByteArray& data) {
         return std::nullopt;
     static const QString code = QStringLiteral("Code");
     static const QString message = QStringLiteral("Message");
-    const Record found = records(data, {code, message}).value(0);
+    const QSet<QString> names{code, message};
+    const std::optional<QString> wholeDocument;
+    Collector collector(names, wholeDocument);
+    const bool complete = collector.run(data);
+    const Record found = collector.result().value(0);
     const auto value = [&found](const QString& name) {
         const auto it = found.constFind(name);
         return it == found.cend() ? std::nullopt : std::optional<QString>(*it);
     };
-    return Error{value(code), value(message)};
+    return Error{value(code), value(message), complete};
 }
 
 std::optional<QString> errorCode(const QByteArray& data) {

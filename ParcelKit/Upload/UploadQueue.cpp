@@ -540,17 +540,19 @@ void UploadQueue::announceItems() {
     emit itemsChanged();
 }
 
-QCoro::Task<void> UploadQueue::settled(std::stop_token token) {
+QCoro::Task<void> UploadQueue::awaitEnd(Pending which, std::stop_token token) {
     const QPointer<UploadQueue> self(this);
     for (;;) {
         throwIfCancelled(token);
         if (!self)
             co_return;
-        QList<TaskHandle<void>> pending = self->m_runTasks;
-        pending.append(self->m_aborter.running());
-        pending.append(self->m_intake);
-        if (self->m_previews)
-            pending.append(self->m_previews->lastJob());
+        QList<TaskHandle<void>> pending = self->m_aborter.running();
+        if (which == Pending::everything) {
+            pending.append(self->m_runTasks);
+            pending.append(self->m_intake);
+            if (self->m_previews)
+                pending.append(self->m_previews->lastJob());
+        }
         pending.removeIf(
             [](const TaskHandle<void>& task) { return !task.isValid() || task.isFinished(); });
         if (pending.isEmpty())

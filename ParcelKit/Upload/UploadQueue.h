@@ -95,7 +95,14 @@ public:
 
     // Ends when no run, background abort, intake or preview job of the queue is left, including
     // runs that are still uploading. A command-line client awaits it before quitting.
-    QCoro::Task<void> settled(std::stop_token token = {});
+    QCoro::Task<void> settled(std::stop_token token = {}) {
+        return awaitEnd(Pending::everything, std::move(token));
+    }
+    // Ends when no background abort of a multipart upload is left (of a file that changed, say),
+    // whatever runs are still uploading. A command-line client that gives up awaits it.
+    QCoro::Task<void> abortsSettled(std::stop_token token = {}) {
+        return awaitEnd(Pending::aborts, std::move(token));
+    }
 
     // For running workers: applies `change` to the item's record while `runID` is its current run.
     void updateRecord(const QUuid& itemID, const QUuid& runID, const RecordChange& change) override;
@@ -108,6 +115,8 @@ signals:
 
 private:
     using Outcome = std::variant<QString, std::exception_ptr>;
+    enum class Pending { everything, aborts };
+    QCoro::Task<void> awaitEnd(Pending which, std::stop_token token);
     // The current run of an item; its id tells it from a stopped or replaced one.
     struct Run {
         QUuid id;

@@ -19,6 +19,8 @@ namespace {
 // decoding is all or nothing, so it may still hold the resume records of unfinished uploads.
 void setAside(const QString& path) {
     const QFileInfo info(path);
+    if (!info.exists())
+        return;
     const QString stamp =
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QString stem = info.completeBaseName() + QStringLiteral(".damaged-") + stamp;

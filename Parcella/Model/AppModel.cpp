@@ -317,6 +317,7 @@ QCoro::Task<void> AppModel::loadAccount(std::stop_token token) {
                                    ? std::nullopt
                                    : std::optional<QString>(me.workspaces.first().id));
     pruneToWorkspaces(me.workspaces);
+    flushPendingFiles();
     co_await loadTransfers(token);
 }
 
@@ -568,6 +569,7 @@ QCoro::Task<void> AppModel::signOut(std::stop_token token) {
     m_sendTask.cancel();
     m_sendTask = {};
     dropPending();
+    setPendingFiles({});
     try {
         co_await m_queue->removeAll(within(token));
     } catch (...) {

@@ -7,7 +7,6 @@
 #include "Failure.h"
 #include "LineReader.h"
 #include "SignInController.h"
-#include "TransferLine.h"
 
 #include "Async.h"
 
@@ -79,30 +78,6 @@ QCoro::Task<int> AccountCommands::logout(CliEngine& engine, std::stop_token toke
     }
     co_await engine.auth().signOut(token);
     Console::out(QStringLiteral("Signed out.\n"));
-    co_return ExitCode::success;
-}
-
-QCoro::Task<int> AccountCommands::transfers(CliEngine& engine, CliArguments arguments,
-                                            std::stop_token token) {
-    try {
-        const Me me = co_await engine.api().me(token);
-        const auto workspace = CliEngine::chooseWorkspace(me, arguments.workspace);
-        if (!workspace) {
-            Console::error(QStringLiteral("parcella-cli: No such workspace.\n"));
-            co_return ExitCode::usageError;
-        }
-        const auto list = co_await engine.api().transfers(workspace->id, token);
-        Console::out(QStringLiteral("Workspace %1 (%2)\n").arg(workspace->name, workspace->id));
-        if (list.isEmpty())
-            Console::out(QStringLiteral("No transfers yet.\n"));
-        for (const Transfer& transfer : list)
-            Console::out(TransferLine::describe(transfer, Timestamp::now()) + '\n');
-    } catch (...) {
-        const auto failure = Failure::from(std::current_exception(), Failure::Stage::account,
-                                           token.stop_requested());
-        Console::error(QStringLiteral("parcella-cli: %1\n").arg(failure.message));
-        co_return failure.code;
-    }
     co_return ExitCode::success;
 }
 

@@ -10,20 +10,6 @@ namespace Parcella {
 
 using ParcelKit::ParcellaConfiguration;
 
-QString CliArguments::usage() {
-    return QStringLiteral(
-        "Usage: parcella-cli [--service URL] [--workspace ID] COMMAND\n"
-        "\n"
-        "Commands:\n"
-        "  login [--no-browser]        sign in through the browser\n"
-        "  logout                      sign out and forget the tokens\n"
-        "  send FILE|FOLDER... [--email ADDR]... [--subject S] [--message M]\n"
-        "       [--expires DAYS] [--password-stdin] [--email-code] [--allow ADDR]...\n"
-        "                              upload and create a transfer; prints its link\n"
-        "  transfers                   recent transfers of the workspace\n"
-        "  open-url URL                hand a parcella: callback to a waiting login\n");
-}
-
 namespace {
 
 const QHash<QString, CliArguments::Command>& commands() {
@@ -71,7 +57,13 @@ std::variant<CliArguments, QString> CliArguments::parse(const QStringList& argum
         };
 
         if (argument == "--help" || argument == "-h") {
+            if (sawCommand && result.command != Command::help)
+                result.helpTopic = result.command;
             result.command = Command::help;
+            return result;
+        }
+        if (argument == "--version") {
+            result.command = Command::version;
             return result;
         }
         if (argument == "--service") {
@@ -107,6 +99,8 @@ std::variant<CliArguments, QString> CliArguments::parse(const QStringList& argum
             result.passwordFromStdin = true;
         } else if (argument == "--email-code") {
             result.emailCode = true;
+        } else if (argument == "--json") {
+            result.json = true;
         } else if (argument == "--no-browser") {
             result.noBrowser = true;
         } else if (argument == "--part-size") {
@@ -142,19 +136,75 @@ std::variant<CliArguments, QString> CliArguments::parse(const QStringList& argum
                 return QStringLiteral("Unknown command %1.").arg(argument);
             result.command = commands().value(argument);
             sawCommand = true;
-        } else if (result.command == Command::send) {
-            result.paths.append(argument);
-        } else if (result.command == Command::openURL && result.callbackURL.isEmpty()) {
-            result.callbackURL = QUrl(argument);
-        } else {
-            return QStringLiteral("Unexpected argument %1.").arg(argument);
+        } else if (const auto problem = result.takePositional(argument)) {
+            return *problem;
         }
     }
-    if (result.command == Command::send && result.paths.isEmpty())
-        return QStringLiteral("send needs at least one file or folder.");
-    if (result.command == Command::openURL && !result.callbackURL.isValid())
-        return QStringLiteral("open-url needs the callback URL.");
+    if (const auto problem = result.problem())
+        return *problem;
     return result;
+}
+
+// A word after the command; the text says why it does not belong there.
+std::optional<QString> CliArguments::takePositional(const QString& argument) {
+    const auto unexpected = QStringLiteral("Unexpected argument %1.").arg(argument);
+    switch (command) {
+    case Command::send:
+        paths.append(argument);
+        return std::nullopt;
+    case Command::openURL:
+        if (!callbackURL.isEmpty())
+            return unexpected;
+        callbackURL = QUrl(argument);
+        return std::nullopt;
+    case Command::help:
+        if (helpTopic)
+            return unexpected;
+        if (!commands().contains(argument))
+            return QStringLiteral("Unknown command %1.").arg(argument);
+        helpTopic = commands().value(argument);
+        return std::nullopt;
+    case Command::transfers:
+        if (transferAction == TransferAction::list) {
+            if (argument != "delete" && argument != "expire")
+                return QStringLiteral("transfers takes delete ID or expire ID DAYS, not %1.")
+                    .arg(argument);
+            transferAction = argument == "delete" ? TransferAction::remove : TransferAction::expire;
+        } else if (transferID.isEmpty()) {
+            transferID = argument;
+        } else if (transferAction == TransferAction::expire && expiryDays == 0) {
+            const auto days = positiveInteger(argument);
+            if (!days)
+                return QStringLiteral("transfers expire needs a number of days, not %1.")
+                    .arg(argument);
+            expiryDays = *days;
+        } else {
+            return unexpected;
+        }
+        return std::nullopt;
+    case Command::version:
+    case Command::login:
+    case Command::logout:
+        break;
+    }
+    return unexpected;
+}
+
+std::optional<QString> CliArguments::problem() const {
+    if (command == Command::send && paths.isEmpty())
+        return QStringLiteral("send needs at least one file or folder.");
+    if (command == Command::openURL && !callbackURL.isValid())
+        return QStringLiteral("open-url needs the callback URL.");
+    if (transferAction != TransferAction::list && transferID.isEmpty())
+        return QStringLiteral("transfers %1 needs the transfer's ID.")
+            .arg(transferAction == TransferAction::remove ? "delete" : "expire");
+    if (transferAction == TransferAction::expire && expiryDays == 0)
+        return QStringLiteral("transfers expire needs the ID and a number of days.");
+    const bool listsOrSends = command == Command::send || (command == Command::transfers &&
+                                                           transferAction == TransferAction::list);
+    if (json && !listsOrSends)
+        return QStringLiteral("--json is for send and the transfers list.");
+    return std::nullopt;
 }
 
 } // namespace Parcella

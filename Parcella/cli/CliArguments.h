@@ -9,11 +9,21 @@ namespace Parcella {
 
 // The parsed command line of parcella-cli.
 struct CliArguments {
-    enum class Command { help, login, logout, send, transfers, openURL };
+    enum class Command { help, version, login, logout, send, transfers, openURL };
+    enum class TransferAction { list, remove, expire };
 
     Command command = Command::help;
+    // help COMMAND, COMMAND --help
+    std::optional<Command> helpTopic;
     std::optional<QUrl> service;
     std::optional<QString> workspace;
+    // send and the transfers list: JSON on standard output, for scripts
+    bool json = false;
+
+    // transfers [delete ID | expire ID DAYS]
+    TransferAction transferAction = TransferAction::list;
+    QString transferID;
+    qint64 expiryDays = 0;
 
     // send
     QStringList paths;
@@ -39,7 +49,10 @@ struct CliArguments {
     // variable; --service wins over it.
     static std::variant<CliArguments, QString> parse(const QStringList& arguments,
                                                      const QString& environmentService = {});
-    static QString usage();
+
+private:
+    std::optional<QString> takePositional(const QString& argument);
+    std::optional<QString> problem() const;
 };
 
 } // namespace Parcella

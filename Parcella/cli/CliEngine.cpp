@@ -1,5 +1,7 @@
 #include "CliEngine.h"
 
+#include "KeychainError.h"
+
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
@@ -28,6 +30,20 @@ ParcellaConfiguration CliEngine::configuration(const CliArguments& arguments) {
     if (arguments.service)
         configuration.baseURL = *arguments.service;
     return configuration;
+}
+
+std::optional<QString> CliEngine::keyringProblem() {
+    try {
+        m_tokens.load();
+    } catch (const KeychainError& error) {
+        return QStringLiteral("No keyring answers (%1). parcella-cli keeps sign-ins only in a "
+                              "Secret Service keyring (gnome-keyring, KWallet or KeePassXC), "
+                              "never in a plain file: start one in this session, for example "
+                              "“gnome-keyring-daemon --start --components=secrets”, and try "
+                              "again.")
+            .arg(error.userText().simplified());
+    }
+    return std::nullopt;
 }
 
 QUrl CliEngine::storeURL() const {

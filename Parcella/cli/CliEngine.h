@@ -24,6 +24,8 @@ public:
     // Built on first use: restoring it resumes the unfinished uploads of "uploads.json".
     ParcelKit::UploadQueue& queue();
     QUrl storeURL() const;
+    // What to tell the user when no Secret Service answers; nothing when the keyring works.
+    std::optional<QString> keyringProblem();
 
     // The workspace chosen with --workspace, else the one the app last selected, else the first.
     static std::optional<ParcelKit::Workspace>

@@ -5,12 +5,13 @@
 #include "ExitCode.h"
 #include "Failure.h"
 #include "ProgressPrinter.h"
+#include "SendPaths.h"
 
 #include "Cancelled.h"
-#include "FileExpander.h"
 #include "UploadStore.h"
 
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QTextStream>
 #include <QTimer>
 
@@ -40,9 +41,12 @@ QString readPassword() {
     return QString::fromStdString(line);
 }
 
-// Previews of the sent files are made after the upload; give them a bounded moment before the
-// process ends, without waiting for unrelated uploads that "uploads.json" resumed.
-QCoro::Task<void> letPreviewsFinish(UploadQueue& queue, std::stop_token interrupt) {
+enum class Leftover { everything, aborts };
+
+// Work the queue goes on with in the background gets a bounded moment before the process ends:
+// after a send, the previews of its files; after a failure, the abort of the multipart upload
+// of a file that changed, which would otherwise stay in storage.
+QCoro::Task<void> letFinish(UploadQueue& queue, Leftover which, std::stop_token interrupt) {
     std::stop_source bound;
     std::stop_callback forward(interrupt, [&bound] { bound.request_stop(); });
     QTimer timer;
@@ -50,7 +54,10 @@ QCoro::Task<void> letPreviewsFinish(UploadQueue& queue, std::stop_token interrup
     QObject::connect(&timer, &QTimer::timeout, [&bound] { bound.request_stop(); });
     timer.start(std::chrono::seconds(20));
     try {
-        co_await queue.settled(bound.get_token());
+        if (which == Leftover::aborts)
+            co_await queue.abortsSettled(bound.get_token());
+        else
+            co_await queue.settled(bound.get_token());
     } catch (const Cancelled&) {
     }
 }
@@ -74,20 +81,6 @@ SendForm SendCommand::form(const CliArguments& arguments, const QString& passwor
     return form;
 }
 
-std::variant<QStringList, QString> SendCommand::files(const QStringList& paths) {
-    QStringList result;
-    for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (!info.exists())
-            return QStringLiteral("%1: no such file or folder.").arg(path);
-        const QStringList found = FileExpander::files(info.absoluteFilePath());
-        if (found.isEmpty())
-            return QStringLiteral("%1: no files to send.").arg(path);
-        result += found;
-    }
-    return result;
-}
-
 std::optional<QUuid> SendCommand::earlierUpload(const QList<UploadRecord>& records,
                                                 const QString& path, const QString& workspaceID) {
     const QFileInfo file(path);
@@ -109,10 +102,12 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
     const SendForm sendForm = form(arguments, password);
     if (const auto problem = sendForm.validationMessage())
         co_return fail({ExitCode::usageError, *problem});
-    const auto expanded = files(arguments.paths);
-    if (const auto* problem = std::get_if<QString>(&expanded))
+    const auto selected = SendPaths::select(arguments.paths);
+    if (const auto* problem = std::get_if<QString>(&selected))
         co_return fail({ExitCode::usageError, *problem});
-    const QStringList paths = std::get<QStringList>(expanded);
+    const QStringList paths = std::get<SendPaths::Selection>(selected).files;
+    for (const QString& line : std::get<SendPaths::Selection>(selected).leftOut)
+        Console::error(QStringLiteral("parcella-cli: %1\n").arg(line));
     if (!engine.auth().isSignedIn())
         co_return fail({ExitCode::signInNeeded,
                         QStringLiteral("You are not signed in. Run “parcella-cli login” first.")});
@@ -151,18 +146,28 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
     for (const auto& id : chosen)
         ids.append(id ? *id : added.value(next++));
 
-    auto items = [&queue] { return queue.items(); };
-    ProgressPrinter printer(std::move(items), ids, Console::isTerminal());
-    printer.start();
+    // With --json standard output carries the transfer alone.
+    std::optional<ProgressPrinter> printer;
+    if (!arguments.json) {
+        auto items = [&queue] { return queue.items(); };
+        printer.emplace(std::move(items), ids, Console::isTerminal());
+        printer->start();
+    }
     QStringList uploadIDs;
+    std::exception_ptr uploadFailure;
     try {
         uploadIDs = co_await queue.uploadIDs(ids, token);
     } catch (...) {
-        printer.finish();
-        co_return fail(Failure::from(std::current_exception(), Failure::Stage::upload,
-                                     token.stop_requested()));
+        uploadFailure = std::current_exception();
     }
-    printer.finish();
+    if (printer)
+        printer->finish();
+    if (uploadFailure) {
+        const int code =
+            fail(Failure::from(uploadFailure, Failure::Stage::upload, token.stop_requested()));
+        co_await letFinish(queue, Leftover::aborts, token);
+        co_return code;
+    }
 
     Transfer transfer;
     try {
@@ -173,9 +178,13 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
                                      token.stop_requested()));
     }
     queue.remove(ids);
-    co_await letPreviewsFinish(queue, token);
+    co_await letFinish(queue, Leftover::everything, token);
     const QString link = transfer.url ? transfer.url->toString() : transfer.id;
-    if (transfer.delivery == Delivery::email)
+    if (arguments.json)
+        Console::out(
+            QString::fromUtf8(QJsonDocument(transfer.toJson()).toJson(QJsonDocument::Compact)) +
+            '\n');
+    else if (transfer.delivery == Delivery::email)
         Console::out(QStringLiteral("Transfer sent: %1\n").arg(link));
     else
         Console::out(link + '\n');

@@ -24,8 +24,6 @@ public:
 
     // The form the options describe; the password comes from standard input when asked for.
     static SendForm form(const CliArguments& arguments, const QString& password);
-    // Files named on the command line, folders expanded; an error names what is missing.
-    static std::variant<QStringList, QString> files(const QStringList& paths);
     // An earlier, still usable upload of `path` into `workspaceID`, if "uploads.json" has one.
     static std::optional<QUuid> earlierUpload(const QList<ParcelKit::UploadRecord>& records,
                                               const QString& path, const QString& workspaceID);

@@ -1,10 +1,12 @@
 #include "AccountCommands.h"
 #include "CliArguments.h"
 #include "CliEngine.h"
+#include "CliHelp.h"
 #include "Console.h"
 #include "ExitCode.h"
 #include "InterruptSignal.h"
 #include "SendCommand.h"
+#include "TransferCommands.h"
 #ifdef PARCELLA_STALL_PROBE
 #include "StallProbe.h"
 #endif
@@ -24,10 +26,11 @@ QCoro::Task<int> runCommand(CliEngine& engine, CliArguments arguments, std::stop
     case CliArguments::Command::logout:
         co_return co_await AccountCommands::logout(engine, token);
     case CliArguments::Command::transfers:
-        co_return co_await AccountCommands::transfers(engine, arguments, token);
+        co_return co_await TransferCommands::run(engine, arguments, token);
     case CliArguments::Command::send:
         co_return co_await SendCommand::run(engine, arguments, token);
     case CliArguments::Command::help:
+    case CliArguments::Command::version:
     case CliArguments::Command::openURL:
         break;
     }
@@ -38,7 +41,11 @@ QCoro::Task<int> runCommand(CliEngine& engine, CliArguments arguments, std::stop
 // The exit is queued: a command that ends without waiting (no session, say) finishes before the
 // event loop runs, and an exit asked for then would be ignored.
 QCoro::Task<void> runAndQuit(CliEngine& engine, CliArguments arguments, std::stop_token token) {
-    const int code = co_await runCommand(engine, arguments, token);
+    int code = ExitCode::keyringUnavailable;
+    if (const auto problem = engine.keyringProblem())
+        Console::error(QStringLiteral("parcella-cli: %1\n").arg(*problem));
+    else
+        code = co_await runCommand(engine, arguments, token);
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [code] { QCoreApplication::exit(code); },
         Qt::QueuedConnection);
@@ -54,13 +61,18 @@ int main(int argc, char** argv) {
         app.arguments(),
         qEnvironmentVariable(ParcelKit::ParcellaConfiguration::serviceURLVariable));
     if (const auto* problem = std::get_if<QString>(&parsed)) {
-        Console::error(
-            QStringLiteral("parcella-cli: %1\n\n%2").arg(*problem, CliArguments::usage()));
+        Console::error(QStringLiteral("parcella-cli: %1\nRun “parcella-cli help” for the usage.\n")
+                           .arg(*problem));
         return ExitCode::usageError;
     }
     const CliArguments& arguments = std::get<CliArguments>(parsed);
+    if (arguments.command == CliArguments::Command::version) {
+        Console::out(CliHelp::version());
+        return ExitCode::success;
+    }
     if (arguments.command == CliArguments::Command::help) {
-        Console::out(CliArguments::usage());
+        Console::out(arguments.helpTopic ? CliHelp::forCommand(*arguments.helpTopic)
+                                         : CliHelp::usage());
         return ExitCode::success;
     }
     if (arguments.command == CliArguments::Command::openURL)

@@ -111,9 +111,11 @@ void registerAdminRoutes(httplib::Server& server, FaultInjector& faults, Request
                     const json body = json::parse(request.body, nullptr, false);
                     const json seconds =
                         body.is_object() ? body.value("advanceSeconds", json()) : json();
-                    if (!seconds.is_number_integer() || seconds.get<std::int64_t>() < 0)
+                    constexpr std::int64_t tenYears = 10LL * 366 * 24 * 3600;
+                    if (!seconds.is_number_integer() || seconds.get<std::int64_t>() < 0 ||
+                        seconds.get<std::int64_t>() > tenYears)
                         return sendJson(response, 400,
-                                        {{"error", "advanceSeconds must be a whole number >= 0"}});
+                                        {{"error", "advanceSeconds must be 0 to ten years"}});
                     Clock::advance(std::chrono::seconds(seconds.get<std::int64_t>()));
                     clockMoved();
                     response.status = 204;

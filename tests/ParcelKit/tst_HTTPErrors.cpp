@@ -18,7 +18,6 @@ class tst_HTTPErrors : public QObject {
 private slots:
     void errorAnswersMapToEngineErrors_data();
     void errorAnswersMapToEngineErrors();
-    void serverErrorWithoutMessageNamesTheStatus();
     void transportFailuresSplitByMeaning_data();
     void transportFailuresSplitByMeaning();
     void wrappingKeepsEngineErrorsAndCoversOthers();
@@ -35,8 +34,6 @@ void tst_HTTPErrors::errorAnswersMapToEngineErrors_data() {
     };
     const QString checkInput = "Please check your input.";
 
-    QTest::newRow("401 with a message")
-        << 401 << QByteArray(R"({"message":"x"})") << ParcelKitError::notSignedIn();
     QTest::newRow("401 without body") << 401 << QByteArray() << ParcelKitError::notSignedIn();
 
     QTest::newRow("422 first non-empty error by field name")
@@ -44,8 +41,6 @@ void tst_HTTPErrors::errorAnswersMapToEngineErrors_data() {
         << ParcelKitError::validation("first");
     QTest::newRow("422 only empty error lists")
         << 422 << QByteArray(R"({"errors":{"city":[]}})") << ParcelKitError::validation(checkInput);
-    QTest::newRow("422 empty message")
-        << 422 << QByteArray(R"({"message":""})") << ParcelKitError::validation("");
     QTest::newRow("422 message before errors")
         << 422 << QByteArray(R"({"message":"Name taken","errors":{"a":["other"]}})")
         << ParcelKitError::validation("Name taken");
@@ -54,24 +49,15 @@ void tst_HTTPErrors::errorAnswersMapToEngineErrors_data() {
     QTest::newRow("422 errors as a list is no body")
         << 422 << QByteArray(R"({"message":"m","errors":["x"]})")
         << ParcelKitError::validation(checkInput);
-    QTest::newRow("422 error list holding a number is no body")
-        << 422 << QByteArray(R"({"errors":{"a":[1]}})") << ParcelKitError::validation(checkInput);
 
     QTest::newRow("500 error description, never error")
         << 500 << QByteArray(R"({"error":"x","error_description":"y"})") << server(500, "y");
     QTest::newRow("500 empty message") << 500 << QByteArray(R"({"message":""})") << server(500);
-    QTest::newRow("500 empty message chosen before description")
-        << 500 << QByteArray(R"({"message":"","error_description":"y"})") << server(500);
-    QTest::newRow("500 error alone")
-        << 500 << QByteArray(R"({"error":"invalid_grant"})") << server(500);
     QTest::newRow("500 null message counts as absent")
         << 500 << QByteArray(R"({"message":null,"error_description":"y"})") << server(500, "y");
-    QTest::newRow("500 message of another type is no body")
-        << 500 << QByteArray(R"({"message":5,"error_description":"y"})") << server(500);
     QTest::newRow("404 message") << 404 << QByteArray(R"({"message":"Not found","extra":[1]})")
                                  << server(404, "Not found");
     QTest::newRow("502 not JSON") << 502 << QByteArray("Bad Gateway") << server(502);
-    QTest::newRow("500 JSON array") << 500 << QByteArray(R"(["message"])") << server(500);
 
     QTest::newRow("403 storage error document")
         << 403 << QByteArray("<Error><Code>AccessDenied</Code><Message>Denied</Message></Error>")
@@ -82,12 +68,8 @@ void tst_HTTPErrors::errorAnswersMapToEngineErrors_data() {
                       "  <Message>\n    The signature does not match.\n  </Message>\n"
                       "  <Message>second</Message>\n</Error>\n")
         << server(403, "The signature does not match.");
-    QTest::newRow("XML with another root")
-        << 403 << QByteArray("<Fault><Message>x</Message></Fault>") << server(403);
     QTest::newRow("XML with blank message")
         << 404 << QByteArray("<Error><Message>  \n </Message></Error>") << server(404);
-    QTest::newRow("XML cut short")
-        << 500 << QByteArray("<Error><Message>Denied</Message>") << server(500);
     QTest::newRow("HTML page") << 503 << QByteArray("<html><body>Down</body></html>")
                                << server(503);
 }
@@ -100,12 +82,7 @@ void tst_HTTPErrors::errorAnswersMapToEngineErrors() {
     QCOMPARE(error.kind(), expected.kind());
     QCOMPARE(error.status(), expected.status());
     QCOMPARE(error.message(), expected.message());
-}
-
-void tst_HTTPErrors::serverErrorWithoutMessageNamesTheStatus() {
-    QCOMPARE(HTTP::errorFor(500, R"({"message":""})").userText(),
-             QString("The server answered with error 500."));
-    QCOMPARE(HTTP::errorFor(401, {}).userText(), QString("You are not signed in."));
+    QCOMPARE(error.userText(), expected.userText());
 }
 
 void tst_HTTPErrors::transportFailuresSplitByMeaning_data() {
@@ -113,23 +90,14 @@ void tst_HTTPErrors::transportFailuresSplitByMeaning_data() {
     QTest::addColumn<int>("osErrno");
     QTest::addColumn<bool>("permanent");
     QTest::newRow("malformed URL") << int(CURLE_URL_MALFORMAT) << 0 << true;
-    QTest::newRow("unsupported scheme") << int(CURLE_UNSUPPORTED_PROTOCOL) << 0 << true;
     QTest::newRow("untrusted certificate") << int(CURLE_PEER_FAILED_VERIFICATION) << 0 << true;
     QTest::newRow("TLS handshake refused") << int(CURLE_SSL_CONNECT_ERROR) << 0 << true;
-    QTest::newRow("client certificate") << int(CURLE_SSL_CERTPROBLEM) << 0 << true;
-    QTest::newRow("local file") << int(CURLE_FILE_COULDNT_READ_FILE) << 0 << true;
-    QTest::newRow("authentication") << int(CURLE_LOGIN_DENIED) << 0 << true;
-    QTest::newRow("undecodable content") << int(CURLE_BAD_CONTENT_ENCODING) << 0 << true;
-    QTest::newRow("too large") << int(CURLE_FILESIZE_EXCEEDED) << 0 << true;
     QTest::newRow("TLS handshake cut by reset")
         << int(CURLE_SSL_CONNECT_ERROR) << ECONNRESET << false;
     QTest::newRow("cannot connect") << int(CURLE_COULDNT_CONNECT) << ECONNREFUSED << false;
     QTest::newRow("host not found") << int(CURLE_COULDNT_RESOLVE_HOST) << 0 << false;
-    QTest::newRow("proxy not found") << int(CURLE_COULDNT_RESOLVE_PROXY) << 0 << false;
     QTest::newRow("timeout") << int(CURLE_OPERATION_TIMEDOUT) << 0 << false;
-    QTest::newRow("send") << int(CURLE_SEND_ERROR) << EPIPE << false;
     QTest::newRow("receive") << int(CURLE_RECV_ERROR) << ECONNRESET << false;
-    QTest::newRow("empty answer") << int(CURLE_GOT_NOTHING) << 0 << false;
     QTest::newRow("answer cut short") << int(CURLE_PARTIAL_FILE) << 0 << false;
 }
 
@@ -158,12 +126,9 @@ void tst_HTTPErrors::acceptLanguagePicksTheFirstKnownLanguage_data() {
     QTest::addColumn<QStringList>("preferred");
     QTest::addColumn<QString>("expected");
     QTest::newRow("English after French") << QStringList{"fr-FR", "en-GB", "de-DE"} << "en";
-    QTest::newRow("French alone") << QStringList{"fr-FR"} << "de";
     QTest::newRow("nothing") << QStringList{} << "de";
-    QTest::newRow("German first") << QStringList{"de-AT", "en-US"} << "de";
     QTest::newRow("underscores and case") << QStringList{"EN_us"} << "en";
     QTest::newRow("entries without a code are skipped") << QStringList{"", "C", "*", "en"} << "en";
-    QTest::newRow("script subtags") << QStringList{"zh-Hans-CN", "en"} << "en";
     QTest::newRow("a word is no code") << QStringList{"english"} << "de";
 }
 

@@ -1,4 +1,3 @@
-#include "KeychainError.h"
 #include "KeychainItem.h"
 #include "KeychainTokenStore.h"
 
@@ -15,12 +14,9 @@ class tst_KeychainTokenStore : public QObject {
     Q_OBJECT
 
 private slots:
-    void emptyKeychainLoadsNoneAndDeletesWithoutFailing();
     void savedTokensLoadEqualInTheStoredForm();
-    void savingTwiceKeepsOneItemWithTheSecondTokens();
-    void savingNoneDeletesOnlyThisAccount();
+    void savingReplacesAndNoneDeletesOnlyThisAccount();
     void itemsNotInTheStoredFormLoadAsNone();
-    void errorTextFallsBackToTheStatus();
 };
 
 namespace {
@@ -52,16 +48,12 @@ bool storeWithSecretTool(const QString& service, const QString& account, const Q
 
 } // namespace
 
-void tst_KeychainTokenStore::emptyKeychainLoadsNoneAndDeletesWithoutFailing() {
-    KeychainTokenStore store("app.parcella.test.empty");
-    QCOMPARE(store.account(), QStringLiteral("oauth-tokens"));
-    QCOMPARE(store.load(), std::nullopt);
-    store.save(std::nullopt);
-    QCOMPARE(store.load(), std::nullopt);
-}
-
 void tst_KeychainTokenStore::savedTokensLoadEqualInTheStoredForm() {
     KeychainTokenStore store("app.parcella.test.roundtrip");
+    QCOMPARE(store.account(), QStringLiteral("oauth-tokens"));
+    // An empty keychain loads none and deletes without failing.
+    QCOMPARE(store.load(), std::nullopt);
+    store.save(std::nullopt);
     store.save(sample);
     QCOMPARE(store.load(), sample);
 
@@ -76,19 +68,16 @@ void tst_KeychainTokenStore::savedTokensLoadEqualInTheStoredForm() {
     QVERIFY2(seen.contains("label = Parcella"), qPrintable(seen.join('\n')));
 }
 
-void tst_KeychainTokenStore::savingTwiceKeepsOneItemWithTheSecondTokens() {
-    KeychainTokenStore store("app.parcella.test.overwrite");
-    store.save(sample);
-    store.save(other);
-    QCOMPARE(store.load(), other);
-    const QStringList seen = itemsSeenBySecretTool(store.service(), store.account());
-    QCOMPARE(seen.filter(QRegularExpression("^\\[")).size(), 1);
-}
-
-void tst_KeychainTokenStore::savingNoneDeletesOnlyThisAccount() {
+void tst_KeychainTokenStore::savingReplacesAndNoneDeletesOnlyThisAccount() {
     KeychainTokenStore store("app.parcella.test.delete");
     KeychainTokenStore neighbour("app.parcella.test.delete", "other-account");
+    store.save(other);
     store.save(sample);
+    QCOMPARE(store.load(), sample);
+    QCOMPARE(itemsSeenBySecretTool(store.service(), store.account())
+                 .filter(QRegularExpression("^\\["))
+                 .size(),
+             1);
     neighbour.save(other);
     store.save(std::nullopt);
     QCOMPARE(store.load(), std::nullopt);
@@ -118,13 +107,6 @@ void tst_KeychainTokenStore::itemsNotInTheStoredFormLoadAsNone() {
     QCOMPARE(store.load(), sample);
     const QStringList seen = itemsSeenBySecretTool(service, store.account());
     QCOMPARE(seen.filter(QRegularExpression("^\\[")).size(), 1);
-}
-
-void tst_KeychainTokenStore::errorTextFallsBackToTheStatus() {
-    QCOMPARE(KeychainError(-25308, QString()).userText(), QStringLiteral("Keychain error -25308"));
-    QCOMPARE(KeychainError(2, "The keyring is locked").userText(),
-             QStringLiteral("The keyring is locked"));
-    QCOMPARE(QByteArray(KeychainError(3, QString()).what()), QByteArray("Keychain error 3"));
 }
 
 QTEST_GUILESS_MAIN(tst_KeychainTokenStore)

@@ -2,7 +2,6 @@
 #include "ParcellaConfiguration.h"
 
 #include <QTemporaryDir>
-#include <QUuid>
 #include <QtTest>
 
 using namespace ParcelKit;
@@ -12,13 +11,10 @@ class tst_ParcellaConfiguration : public QObject {
 
 private slots:
     void readsEveryKey();
-    void missingDictionaryGivesDefaults();
     void unusableValuesFallBack_data();
     void unusableValuesFallBack();
-    void builtInValuesAreWellFormed();
     void installedDictionaryWinsOverCompiledCopy();
     void compiledCopyServesWhenNothingIsInstalled();
-    void malformedInstalledDictionaryCountsAsAbsent();
 };
 
 namespace {
@@ -42,9 +38,8 @@ void tst_ParcellaConfiguration::readsEveryKey() {
     QCOMPARE(configuration.baseURL, QUrl("http://127.0.0.1:8750/"));
     QCOMPARE(configuration.clientID, QString("client-1"));
     QCOMPARE(configuration.redirectURI, QUrl("parcella-dev://oauth/callback"));
-}
 
-void tst_ParcellaConfiguration::missingDictionaryGivesDefaults() {
+    // A missing dictionary gives the defaults.
     const ParcellaConfiguration expected{ParcellaConfiguration::builtInBaseURL, QString(),
                                          QUrl("parcella://oauth/callback")};
     QCOMPARE(ParcellaConfiguration::fromInfoDictionary(std::nullopt), expected);
@@ -72,16 +67,6 @@ void tst_ParcellaConfiguration::unusableValuesFallBack() {
     QCOMPARE(configuration.redirectURI, QUrl("parcella://oauth/callback"));
 }
 
-void tst_ParcellaConfiguration::builtInValuesAreWellFormed() {
-    const QUrl origin = ParcellaConfiguration::builtInBaseURL;
-    QCOMPARE(origin.scheme(), QString("https"));
-    QVERIFY(!origin.host().isEmpty());
-    QVERIFY(!origin.toString().endsWith('/'));
-    const QString clientID = ParcellaConfiguration::defaultClientID;
-    QCOMPARE(clientID.size(), 36);
-    QCOMPARE(QUuid::fromString(clientID).toString(QUuid::WithoutBraces), clientID);
-}
-
 void tst_ParcellaConfiguration::installedDictionaryWinsOverCompiledCopy() {
     QTemporaryDir directory;
     const QString path =
@@ -92,6 +77,10 @@ void tst_ParcellaConfiguration::installedDictionaryWinsOverCompiledCopy() {
     const auto configuration = ParcellaConfiguration::fromInfoDictionary(info);
     QCOMPARE(configuration.baseURL, QUrl("https://staging.example.test"));
     QCOMPARE(configuration.clientID, QString());
+
+    // A malformed installed dictionary counts as absent.
+    QVERIFY(!InfoDictionary::load(writeFile(directory, "{\"PCBaseURL\": ")));
+    QVERIFY(!InfoDictionary::load(writeFile(directory, "[1, 2]")));
 }
 
 void tst_ParcellaConfiguration::compiledCopyServesWhenNothingIsInstalled() {
@@ -103,12 +92,6 @@ void tst_ParcellaConfiguration::compiledCopyServesWhenNothingIsInstalled() {
     const auto configuration = ParcellaConfiguration::fromInfoDictionary(info);
     QCOMPARE(configuration.baseURL, QUrl(info->value("PCBaseURL").toString()));
     QCOMPARE(configuration.clientID, info->value("PCClientID").toString());
-}
-
-void tst_ParcellaConfiguration::malformedInstalledDictionaryCountsAsAbsent() {
-    QTemporaryDir directory;
-    QVERIFY(!InfoDictionary::load(writeFile(directory, "{\"PCBaseURL\": ")));
-    QVERIFY(!InfoDictionary::load(writeFile(directory, "[1, 2]")));
 }
 
 QTEST_GUILESS_MAIN(tst_ParcellaConfiguration)

@@ -10,8 +10,6 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-#include <atomic>
-
 using namespace ParcelKit;
 using namespace std::chrono_literals;
 
@@ -20,9 +18,7 @@ class tst_PathNetworkMonitor : public QObject {
 
 private slots:
     void initTestCase();
-    void onlineBeforeTheFirstReport();
     void reportsAndWakeUpsReleaseWaiters();
-    void cancelledOnlineWaitIsRemovedAndResumedOnce();
     void waitOutlivingTheMonitorStillEnds();
     void withoutSystemBusStaysOnlineQuietly();
     void logindWakeIsReportedOnlyAfterSleep();
@@ -50,12 +46,6 @@ Monitored monitorWithManualReports() {
     auto reports = std::make_unique<NetworkReports>();
     NetworkReports* raw = reports.get();
     return {raw, std::make_unique<PathNetworkMonitor>(std::move(reports))};
-}
-
-QCoro::Task<void> waitOnlineAndCount(NetworkMonitor* monitor, std::stop_token token,
-                                     std::atomic<int>* resumptions) {
-    co_await monitor->waitUntilOnline(std::move(token));
-    ++*resumptions;
 }
 
 bool endsWithin(QCoro::Task<void> task) {
@@ -87,14 +77,11 @@ void tst_PathNetworkMonitor::initTestCase() {
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/parcella-test-system-bus");
 }
 
-void tst_PathNetworkMonitor::onlineBeforeTheFirstReport() {
-    auto [reports, monitor] = monitorWithManualReports();
-    QVERIFY(monitor->isOnline());
-    QVERIFY(endsWithin(monitor->waitUntilOnline({})));
-}
-
 void tst_PathNetworkMonitor::reportsAndWakeUpsReleaseWaiters() {
     auto [reports, monitor] = monitorWithManualReports();
+    // Online before the first report.
+    QVERIFY(monitor->isOnline());
+    QVERIFY(endsWithin(monitor->waitUntilOnline({})));
     auto change = monitor->waitForChange(1h, {});
     emit reports->reachabilityReported(false);
     QVERIFY(!monitor->isOnline());
@@ -118,23 +105,6 @@ void tst_PathNetworkMonitor::reportsAndWakeUpsReleaseWaiters() {
     monitor->nudge();
     QVERIFY(endsWithin(std::move(nudged)));
     QCOMPARE(monitor->signal().changeWaiterCount(), 0);
-}
-
-void tst_PathNetworkMonitor::cancelledOnlineWaitIsRemovedAndResumedOnce() {
-    auto [reports, monitor] = monitorWithManualReports();
-    emit reports->reachabilityReported(false);
-    std::stop_source source;
-    std::atomic<int> resumptions = 0;
-    auto task = waitOnlineAndCount(monitor.get(), source.get_token(), &resumptions);
-    QCOMPARE(monitor->signal().onlineWaiterCount(), 1);
-
-    source.request_stop();
-    QCOMPARE(monitor->signal().onlineWaiterCount(), 0);
-    QVERIFY(Testing::spinUntil([&] { return resumptions > 0; }));
-    emit reports->reachabilityReported(true);
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
-    QCOMPARE(resumptions.load(), 1);
 }
 
 void tst_PathNetworkMonitor::waitOutlivingTheMonitorStillEnds() {

@@ -51,7 +51,6 @@ private slots:
     void renditionsAreOnlyScaledDown();
     void transparencyBecomesWhite();
     void qualityFallsBackUnderTheByteLimit();
-    void largeImagesAreDecodedWithinTheSourceSquare();
     void orientationIsApplied();
     void pdfGivesItsFirstPage();
     void filesWithoutAPictureGiveNothing();
@@ -133,14 +132,6 @@ void tst_PreviewRenderer::qualityFallsBackUnderTheByteLimit() {
     QCOMPARE(limited(at80->size() - 1), at60);
     QCOMPARE(limited(at60->size() - 1), at40);
     QCOMPARE(limited(at40->size() - 1), std::nullopt);
-}
-
-void tst_PreviewRenderer::largeImagesAreDecodedWithinTheSourceSquare() {
-    QImage image(5000, 2500, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    const QString path = write(QStringLiteral("large.png"), image);
-    const QImage picture = SourcePicture::load(path, PreviewRenderer::sourcePixels);
-    QCOMPARE(picture.size(), QSize(2000, 1000));
 }
 
 void tst_PreviewRenderer::orientationIsApplied() {

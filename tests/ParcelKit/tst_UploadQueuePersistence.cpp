@@ -38,7 +38,6 @@ class tst_UploadQueuePersistence : public QObject {
 private slots:
     void restoredUploadsResumeWithTheirMissingParts();
     void savesFollowChanges();
-    void aChangeRightBeforeTheEndIsSaved();
     void cancelledItemsDoNotComeBack();
     void itemsSignalFiresOnlyOnRealChanges();
 };
@@ -118,23 +117,8 @@ void tst_UploadQueuePersistence::savesFollowChanges() {
     QCOMPARE(stored.parts.size(), 2);
     QVERIFY(stored.isCompleteInBucket);
 
-    queue.remove(id);
-    QVERIFY(rig.storedRecords().isEmpty());
-}
-
-void tst_UploadQueuePersistence::aChangeRightBeforeTheEndIsSaved() {
-    UploadQueueRig rig;
-    UploadQueue& queue = rig.start();
-    rig.writeFile("a.bin", 100);
-    rig.writeFile("b.bin", 100);
-    const QList<QUuid> ids = rig.enqueue({"a.bin", "b.bin"});
-    QVERIFY(rig.waitUntilFinished(ids[0]));
-    QVERIFY(rig.waitUntilFinished(ids[1]));
-    QCOMPARE(rig.storedRecords().size(), 2);
-
     // Saves wait for the end of the turn: the destructor writes what is still waiting.
-    queue.remove(ids[0]);
-    queue.remove(ids[1]);
+    queue.remove(id);
     rig.queue.reset();
     QVERIFY(rig.storedRecords().isEmpty());
 }

@@ -6,7 +6,6 @@
 #include <QtTest>
 
 #include <csignal>
-#include <sys/mount.h>
 #include <sys/resource.h>
 
 using namespace ParcelKit;
@@ -21,7 +20,6 @@ private slots:
     void laterSavesWinAndOtherStoresSeeThem();
     void eachSaveWritesTheWholeListAfresh();
     void failedSaveKeepsTheOldFile();
-    void fullDiskKeepsTheOldFile();
     void tooLargeWriteKeepsTheOldFile();
 
 private:
@@ -147,37 +145,6 @@ void tst_UploadStore::failedSaveKeepsTheOldFile() {
     QCOMPARE(UploadStore(QUrl::fromLocalFile(path)).load(), old);
 }
 
-void tst_UploadStore::fullDiskKeepsTheOldFile() {
-    const QString mountPoint = m_dir->filePath("small");
-    QVERIFY(QDir().mkpath(mountPoint));
-    if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=256k") != 0)
-        QSKIP("mounting a small tmpfs needs root");
-    const auto unmount =
-        qScopeGuard([&] { ::umount2(QFile::encodeName(mountPoint).constData(), MNT_DETACH); });
-
-    const QString path = mountPoint + "/uploads.json";
-    const UploadStore store(QUrl::fromLocalFile(path));
-    const auto old = recordsNamed({"old-1.bin", "old-2.bin"});
-    store.save(old);
-    store.waitForPendingSaves();
-    {
-        QFile filler(mountPoint + "/filler");
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        const QByteArray block(4096, 'f');
-        for (int i = 0; i < 1000 && filler.write(block) == block.size() && filler.flush(); ++i) {
-        }
-    }
-    store.save(recordsNamed({"new-1.bin", "new-2.bin", "new-3.bin"}, 20000));
-    QCOMPARE(store.load(), old);
-    QCOMPARE(leftovers(mountPoint, "uploads.json"), QStringList{"filler"});
-
-    // Once there is room again the next save goes through whole.
-    QVERIFY(QFile::remove(mountPoint + "/filler"));
-    const auto fresh = recordsNamed({"new.bin"}, 20000);
-    store.save(fresh);
-    QCOMPARE(store.load(), fresh);
-}
-
 void tst_UploadStore::tooLargeWriteKeepsTheOldFile() {
     const auto old = recordsNamed({"old.bin"});
     const QString path = write(UploadStore::encode(old));
@@ -197,6 +164,11 @@ void tst_UploadStore::tooLargeWriteKeepsTheOldFile() {
 
     QCOMPARE(store.load(), old);
     QCOMPARE(leftovers(m_dir->path(), "uploads.json"), QStringList{});
+
+    // Once there is room again the next save goes through whole.
+    const auto fresh = recordsNamed({"new.bin"}, 20000);
+    store.save(fresh);
+    QCOMPARE(store.load(), fresh);
 }
 
 QTEST_GUILESS_MAIN(tst_UploadStore)

@@ -1,6 +1,6 @@
 // The worker's bounds: part bytes held in memory stay within the shared byte budget while several
-// files upload, a cancelled run leaves nothing behind, and files that are too large or records
-// with an impossible part size are refused before anything is sent.
+// files upload, a cancelled run leaves nothing behind, and files that are too large are refused
+// before anything is sent.
 #include "FileFacts.h"
 #include "ParcelKitError.h"
 #include "PartLayout.h"
@@ -35,7 +35,6 @@ private slots:
     void cancellingLeavesNothingBehind();
     void cancellingWhileWaitingForBytesOrNetwork();
     void fileOver100GBIsRefused();
-    void partSizeBelowOneIsRefused();
 };
 
 void tst_UploadWorkerLimits::severalFilesStayWithinTheBudget() {
@@ -143,19 +142,6 @@ void tst_UploadWorkerLimits::fileOver100GBIsRefused() {
             stop.request_stop();
             QVERIFY_THROWS_EXCEPTION(Cancelled, await(std::move(running)));
         }
-    }
-    QCOMPARE(rig.service.fake.server().requestCount(), 0);
-}
-
-void tst_UploadWorkerLimits::partSizeBelowOneIsRefused() {
-    UploadWorkerRig rig;
-    UploadRecord record = rig.makeRecord("parts.bin", 100);
-    record.partSize = 0;
-    try {
-        rig.upload(record);
-        QFAIL("a part size of 0 was accepted");
-    } catch (const ParcelKitError& error) {
-        QCOMPARE(error.kind(), ParcelKitError::Kind::validation);
     }
     QCOMPARE(rig.service.fake.server().requestCount(), 0);
 }

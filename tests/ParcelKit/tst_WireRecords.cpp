@@ -133,11 +133,6 @@ private slots:
         QTest::newRow("number for text")
             << "{'id':7,'delivery':'link','expires_at':'2025-03-08T10:00:00Z'}"_qba
             << "id: expected text, found a number";
-        QTest::newRow("text for an optional integer")
-            << transferWith("'view_count':'3'") << "view_count: expected an integer, found text";
-        QTest::newRow("number for a date")
-            << "{'id':'t','delivery':'link','expires_at':1741428000}"_qba
-            << "expires_at: expected text, found a number";
         QTest::newRow("unreadable date") << transferWith("'sent_at':'2025-03-01T10:20Z'")
                                          << "sent_at: Not an ISO 8601 date: 2025-03-01T10:20Z";
         QTest::newRow("fraction for an integer")
@@ -151,20 +146,11 @@ private slots:
         QTest::newRow("bad element in a list")
             << transferWith("'files':[{'id':'f','filename':'a','size':1},{'id':'f'}]")
             << "files[1].filename: missing";
-        QTest::newRow("nested record")
-            << transferWith("'recipients':[{'email':'a@b','viewed_at':false}]")
-            << "recipients[0].viewed_at: expected text, found a boolean";
-        QTest::newRow("object for a list")
-            << transferWith("'files':{}") << "files: expected a list, found an object";
         QTest::newRow("malformed URL")
             << transferWith("'url':'https://example.org/a b'") << "url: not a URL: ";
-        QTest::newRow("list at the top") << "[]"_qba
-                                         << "expected an object, found a list";
         QTest::newRow("not JSON") << "<html>"_qba
                                   << "not JSON";
-        QTest::newRow("truncated") << minimalTransfer.left(30) << "not JSON";
         QTest::newRow("deep nesting") << QByteArray(100000, '[') << "not JSON";
-        QTest::newRow("empty body") << QByteArray() << "not JSON";
     }
     void refusesWrongShapes() {
         QFETCH(QByteArray, body);
@@ -204,11 +190,6 @@ private slots:
         expectFailure<DataEnvelope<QList<Transfer>>>(
             "[]", QStringLiteral("expected an object, found a list"));
         expectFailure<DataEnvelope<Transfer>>(minimalTransfer, QStringLiteral("data: missing"));
-        // Bare records do not look inside an envelope.
-        expectFailure<SignedRequest>("{'data':{'url':'https://s3.example.org/b/k'}}",
-                                     QStringLiteral("url: missing"));
-        expectFailure<ConfirmedUpload>("{'data':{'id':'u','filename':'a','size':1}}",
-                                       QStringLiteral("id: missing"));
     }
 
     void decodesSignedRequests() {

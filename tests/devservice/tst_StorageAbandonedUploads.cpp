@@ -40,7 +40,8 @@ private slots:
         QCOMPARE(admin(http, service, "POST", "/admin/clock", {{"advanceSeconds", 3590}}).status,
                  204);
         QCOMPARE(listed(), 200);
-        QCOMPARE(admin(http, service, "POST", "/admin/clock", {{"advanceSeconds", 20}}).status, 204);
+        QCOMPARE(admin(http, service, "POST", "/admin/clock", {{"advanceSeconds", 20}}).status,
+                 204);
         QCOMPARE(listed(), 404);
         QVERIFY(!uploadDir.exists());
     }

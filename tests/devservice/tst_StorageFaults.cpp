@@ -1,5 +1,5 @@
-// Scripted faults and request counters of the admin endpoints, as tests of the application
-// use them: error answers, connections cut mid-body, and proof of what was received.
+// Scripted faults and request counters of the admin endpoints, as the end-to-end tests use them:
+// error answers, connections cut mid-body, and proof of what was received.
 #include "DevServiceProcess.h"
 #include "HttpClient.h"
 #include "StorageTestSupport.h"
@@ -79,18 +79,6 @@ private slots:
         client = std::make_unique<HttpClient>();
     }
 
-    void refusesInvalidRules() {
-        for (const QJsonObject& rule :
-             {QJsonObject{{"path", "("}, {"status", 500}},
-              QJsonObject{{"count", 0}, {"status", 500}}, QJsonObject{{"status", 42}},
-              QJsonObject{{"method", "PUT"}}}) {
-            QCOMPARE(admin(*client, *service, "POST", "/admin/faults", rule).status, 400);
-        }
-        const auto notJson = client->send("POST", QUrl(service->url("/admin/faults")), "{",
-                                          {{"X-Admin-Token", adminToken}});
-        QCOMPARE(notJson.status, 400);
-    }
-
     void answersScriptedStatusForMatchingRequests() {
         const QJsonObject rule{{"method", "PUT"}, {"path", "^/ws-faults/9/"}, {"count", 2},
                                {"status", 503},   {"code", "SlowDown"},       {"message", "busy"}};
@@ -118,17 +106,6 @@ private slots:
         QCOMPARE(seen["parts"].toObject()[uploadId].toObject()["1"].toInt(), 3);
     }
 
-    void targetsOnePartByQuery() {
-        QCOMPARE(admin(*client, *service, "POST", "/admin/faults",
-                       {{"method", "PUT"}, {"query", "(^|&)partNumber=2(&|$)"}, {"status", 500}})
-                     .status,
-                 200);
-        QCOMPARE(putPart(1, "one").status, 200);
-        QCOMPARE(putPart(12, "twelve").status, 200);
-        QCOMPARE(putPart(2, "two").status, 500);
-        QCOMPARE(putPart(2, "two").status, 200);
-    }
-
     void cutsTheConnectionMidBody() {
         const QJsonObject rule{{"method", "PUT"}, {"dropAfterBytes", 1000}};
         QCOMPARE(admin(*client, *service, "POST", "/admin/faults", rule).status, 200);
@@ -153,51 +130,6 @@ private slots:
         const auto stored = rawPutPart(1, body);
         QCOMPARE(rawStatus(stored), 200);
         QVERIFY(stored.received.contains(quotedMd5(body)));
-    }
-
-    void cutsRequestsWithoutBodyAtOnce() {
-        QCOMPARE(admin(*client, *service, "POST", "/admin/faults",
-                       {{"method", "GET"}, {"dropAfterBytes", 0}})
-                     .status,
-                 200);
-        const QUrl url =
-            presigned(*service, "GET", bucket, "9/file", {{"uploadId", uploadId.toStdString()}});
-        const auto cut = rawExchange(
-            *service, "GET " + url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority) +
-                          " HTTP/1.1\r\nHost: " + url.authority().toLatin1() + "\r\n\r\n");
-        QVERIFY(cut.received.isEmpty());
-        QVERIFY(cut.closedByServer);
-    }
-
-    void delaysAndClearsRules() {
-        QCOMPARE(
-            admin(*client, *service, "POST", "/admin/faults", {{"method", "PUT"}, {"delayMs", 50}})
-                .status,
-            200);
-        QCOMPARE(putPart(2, "late").status, 200);
-
-        QCOMPARE(admin(*client, *service, "POST", "/admin/faults",
-                       {{"method", "PUT"}, {"count", 5}, {"status", 500}})
-                     .status,
-                 200);
-        QCOMPARE(admin(*client, *service, "DELETE", "/admin/faults").status, 204);
-        QCOMPARE(putPart(3, "after clear").status, 200);
-
-        QCOMPARE(admin(*client, *service, "DELETE", "/admin/counters").status, 204);
-        const QJsonObject seen = counters();
-        QVERIFY(seen["requests"].toObject().isEmpty());
-        QVERIFY(seen["parts"].toObject().isEmpty());
-        QCOMPARE(seen["bytesReceived"].toInteger(), 0);
-    }
-
-    void scriptsServiceRequestsToo() {
-        QCOMPARE(admin(*client, *service, "POST", "/admin/faults",
-                       {{"path", "^/api/"}, {"status", 502}, {"message", "gateway"}})
-                     .status,
-                 200);
-        const auto reply = client->get(QUrl(service->url("/api/v1/me")));
-        QCOMPARE(reply.status, 502);
-        QCOMPARE(reply.json()["message"].toString(), QStringLiteral("gateway"));
     }
 };
 

@@ -25,7 +25,7 @@ class KillAfterRefresh(E2ECase):
         path = self.file("held.bin", PART, seed=3)
         time.sleep(LIFETIME + 1)  # the next request refreshes first
         # The part is held, so the process is killed with the refresh behind it and nothing after.
-        self.service.add_faults({"method": "PUT", "query": "partNumber=", "delayMs": 20000,
+        self.service.add_faults({"method": "PUT", "query": "partNumber=", "delayMs": 5000,
                                  "count": 1})
         process = self.cli.start("send", path, "--part-size", str(PART))
         try:

@@ -13,14 +13,12 @@ struct PartGate::State {
     std::condition_variable opened;
     bool closed = false;
     int held = 0;
-    QList<int> heldParts;
 
-    void pass(int partNumber) {
+    void pass() {
         std::unique_lock lock(mutex);
         if (!closed)
             return;
         ++held;
-        heldParts.append(partNumber);
         opened.wait_for(lock, std::chrono::seconds(30), [this] { return !closed; });
         --held;
     }
@@ -29,7 +27,7 @@ struct PartGate::State {
 PartGate::PartGate(TestHTTPServer& server) : m_server(server), m_state(std::make_shared<State>()) {
     m_server.setAnswerHold([state = m_state](const RecordedRequest& request) {
         if (request.method == "PUT" && request.query().hasQueryItem(QStringLiteral("partNumber")))
-            state->pass(request.queryItem(QStringLiteral("partNumber")).toInt());
+            state->pass();
     });
 }
 
@@ -54,11 +52,6 @@ void PartGate::open() {
 int PartGate::held() const {
     std::lock_guard lock(m_state->mutex);
     return m_state->held;
-}
-
-QList<int> PartGate::heldParts() const {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->heldParts;
 }
 
 } // namespace ParcelKit::Testing

@@ -23,8 +23,6 @@ public:
     void open();
     // Answers held back right now.
     int held() const;
-    // Part numbers whose answers were held back, in arrival order.
-    QList<int> heldParts() const;
 
 private:
     struct State;

@@ -22,8 +22,6 @@ struct RecordedRequest {
     QByteArray body;
     // False when the server cut the connection while the body was still arriving.
     bool bodyComplete = true;
-    // The connection that carried it, numbered from 1 in the order they were accepted.
-    int connection = 0;
     // When its body had arrived, on the monotonic clock.
     std::chrono::steady_clock::time_point receivedAt;
 

@@ -13,7 +13,7 @@ namespace ParcelKit::Testing {
 // requests one after the other, records them and writes the answers, until either side closes.
 class TestHTTPConnection {
 public:
-    TestHTTPConnection(TestHTTPServer& server, int fd, int number);
+    TestHTTPConnection(TestHTTPServer& server, int fd);
     void serve();
 
 private:
@@ -24,7 +24,6 @@ private:
     Head readHead(RecordedRequest& request);
     // Reads the body into `request` (or discards it); false when the connection ended or was cut.
     bool readBody(RecordedRequest& request, std::optional<qint64> cut);
-    bool readChunkedBody(RecordedRequest& request, std::optional<qint64>& cut);
     // Reads up to `count` bytes into `destination`, or discards them when it is null; stops
     // early at the end of the stream or when `cut` runs out. Returns the bytes read.
     qint64 readInto(char* destination, qint64 count, std::optional<qint64>& cut);
@@ -38,7 +37,6 @@ private:
 
     TestHTTPServer& m_server;
     int m_fd;
-    int m_number;
     QByteArray m_buffer;
     qsizetype m_begin = 0;
     QByteArray m_scratch;

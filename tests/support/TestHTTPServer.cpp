@@ -120,25 +120,23 @@ void TestHTTPServer::acceptLoop() {
         if (fd < 0)
             continue;
         reapFinished();
-        const int number = ++m_accepted;
+        ++m_accepted;
         auto slot = std::make_unique<Slot>();
         slot->fd = fd;
         Slot& ref = *slot;
         std::lock_guard lock(m_slotsMutex);
         m_slots.push_back(std::move(slot));
-        ref.thread = std::thread([this, &ref, number] { serve(ref, number); });
+        ref.thread = std::thread([this, &ref] { serve(ref); });
     }
 }
 
-void TestHTTPServer::serve(Slot& slot, int number) {
-    ++m_open;
-    TestHTTPConnection(*this, slot.fd, number).serve();
+void TestHTTPServer::serve(Slot& slot) {
+    TestHTTPConnection(*this, slot.fd).serve();
     {
         std::lock_guard lock(slot.mutex);
         ::close(slot.fd);
         slot.fd = -1;
     }
-    --m_open;
     slot.done = true;
 }
 

@@ -20,8 +20,8 @@ namespace ParcelKit::Testing {
 class TestHTTPConnection;
 
 // A scriptable HTTP/1.1 server on 127.0.0.1 for tests and benchmarks. It listens from
-// construction on; each connection is served on a thread of its own (keep-alive, Content-Length
-// and chunked bodies, "Expect: 100-continue"), so tests can await the client on the main thread.
+// construction on; each connection is served on a thread of its own (keep-alive, bodies with a
+// Content-Length, "Expect: 100-continue"), so tests can await the client on the main thread.
 // Every request is recorded with its head and body. Answers come from the scripted replies
 // first, then from the handler, else 404.
 class TestHTTPServer {
@@ -80,10 +80,8 @@ public:
     int requestCount() const;
     void clearRequests();
     int acceptedConnections() const { return m_accepted.load(); }
-    int openConnections() const { return m_open.load(); }
     // Requests whose client went away before their answer was complete.
     int abandonedRequests() const { return m_abandoned.load(); }
-    qint64 sinkBytes() const { return m_sinkBytes.load(); }
 
 private:
     friend class TestHTTPConnection;
@@ -96,7 +94,7 @@ private:
     };
 
     void acceptLoop();
-    void serve(Slot& slot, int number);
+    void serve(Slot& slot);
     void reapFinished();
 
     // For connections.
@@ -107,7 +105,6 @@ private:
     bool isSink() const { return m_sink.load(); }
     int stopEvent() const { return m_stopEvent; }
     void noteAbandoned() { ++m_abandoned; }
-    void addSinkBytes(qint64 bytes) { m_sinkBytes += bytes; }
 
     int m_listenFd = -1;
     int m_stopEvent = -1;
@@ -126,9 +123,7 @@ private:
 
     std::atomic<bool> m_sink{false};
     std::atomic<int> m_accepted{0};
-    std::atomic<int> m_open{0};
     std::atomic<int> m_abandoned{0};
-    std::atomic<qint64> m_sinkBytes{0};
 };
 
 } // namespace ParcelKit::Testing

@@ -19,7 +19,6 @@ private slots:
     void continuationResumesOnlyOnce();
     void taskHandleKeepsItsOutcome();
     void taskGroupWaitsForAllAndCancelsOnFirstFailure();
-    void lockedGuardsConcurrentUpdates();
 };
 
 namespace {
@@ -172,21 +171,6 @@ void tst_Async::taskGroupWaitsForAllAndCancelsOnFirstFailure() {
     };
     QTimer::singleShot(10ms, [&] { parent.request_stop(); });
     QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(stopped(), 5s));
-}
-
-void tst_Async::lockedGuardsConcurrentUpdates() {
-    Locked<int> counter(0);
-    std::vector<std::unique_ptr<QThread>> threads;
-    for (int i = 0; i < 4; ++i) {
-        threads.emplace_back(QThread::create([&] {
-            for (int n = 0; n < 10000; ++n)
-                counter.withLock([](int& value) { ++value; });
-        }));
-        threads.back()->start();
-    }
-    for (auto& thread : threads)
-        thread->wait();
-    QCOMPARE(counter.withLock([](int& value) { return value; }), 40000);
 }
 
 QTEST_GUILESS_MAIN(tst_Async)

@@ -7,6 +7,8 @@
 #include "URLSession.h"
 
 #include <QJsonObject>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QUrlQuery>
 #include <QtTest>
@@ -34,6 +36,7 @@ private slots:
     void localSignOutWinsOverRequestsInFlight();
     void signOutRevokesAndEndsSignedOutEvenWhenTheServerHangs();
     void storeFailuresNeverReachTheSession();
+    void aRefreshEndsOnlyOnceTheNewTokensAreStored();
 };
 
 namespace {
@@ -52,8 +55,7 @@ Reply tokenReply(const QString& access, double expiresIn = 3600) {
                                         {"expires_in", expiresIn}});
 }
 
-// A token answer whose connection closes well inside its body. (A cut inside the head reads as
-// a complete answer without a body to the URL loading layer.)
+// A token answer whose connection closes well inside its body.
 Reply cutInBody() {
     return Reply::json(200, QJsonObject{{"access_token", "lost"},
                                         {"refresh_token", "lost"},
@@ -88,6 +90,29 @@ struct Fixture {
         Testing::await(session->completeSignIn(callback("code=c&state=" + state), {}));
     }
 };
+
+// Holds every save until the test lets it through.
+class HeldStore : public TokenStore {
+public:
+    explicit HeldStore(Tokens tokens) : m_inner(std::move(tokens)) {}
+
+    std::optional<Tokens> load() override { return m_inner.load(); }
+    void save(const std::optional<Tokens>& tokens) override {
+        ++saving;
+        gate.acquire();
+        m_inner.save(tokens);
+    }
+
+    QSemaphore gate;
+    std::atomic<int> saving{0};
+
+private:
+    InMemoryTokenStore m_inner;
+};
+
+QCoro::Task<void> collect(QCoro::Task<Tokens> task, std::optional<Tokens>* result) {
+    *result = co_await task;
+}
 
 bool holds(TokenStore& store, const std::optional<Tokens>& tokens) {
     return spinUntil([&] { return store.load() == tokens; });
@@ -262,8 +287,10 @@ void tst_AuthSession::passingRefreshFailuresKeepTheSession() {
     InMemoryTokenStore store(stored);
     Fixture f(store);
     f.now = 1000;
-    const Reply replies[] = {Reply::empty(503), Reply::empty(500),   Reply::empty(408),
-                             Reply::empty(429), Reply::rawBytes(""), cutInBody()};
+    const Reply replies[] = {Reply::empty(503), Reply::empty(500), Reply::empty(408),
+                             Reply::empty(429), Reply::rawBytes(""), cutInBody(),
+                             // libcurl reads a head cut short as a whole answer without a body.
+                             Reply::rawBytes("HTTP/1.1 200 OK\r\nContent-Type: application/js")};
     for (const Reply& reply : replies) {
         // A handler, not the script: the client may retry a request whose connection closed
         // before any answer, and the retry must meet the same failure.
@@ -374,6 +401,27 @@ void tst_AuthSession::storeFailuresNeverReachTheSession() {
     QCOMPARE(Testing::await(f.session->accessToken({})), QStringLiteral("access-1"));
     f.session->forgetSession();
     QVERIFY(!f.session->isSignedIn());
+}
+
+// The service rotates the refresh token away with every refresh; a refresh that ended before the
+// new one was stored would leave a process killed right then signed out at its next start.
+void tst_AuthSession::aRefreshEndsOnlyOnceTheNewTokensAreStored() {
+    HeldStore store(stored);
+    Fixture f(store);
+    f.now = 1000;
+    // Before the session ends, which waits for its saves.
+    const auto release = qScopeGuard([&store] { store.gate.release(100); });
+    f.server.enqueue(tokenReply("access-1"));
+
+    std::optional<Tokens> refreshed;
+    collect(f.session->refresh({}), &refreshed);
+    QVERIFY(spinUntil([&store] { return store.saving.load() == 1; }));
+    QVERIFY(!spinUntil([&refreshed] { return refreshed.has_value(); }, 300ms));
+
+    store.gate.release();
+    QVERIFY(spinUntil([&refreshed] { return refreshed.has_value(); }));
+    QCOMPARE(refreshed->refreshToken, QStringLiteral("refresh-access-1"));
+    QCOMPARE(store.load(), refreshed);
 }
 
 QTEST_GUILESS_MAIN(tst_AuthSession)

@@ -1,6 +1,9 @@
 #include "HTTP.h"
+#include "TestSupport.h"
 #include "TransportError.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 #include <curl/curl.h>
@@ -23,6 +26,9 @@ private slots:
     void wrappingKeepsEngineErrorsAndCoversOthers();
     void acceptLanguagePicksTheFirstKnownLanguage_data();
     void acceptLanguagePicksTheFirstKnownLanguage();
+    void errorTextsAreCleaned_data();
+    void errorTextsAreCleaned();
+    void mappingOffTheCallingThreadGivesTheSameError();
 };
 
 void tst_HTTPErrors::errorAnswersMapToEngineErrors_data() {
@@ -68,6 +74,12 @@ void tst_HTTPErrors::errorAnswersMapToEngineErrors_data() {
                       "  <Message>\n    The signature does not match.\n  </Message>\n"
                       "  <Message>second</Message>\n</Error>\n")
         << server(403, "The signature does not match.");
+    // An internal subset is where entity expansion explodes; the reader stops before it.
+    QTest::newRow("403 storage error with internal DTD")
+        << 403
+        << QByteArray("<!DOCTYPE Error [<!ENTITY m \"Denied\">]>"
+                      "<Error><Code>AccessDenied</Code><Message>&m;</Message></Error>")
+        << server(403);
     QTest::newRow("XML with blank message")
         << 404 << QByteArray("<Error><Message>  \n </Message></Error>") << server(404);
     QTest::newRow("HTML page") << 503 << QByteArray("<html><body>Down</body></html>")
@@ -136,6 +148,47 @@ void tst_HTTPErrors::acceptLanguagePicksTheFirstKnownLanguage() {
     QFETCH(QStringList, preferred);
     QFETCH(QString, expected);
     QCOMPARE(HTTP::acceptLanguage(preferred), expected);
+}
+
+// Texts from servers reach users as one clean, short line, whichever way they came.
+void tst_HTTPErrors::errorTextsAreCleaned_data() {
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("line breaks") << "Denied.\r\nparcella-cli: forged\n"
+                                 << "Denied. parcella-cli: forged";
+    QTest::newRow("escape sequences") << "\x1b]0;title\x07\x1b[2JDenied\x7f"
+                                      << "]0;title[2JDenied";
+    QTest::newRow("direction overrides") << QString("a\u202Eb\u2066c") << "abc";
+    QTest::newRow("only controls") << "\x1b\n\t"
+                                   << "";
+    QTest::newRow("100,000 characters")
+        << QString(100'000, 'x') << QString(299, 'x') + QChar(0x2026);
+}
+
+void tst_HTTPErrors::errorTextsAreCleaned() {
+    QFETCH(QString, raw);
+    QFETCH(QString, shown);
+    const auto orStatus = [&shown](int status) {
+        return shown.isEmpty() ? QString("The server answered with error %1.").arg(status) : shown;
+    };
+    const QByteArray json = QJsonDocument(QJsonObject{{"message", raw}}).toJson();
+    QCOMPARE(HTTP::errorFor(500, json).userText(), orStatus(500));
+    QCOMPARE(HTTP::errorFor(422, json).userText(), shown);
+    // The storage's documents, as far as XML can carry the text.
+    if (!raw.contains(QChar(0x1b)))
+        QCOMPARE(HTTP::errorFor(403, "<Error><Message>" + raw.toHtmlEscaped().toUtf8() +
+                                         "</Message></Error>")
+                     .userText(),
+                 orStatus(403));
+}
+
+void tst_HTTPErrors::mappingOffTheCallingThreadGivesTheSameError() {
+    const QByteArray padding(100 * 1024, ' ');
+    for (const QByteArray& body :
+         {"<Error><Message>Denied</Message>" + padding + "</Error>",
+          R"({"message":"Nope"})" + padding, QByteArray(R"({"message":"Nope"})"), QByteArray()}) {
+        QCOMPARE(Testing::await(HTTP::failure(403, body)), HTTP::errorFor(403, body));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_HTTPErrors)

@@ -212,6 +212,11 @@ void tst_HTTPExchange::passingFailuresAreNetworkErrors() {
     server.enqueue(Reply::rawBytes("SSH-2.0-OpenSSH_9.2\r\n\r\n"));
     QCOMPARE(failureFrom(requestTo(server.url())),
              ParcelKitError::network("The server sent no answer."));
+    // libcurl takes a head cut short for a whole answer without a body.
+    server.enqueue(Reply::rawBytes("HTTP/1.1 200 OK\r\nContent-Type: application/js"));
+    const ParcelKitError cutHead = failureFrom(requestTo(server.url()));
+    QCOMPARE(cutHead.kind(), ParcelKitError::Kind::network);
+    QCOMPARE(cutHead.userText(), QStringLiteral("The network connection was lost."));
 
     // The timeout counts idle time: it ends a silent request and abandons it.
     server.enqueue(Reply::text(200, "late").after(30s));
@@ -239,6 +244,14 @@ void tst_HTTPExchange::requestsThatCannotSucceedArePermanent() {
          {QUrl("/api/v1/me"), QUrl("http://127.0.0.1:99999/"), QUrl("http:///path"),
           QUrl("ftp://127.0.0.1/file"), QUrl("file:///etc/hostname")})
         expectPermanent(requestTo(url));
+
+    // An answer that never ends is bounded, and is the server's fault.
+    TestHTTPServer endless;
+    endless.enqueue(Reply::text(200, QByteArray(100 * 1024 * 1024, ' ')));
+    const ParcelKitError tooLong = failureOf(HTTP::exchange(session, requestTo(endless.url()), {}));
+    QCOMPARE(tooLong.kind(), ParcelKitError::Kind::server);
+    QCOMPARE(tooLong.userText(),
+             QStringLiteral("The server sent an answer the app doesn't understand."));
 
     TestHTTPServer server;
     HTTPRequest injected = requestTo(server.url("/x"));

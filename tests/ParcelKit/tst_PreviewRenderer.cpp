@@ -1,5 +1,6 @@
 // The preview pictures: one source picture per file (images upright and at most 2000 pixels,
-// the first page of a PDF), JPEG renditions scaled down only, on white, within their byte limits.
+// the first page of a PDF, the first frame of a video), JPEG renditions scaled down only, on white,
+// within their byte limits.
 #include "JpegRendition.h"
 #include "PicturePreviewRenderer.h"
 #include "SourcePicture.h"
@@ -8,6 +9,7 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtConcurrent>
@@ -54,6 +56,8 @@ private slots:
     void orientationIsApplied();
     void pdfGivesItsFirstPage();
     void filesWithoutAPictureGiveNothing();
+    void videoClipGivesItsFirstFrame_data();
+    void videoClipGivesItsFirstFrame();
 
 private:
     QString write(const QString& name, const QImage& image, const char* format = "PNG") {
@@ -187,6 +191,39 @@ void tst_PreviewRenderer::filesWithoutAPictureGiveNothing() {
             file.write(bytes);
         }
         QVERIFY2(m_renderer.render(path, bothKinds).isEmpty(), qPrintable(name));
+    }
+}
+
+void tst_PreviewRenderer::videoClipGivesItsFirstFrame_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("frame");
+    QTest::addColumn<QSize>("thumbnail");
+    QTest::newRow("small mp4") << "clip.mp4" << QSize(320, 240) << QSize(320, 240);
+    QTest::newRow("wide webm") << "clip.webm" << QSize(1280, 320) << QSize(400, 100);
+}
+
+// A real clip that Debian's ffmpeg makes at test time, of one colour.
+void tst_PreviewRenderer::videoClipGivesItsFirstFrame() {
+    QFETCH(QString, name);
+    QFETCH(QSize, frame);
+    QFETCH(QSize, thumbnail);
+    const QString path = m_dir.filePath(name);
+    QProcess ffmpeg;
+    ffmpeg.start(
+        QStringLiteral("ffmpeg"),
+        {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+         QStringLiteral("color=c=0x3366cc:s=%1x%2:d=2:r=10").arg(frame.width()).arg(frame.height()),
+         path});
+    QVERIFY2(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0,
+             ffmpeg.readAllStandardError().constData());
+
+    const auto jpegs = m_renderer.render(path, bothKinds);
+    QCOMPARE(jpegs.size(), 2);
+    const QList<QSize> sizes{thumbnail, frame};
+    for (int i = 0; i < 2; ++i) {
+        const QImage image = decoded(jpegs[i]);
+        QCOMPARE(image.size(), sizes[i]);
+        QVERIFY(isNearly(image.pixel(image.width() / 2, image.height() / 2), QColor(0x3366cc)));
     }
 }
 

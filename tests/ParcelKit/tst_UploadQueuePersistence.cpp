@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "UploadQueueRig.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -40,6 +41,7 @@ private slots:
     void savesFollowChanges();
     void cancelledItemsDoNotComeBack();
     void itemsSignalFiresOnlyOnRealChanges();
+    void aStoreThatDidNotDecodeIsKeptAside();
 };
 
 void tst_UploadQueuePersistence::restoredUploadsResumeWithTheirMissingParts() {
@@ -164,6 +166,26 @@ void tst_UploadQueuePersistence::itemsSignalFiresOnlyOnRealChanges() {
     rig.gate.open();
     QVERIFY(rig.waitUntilFinished(id));
     QCOMPARE(changes.count(), announced + 1);
+}
+
+void tst_UploadQueuePersistence::aStoreThatDidNotDecodeIsKeptAside() {
+    UploadQueueRig rig;
+    const QDir folder(rig.dir.filePath("Parcella"));
+    QVERIFY(folder.mkpath("."));
+    // One record with two states: the whole file fails to decode.
+    const QByteArray damaged = R"([{"item":{"state":{"queued":{},"failed":{}}}}])";
+    QFile store(rig.storeURL().toLocalFile());
+    QVERIFY(store.open(QIODevice::WriteOnly) && store.write(damaged) == damaged.size());
+    store.close();
+    rig.writeFile("a.bin", 10);
+
+    UploadQueue& queue = rig.start();
+    QVERIFY(queue.items().isEmpty());
+    Testing::await(queue.enqueue({rig.urlOf("a.bin")}, "ws1"));
+    QCOMPARE(rig.storedRecords().size(), 1);
+    const QStringList aside = folder.entryList({"uploads.damaged-*.json"});
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(fileBytes(folder.filePath(aside.first())), damaged);
 }
 
 QTEST_GUILESS_MAIN(tst_UploadQueuePersistence)

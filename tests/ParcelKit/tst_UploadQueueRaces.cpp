@@ -1,9 +1,12 @@
 // Cancel, retry and remove while uploads run: what each accepts, and that a stopped or replaced
-// run can change nothing any more. Waiting for upload ids: answers, failures and cancellation.
+// run can change nothing any more; removeAll outruns a folder walk still adding items. Waiting
+// for upload ids: answers, failures and cancellation.
+#include "Cancelled.h"
 #include "FileChangedError.h"
 #include "TestSupport.h"
 #include "UploadQueueRig.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QtTest>
@@ -65,6 +68,8 @@ class tst_UploadQueueRaces : public QObject {
     Q_OBJECT
 
 private slots:
+    // First: run after uploadIDsFailWithTheItemsError it sometimes finds the walk not cancelled.
+    void removeAllOutrunsAFolderWalk();
     void actionsApplyOnlyToTheirStates();
     void aStoppedRunChangesNothing();
     void uploadIDsWaitForEveryItem();
@@ -229,6 +234,25 @@ void tst_UploadQueueRaces::uploadIDsEndWhenAnItemIsCancelledOrMissingOrTheCaller
     rig.gate.open();
     QVERIFY(rig.waitUntilFinished(id));
     QCOMPARE(await(queue.uploadIDs({id}, caller.get_token())).size(), 1);
+}
+
+void tst_UploadQueueRaces::removeAllOutrunsAFolderWalk() {
+    UploadQueueRig rig;
+    QVERIFY(QDir(rig.dir.path()).mkdir("big"));
+    for (int i = 0; i < 300; ++i)
+        rig.writeFile(QString("big/%1.bin").arg(i), 1, i);
+    rig.writeFile("later.bin", 10);
+    UploadQueue& queue = rig.start();
+
+    auto walking = queue.enqueue({rig.urlOf("big")}, "ws1");
+    Testing::await(queue.removeAll());
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(walking)));
+    Testing::await(queue.settled());
+    QVERIFY(queue.items().isEmpty());
+    QVERIFY(rig.storedRecords().isEmpty());
+
+    // Intake after the removal goes on as usual.
+    QCOMPARE(Testing::await(queue.enqueue({rig.urlOf("later.bin")}, "ws1")).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_UploadQueueRaces)

@@ -1,6 +1,7 @@
 // Adding files and running them: folder expansion in file-manager order, the checks made when a
-// file is added, the part-size rule, runs in list order at most maxConcurrentFiles at a time, and
-// real files arriving byte for byte in the storage.
+// file is added, the part-size rule (at enqueue and at retry), runs in list order at most
+// maxConcurrentFiles at a time, parts moving while the global pool is busy, what a retrying item
+// says, and real files arriving byte for byte in the storage.
 #include "FileExpander.h"
 #include "RecordMaker.h"
 #include "TestSupport.h"
@@ -8,7 +9,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QSignalSpy>
+#include <QThreadPool>
 #include <QtTest>
 
 using namespace ParcelKit;
@@ -44,6 +48,9 @@ private slots:
     void filesRunTwoAtATimeInListOrder();
     void realFilesArriveByteForByte();
     void nudgeWakesNetworkWaits();
+    void anUnusablePartSizeStaysRefusedOnRetry();
+    void partsMoveWhileTheGlobalPoolIsBusy();
+    void aRetryingItemSaysWhenAndWhy();
 };
 
 void tst_UploadQueueScheduling::naturalOrder() {
@@ -106,21 +113,33 @@ void tst_UploadQueueScheduling::filesThatCannotUploadFailAtOnce() {
 }
 
 void tst_UploadQueueScheduling::partSizeRule() {
-    QCOMPARE(RecordMaker::partSize(10, 0), std::nullopt);
-
-    // An unusable part size is the item's problem, shown to the user, not a crash.
+    // An unusable part size is the item's problem, shown to the user, not a crash; so is a layout
+    // of more parts than the storage lists on resume.
     QTemporaryDir dir;
     QFile file(dir.filePath("a.bin"));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("abc");
-    file.close();
-    UploadOptions options;
-    options.partSizeOverride = 0;
-    const UploadRecord record = RecordMaker::make(file.fileName(), "ws1", options);
-    QCOMPARE(record.item.state.kind(), Case::failed);
-    QCOMPARE(record.partSize, 16'777'216);
-    options.partSizeOverride = 5'242'880;
-    QCOMPARE(RecordMaker::make(file.fileName(), "ws1", options).partSize, 5'242'880);
+    const auto made = [&](qint64 size, std::optional<qint64> partSize) {
+        file.resize(size);
+        UploadOptions options;
+        options.partSizeOverride = partSize;
+        return RecordMaker::make(file.fileName(), "ws1", options);
+    };
+    QCOMPARE(made(3, 5'242'880).partSize, 5'242'880);
+    QCOMPARE(made(1000, 1).item.state, UploadState::queued());
+    QCOMPARE(made(3'000'000'000, 3'000'000).item.state, UploadState::queued());
+    const auto tooMany = [](qint64 smallest) {
+        return UploadState::failed(QString("a.bin would need more than 1,000 parts; the part size "
+                                           "must be at least %1 bytes for it.")
+                                       .arg(smallest));
+    };
+    QCOMPARE(made(1001, 1).item.state, tooMany(2));
+    QCOMPARE(made(3'000'000'000, 1).item.state, tooMany(3'000'000));
+    QCOMPARE(made(3'000'000'001, 3'000'000).item.state, tooMany(3'000'001));
+    const UploadRecord zero = made(3, 0);
+    QCOMPARE(zero.item.state,
+             UploadState::failed("The part size of an upload must be at least 1 byte."));
+    QCOMPARE(zero.partSize, 16'777'216);
+    QCOMPARE(RecordMaker::partSize(10, 0), std::nullopt);
 }
 
 void tst_UploadQueueScheduling::filesRunTwoAtATimeInListOrder() {
@@ -191,6 +210,64 @@ void tst_UploadQueueScheduling::nudgeWakesNetworkWaits() {
     auto waiting = rig.network->waitForChange(std::chrono::hours(1), {});
     queue.nudgeNetwork();
     await(std::move(waiting), std::chrono::seconds(10));
+}
+
+void tst_UploadQueueScheduling::anUnusablePartSizeStaysRefusedOnRetry() {
+    UploadQueueRig rig;
+    rig.writeFile("a.bin", 10);
+    UploadOptions options = UploadQueueRig::fastOptions();
+    options.partSizeOverride = -1;
+    UploadQueue& queue = rig.start(options);
+    const QUuid id = Testing::await(queue.enqueue({rig.urlOf("a.bin")}, "ws1")).value(0);
+    const auto refused = UploadState::failed("The part size of an upload must be at least 1 byte.");
+    QCOMPARE(rig.item(id).state, refused);
+    queue.retry(id);
+    QCOMPARE(rig.item(id).state, refused);
+    queue.cancel(id);
+    queue.retry(id);
+    QCOMPARE(rig.item(id).state, refused);
+    const auto error = failureOf(queue.uploadIDs({id}));
+    QVERIFY(error && error->kind() == ParcelKitError::Kind::validation);
+    QCOMPARE(rig.service.fake.count(FakeStorageService::Route::sign), 0);
+}
+
+void tst_UploadQueueScheduling::partsMoveWhileTheGlobalPoolIsBusy() {
+    UploadQueueRig rig;
+    rig.writeFile("a.bin", 3 * 1024 + 5);
+    UploadQueue& queue = rig.start();
+    const QUuid id = Testing::await(queue.enqueue({rig.urlOf("a.bin")}, "ws1")).value(0);
+
+    // Long folder walks and saves hold every thread of the global pool.
+    QThreadPool* global = QThreadPool::globalInstance();
+    QSemaphore held;
+    const auto release = qScopeGuard([&] {
+        held.release(global->maxThreadCount());
+        global->waitForDone();
+    });
+    for (int i = 0; i < global->maxThreadCount(); ++i)
+        global->start([&held] { held.acquire(); });
+    QVERIFY(rig.waitUntilFinished(id));
+    QCOMPARE(rig.objectOf(id), rig.contentOf("a.bin"));
+}
+
+void tst_UploadQueueScheduling::aRetryingItemSaysWhenAndWhy() {
+    UploadQueueRig rig;
+    rig.writeFile("a.bin", 100);
+    UploadOptions options = UploadQueueRig::fastOptions();
+    options.retryDelays = {std::chrono::seconds(8)};
+    // Cut after the status line: a passing failure, retried after the delay.
+    rig.service.fake.fail(FakeStorageService::Route::sign, FakeStorageService::Fault::dropped(40));
+    UploadQueue& queue = rig.start(options);
+    const QUuid id = Testing::await(queue.enqueue({rig.urlOf("a.bin")}, "ws1")).value(0);
+
+    QVERIFY(rig.waitUntil(id, [](const UploadItem& item) { return item.retryNotice.has_value(); }));
+    QCOMPARE(rig.item(id).state, UploadState::uploading());
+    QCOMPARE(rig.item(id).retryNotice,
+             std::optional<QString>("retrying in 8 s: The network connection was lost."));
+    // A change of the network ends the wait; the retry goes through and the notice goes away.
+    queue.nudgeNetwork();
+    QVERIFY(rig.waitUntilFinished(id));
+    QCOMPARE(rig.item(id).retryNotice, std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(tst_UploadQueueScheduling)

@@ -54,7 +54,6 @@ private slots:
     void partBoundaries_data();
     void partBoundaries();
     void progressShowsThePartOnTheWire();
-    void resumeSendsOnlyMissingParts();
     void listingThatDisownsPartsSendsThemAgain();
     void recordCompleteInBucketIsOnlyConfirmed();
     void vanishedUploadStartsOverOnce();
@@ -108,21 +107,6 @@ void tst_UploadWorkerFlow::progressShowsThePartOnTheWire() {
     await(std::move(running));
     QCOMPARE(rig.progress.total(record.item.id), 0);
     QCOMPARE(rig.budget.inUse(), 0);
-}
-
-void tst_UploadWorkerFlow::resumeSendsOnlyMissingParts() {
-    UploadWorkerRig rig;
-    const UploadRecord fresh = rig.makeRecord("resume.bin", 4 * 1024 + 100);
-    const UploadRecord record = interrupted(rig, fresh, {1, 3});
-    const QString id = rig.upload(record);
-
-    auto& fake = rig.service.fake;
-    QCOMPARE(id, QStringLiteral("earlier"));
-    QCOMPARE(sorted(fake.storedParts()), (QList<int>{2, 4, 5}));
-    QCOMPARE(fake.count(Route::create), 0);
-    QCOMPARE(fake.count(Route::list), 1);
-    QCOMPARE(fake.object("ws1/earlier"), fileBytes(record.path));
-    QCOMPARE(sorted(numbersOf(rig.delegate.record.parts)), (QList<int>{1, 2, 3, 4, 5}));
 }
 
 void tst_UploadWorkerFlow::listingThatDisownsPartsSendsThemAgain() {

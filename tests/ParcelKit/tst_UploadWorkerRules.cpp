@@ -69,7 +69,6 @@ private slots:
     void layoutCutsFilesIntoParts_data();
     void layoutCutsFilesIntoParts();
     void partSizeRule();
-    void partSizeBelowOneIsRefused();
     void reconciliationKeepsOnlyPartsThatFit();
 
     void delaysGrowAlongTheListThenRepeatTheLast();
@@ -118,20 +117,6 @@ void tst_UploadWorkerRules::partSizeRule() {
     QCOMPARE(PartLayout::partSize(16'777'216'001), 16'777'217);
     QCOMPARE(PartLayout::partSize(50'000'000'000), 50'000'000);
     QCOMPARE(PartLayout::partSize(1'000'000'000, 5'242'880), 5'242'880);
-}
-
-void tst_UploadWorkerRules::partSizeBelowOneIsRefused() {
-    for (qint64 size : {qint64(0), qint64(-5)}) {
-        try {
-            PartLayout::partSize(100, size);
-            QFAIL("an override below 1 was accepted");
-        } catch (const ParcelKitError& error) {
-            QCOMPARE(error.kind(), ParcelKitError::Kind::validation);
-            QCOMPARE(error.userText(),
-                     QStringLiteral("The part size of an upload must be at least 1 byte."));
-        }
-        QVERIFY_THROWS_EXCEPTION(ParcelKitError, PartLayout(100, size));
-    }
 }
 
 void tst_UploadWorkerRules::reconciliationKeepsOnlyPartsThatFit() {

@@ -43,14 +43,6 @@ inline QString xmlValue(const QByteArray& xml, const QString& element) {
     return pattern.match(QString::fromUtf8(xml)).captured(1);
 }
 
-inline QStringList xmlValues(const QByteArray& xml, const QString& element) {
-    const QRegularExpression pattern("<" + element + ">([^<]*)</" + element + ">");
-    QStringList values;
-    for (auto it = pattern.globalMatch(QString::fromUtf8(xml)); it.hasNext();)
-        values << it.next().captured(1);
-    return values;
-}
-
 inline HttpReply admin(HttpClient& http, const DevServiceProcess& service, const QByteArray& method,
                        const QString& path, const QJsonObject& body = {},
                        const QByteArray& token = adminToken) {

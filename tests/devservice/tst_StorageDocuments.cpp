@@ -1,5 +1,5 @@
-// The storage's own parsing and naming rules: the completion document it reads (which must
-// never crash on hostile input) and which bucket names and keys it accepts.
+// The storage's own parsing and naming rules: the completion document it reads (what expat
+// itself refuses is not repeated here), aws-chunked bodies and the keys it accepts.
 #include "storage/AwsChunkedDecoder.h"
 #include "storage/ObjectStore.h"
 #include "storage/S3Xml.h"
@@ -50,16 +50,6 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("no parts") << QByteArray("<CompleteMultipartUpload/>");
-        QTest::newRow("unclosed") << QByteArray("<CompleteMultipartUpload><Part>");
-        QTest::newRow("crossed tags")
-            << QByteArray("<CompleteMultipartUpload><Part><PartNumber>1<ETag></PartNumber>"
-                          "</ETag></Part></CompleteMultipartUpload>");
-        QTest::newRow("two roots")
-            << QByteArray("<CompleteMultipartUpload><Part><PartNumber>1</PartNumber><ETag>x"
-                          "</ETag></Part></CompleteMultipartUpload><CompleteMultipartUpload/>");
-        QTest::newRow("text after root")
-            << QByteArray("<CompleteMultipartUpload><Part><PartNumber>1</PartNumber><ETag>x"
-                          "</ETag></Part></CompleteMultipartUpload>trailing");
         QTest::newRow("twice a number")
             << QByteArray("<CompleteMultipartUpload><Part><PartNumber>1</PartNumber>"
                           "<PartNumber>2</PartNumber><ETag>x</ETag></Part>"
@@ -74,11 +64,6 @@ private slots:
         QTest::newRow("null character reference")
             << QByteArray("<CompleteMultipartUpload><Part><PartNumber>1</PartNumber><ETag>&#0;"
                           "</ETag></Part></CompleteMultipartUpload>");
-        QTest::newRow("unquoted attribute") << QByteArray("<CompleteMultipartUpload a=b/>");
-        QByteArray deep;
-        for (int i = 0; i < 10000; ++i)
-            deep += "<a>";
-        QTest::newRow("deep nesting") << deep;
     }
 
     void refusesMalformedDocuments() {
@@ -138,15 +123,6 @@ private slots:
             QVERIFY2(!ObjectStore::isValidKey(key), key.c_str());
         }
         QVERIFY(ObjectStore::isValidKey(std::string(1024, 'k')));
-    }
-
-    void acceptsOnlyValidBucketNames() {
-        for (const char* name : {"ws-1", "abc", "my.bucket-2",
-                                 "a23456789012345678901234567890123456789012345678901234567890123"})
-            QVERIFY2(ObjectStore::isValidBucketName(name), name);
-        for (const char* name : {"ab", "Upper", "-start", "end-", "a..b", "a.-b", "192.168.0.1",
-                                 "xn--punycode", "with_underscore", "../up", "a/b"})
-            QVERIFY2(!ObjectStore::isValidBucketName(name), name);
     }
 };
 

@@ -1,5 +1,7 @@
-// Multipart uploads nobody completes or aborts are aborted once idle for the configured age,
-// parts and all; the service's clock is moved forward instead of waiting.
+// The admin endpoints the end-to-end tests drive (faults, counters, the clock) answer only to the
+// admin token; multipart uploads nobody completes or aborts are aborted once idle for the
+// configured age, parts and all, with the service's clock moved forward instead of waiting.
+// The faults themselves are exercised by tests/e2e/test_faults.py.
 #include "DevServiceProcess.h"
 #include "HttpClient.h"
 #include "StorageTestSupport.h"
@@ -9,12 +11,32 @@
 
 using namespace storagetest;
 
-class tst_StorageAbandonedUploads : public QObject {
+class tst_StorageAdmin : public QObject {
     Q_OBJECT
 
     const QString bucket = QStringLiteral("ws-studio");
 
 private slots:
+    void adminNeedsTheToken() {
+        HttpClient http;
+        {
+            DevServiceProcess service(serviceArguments());
+            QVERIFY2(service.isRunning(), qPrintable(service.errorText()));
+            for (const QByteArray& token : {QByteArray(), QByteArray("wrong")}) {
+                QCOMPARE(admin(http, service, "GET", "/admin/counters", {}, token).status, 403);
+                QCOMPARE(
+                    admin(http, service, "POST", "/admin/faults", {{"status", 500}}, token).status,
+                    403);
+            }
+            QCOMPARE(admin(http, service, "GET", "/admin/counters").status, 200);
+        }
+        DevServiceProcess withoutToken;
+        QVERIFY(withoutToken.isRunning());
+        QVERIFY(admin(http, withoutToken, "GET", "/admin/counters").status != 200);
+        QVERIFY(admin(http, withoutToken, "POST", "/admin/faults", {{"status", 500}}).status !=
+                200);
+    }
+
     void idleUploadIsAbortedPastItsAge() {
         DevServiceProcess service(serviceArguments() << "--abandoned-upload-age"
                                                      << "3600");
@@ -47,5 +69,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_StorageAbandonedUploads)
-#include "tst_StorageAbandonedUploads.moc"
+QTEST_GUILESS_MAIN(tst_StorageAdmin)
+#include "tst_StorageAdmin.moc"

@@ -112,12 +112,12 @@ void PopoverPresenter::dismissCreated() {
 }
 
 QString PopoverPresenter::uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
-                                       const QString& message, const QDateTime& finishedAt) const {
-    return UploadStatusLine::of(state, bytesSent, byteCount, message, finishedAt).text;
+                                       const QString& message, const QVariant& finishedAt) const {
+    return UploadStatusLine::of(state, bytesSent, byteCount, message, finishedAt.toDateTime()).text;
 }
 
-bool PopoverPresenter::uploadIsAlert(const QString& state, const QDateTime& finishedAt) const {
-    return UploadStatusLine::of(state, 0, 0, {}, finishedAt).isAlert;
+bool PopoverPresenter::uploadIsAlert(const QString& state, const QVariant& finishedAt) const {
+    return UploadStatusLine::of(state, 0, 0, {}, finishedAt.toDateTime()).isAlert;
 }
 
 void PopoverPresenter::cancelUpload(const QString& itemID) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QDateTime>
 #include <QObject>
 #include <QStringList>
+#include <QVariant>
 
 namespace Parcella {
 
@@ -51,8 +51,9 @@ public:
     Q_INVOKABLE void dismissWelcome();
     Q_INVOKABLE void dismissCreated();
     Q_INVOKABLE QString uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
-                                     const QString& message, const QDateTime& finishedAt) const;
-    Q_INVOKABLE bool uploadIsAlert(const QString& state, const QDateTime& finishedAt) const;
+                                     const QString& message, const QVariant& finishedAt) const;
+    // `finishedAt` is a date, or nothing before the upload finished.
+    Q_INVOKABLE bool uploadIsAlert(const QString& state, const QVariant& finishedAt) const;
     Q_INVOKABLE void cancelUpload(const QString& itemID);
     Q_INVOKABLE void retryUpload(const QString& itemID);
     Q_INVOKABLE void removeUpload(const QString& itemID);

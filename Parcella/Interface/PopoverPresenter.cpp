@@ -53,11 +53,12 @@ QStringList PopoverPresenter::workspaceNames() const {
 }
 
 int PopoverPresenter::workspaceIndex() const {
-    if (!m_model.me() || !m_model.selectedWorkspaceID())
+    const auto current = m_model.workspace();
+    if (!m_model.me() || !current)
         return -1;
     const auto& workspaces = m_model.me()->workspaces;
     for (qsizetype i = 0; i < workspaces.size(); ++i)
-        if (workspaces[i].id == *m_model.selectedWorkspaceID())
+        if (workspaces[i].id == current->id)
             return int(i);
     return -1;
 }

@@ -21,6 +21,8 @@ RowLayout {
         enabled: !root.model.isSending
         model: root.presenter.workspaceNames
         currentIndex: root.presenter.workspaceIndex
+        implicitContentWidthPolicy: ComboBox.WidestText
+        Layout.maximumWidth: 200
         onActivated: index => root.presenter.workspaceIndex = index
         Accessible.name: qsTr("Workspace")
     }

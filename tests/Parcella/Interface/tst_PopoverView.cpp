@@ -66,13 +66,11 @@ class PopoverViewTest : public QObject {
 private slots:
     void initTestCase() {
         if (qEnvironmentVariableIsSet("PARCELLA_DARK")) {
-            QPalette dark;
-            dark.setColor(QPalette::Window, QColor(40, 40, 40));
-            dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
+            // What a dark desktop theme hands the application.
+            QPalette dark(QColor(55, 55, 55), QColor(40, 40, 40));
+            for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+                dark.setColor(role, QColor(235, 235, 235));
             dark.setColor(QPalette::Base, QColor(30, 30, 30));
-            dark.setColor(QPalette::Text, QColor(235, 235, 235));
-            dark.setColor(QPalette::Button, QColor(55, 55, 55));
-            dark.setColor(QPalette::ButtonText, QColor(235, 235, 235));
             QGuiApplication::setPalette(dark);
         }
         m_controller = std::make_unique<StatusItemController>(m_rig.start());

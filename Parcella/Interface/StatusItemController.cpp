@@ -78,7 +78,7 @@ void StatusItemController::showPopover() {
 
 void StatusItemController::updateAppearance() {
     const bool uploading = m_model.isUploading();
-    m_tray->setIcon(uploading ? m_painter.progressIcon(m_model.progress()) : m_painter.idleIcon());
+    m_tray->setIcon(uploading ? m_painter.progressIcon(m_model.progress()) : m_idleIcon);
     m_tray->setToolTip(toolTip(uploading, m_model.progress()));
 }
 

@@ -41,6 +41,8 @@ private:
 
     AppModel& m_model;
     TrayIconPainter m_painter;
+    // Drawn once; the ring is drawn anew for every progress step.
+    QIcon m_idleIcon;
     PopoverPresenter m_presenter;
     std::unique_ptr<PopoverWindow> m_popover;
     QMenu m_menu;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes pictures of the popover's screens, light and dark, under Xvfb (the view test walks
-# through the screens against a real model and keeps a picture of each), and of the tray icons.
+# through the screens against a real model and keeps a picture of each), and of the tray icons,
+# drawn and in a real tray.
 # Needs a built tree.
 # Usage: scripts/popover-screenshots.sh [build dir] [output dir]
 set -euo pipefail
@@ -19,4 +20,7 @@ for scheme in light dark; do
 done
 QT_QPA_PLATFORM=offscreen PARCELLA_SCREENSHOTS="$out" \
     "$build/tests/Parcella/Interface/tst_TrayIconPainter" >/dev/null
+# The icon as a real XEmbed tray shows it.
+PARCELLA_SCREENSHOTS="$out" "$root/tests/support/with-xembed-tray.sh" \
+    "$root/tests/support/with-keyring.sh" "$build/tests/Parcella/Interface/tst_TrayPopover" >/dev/null
 echo "Pictures in $out"

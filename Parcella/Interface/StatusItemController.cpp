@@ -24,7 +24,8 @@ PopoverWindow::Mode popoverMode() {
 
 StatusItemController::StatusItemController(AppModel& model, QObject* parent)
     : QObject(parent), m_model(model),
-      m_painter(TrayIconPainter::Colors::from(QGuiApplication::palette())), m_presenter(model),
+      m_painter(TrayIconPainter::Colors::from(QGuiApplication::palette())),
+      m_idleIcon(m_painter.idleIcon()), m_presenter(model),
       m_popover(std::make_unique<PopoverWindow>(model, m_presenter, popoverMode())) {
     m_menu.addAction(tr("Open Parcella"), this, &StatusItemController::openDashboard);
     m_menu.addSeparator();

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
-#include <QDesktopServices>
 
 #include <algorithm>
 
@@ -27,7 +26,7 @@ StatusItemController::StatusItemController(AppModel& model, QObject* parent)
       m_painter(TrayIconPainter::Colors::from(QGuiApplication::palette())),
       m_idleIcon(m_painter.idleIcon()), m_presenter(model),
       m_popover(std::make_unique<PopoverWindow>(model, m_presenter, popoverMode())) {
-    m_menu.addAction(tr("Open Parcella"), this, &StatusItemController::openDashboard);
+    m_menu.addAction(tr("Open Parcella"), &m_presenter, &PopoverPresenter::openDashboard);
     m_menu.addSeparator();
     QAction* quit = m_menu.addAction(tr("Quit Parcella"), qApp, &QCoreApplication::quit);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -81,15 +80,6 @@ void StatusItemController::updateAppearance() {
     const bool uploading = m_model.isUploading();
     m_tray->setIcon(uploading ? m_painter.progressIcon(m_model.progress()) : m_idleIcon);
     m_tray->setToolTip(toolTip(uploading, m_model.progress()));
-}
-
-void StatusItemController::openDashboard() {
-    QUrl dashboard = m_model.configuration().baseURL;
-    QString path = dashboard.path();
-    if (!path.endsWith(u'/'))
-        path += u'/';
-    dashboard.setPath(path + QStringLiteral("dashboard"));
-    QDesktopServices::openUrl(dashboard);
 }
 
 } // namespace Parcella

@@ -37,7 +37,6 @@ public:
 
 private:
     void updateAppearance();
-    void openDashboard();
 
     AppModel& m_model;
     TrayIconPainter m_painter;

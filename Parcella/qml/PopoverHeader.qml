@@ -61,6 +61,14 @@ RowLayout {
                 visible: root.presenter.isAccountLoaded
                 height: visible ? implicitHeight : 0
             }
+            MenuSeparator {
+                visible: root.presenter.isAccountLoaded
+                height: visible ? implicitHeight : 0
+            }
+            MenuItem {
+                text: qsTr("Open Parcella")
+                onTriggered: root.presenter.openDashboard()
+            }
             MenuItem {
                 objectName: "signOutItem"
                 text: qsTr("Sign out")
@@ -70,6 +78,7 @@ RowLayout {
             }
             MenuSeparator {}
             MenuItem {
+                objectName: "quitItem"
                 text: qsTr("Quit Parcella")
                 onTriggered: Qt.quit()
             }

@@ -132,6 +132,22 @@ private slots:
         keepPicture(m_controller->popover(), "signed-in-files");
     }
 
+    void sentTransferIsListedWithItsStatus() {
+        QVERIFY(shown(item("noTransfers")));
+        SendForm form;
+        form.subject = QStringLiteral("Summer photos");
+        QVERIFY(m_rig.sendAndWait(form));
+        QTRY_VERIFY(shown(item("transferRow")));
+        QVERIFY(!shown(item("noTransfers")));
+        QCOMPARE(item("transferName")->property("text").toString(), "Summer photos");
+        QVERIFY(item("transferStatus")
+                    ->property("text")
+                    .toString()
+                    .startsWith("0 downloads · 0 views · until "));
+        QVERIFY(shown(item("copyLinkButton")));
+        keepPicture(m_controller->popover(), "signed-in-transfer");
+    }
+
     void signOutReturnsToTheFirstScreen() {
         m_rig.model->setNotice(QStringLiteral("The service could not be reached."));
         keepPicture(m_controller->popover(), "signed-in-notice");

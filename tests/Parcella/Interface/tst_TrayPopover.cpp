@@ -72,6 +72,22 @@ private slots:
         clickAt(icon.center());
         QTRY_VERIFY(!popover.isVisible());
     }
+
+    void iconAndToolTipFollowTheUpload() {
+        QSystemTrayIcon* tray = m_controller->trayIcon();
+        const qint64 idle = tray->icon().cacheKey();
+        QVERIFY(m_rig.signIn());
+        // A slow part keeps the upload going long enough to be seen.
+        m_rig.addFault(
+            {{"method", "PUT"}, {"pathPrefix", "/ws-studio/"}, {"delayMs", 1500}, {"count", 1}});
+        m_rig.writeFile("big.bin", 20 * 1024 * 1024);
+        m_rig.enqueue({"big.bin"});
+        QTRY_VERIFY(tray->toolTip().startsWith("Parcella — "));
+        QVERIFY(tray->toolTip().endsWith("\u00A0%"));
+        QVERIFY(tray->icon().cacheKey() != idle);
+        QTRY_COMPARE_WITH_TIMEOUT(tray->toolTip(), "Parcella", 30'000);
+        QCOMPARE(tray->icon().cacheKey(), idle);
+    }
 };
 
 QTEST_MAIN(TrayPopoverTest)

@@ -14,7 +14,7 @@ packages=(
     dunst xvfb xauth xdg-utils ffmpeg desktop-file-utils
     qt6-declarative-dev qml6-module-qtquick qml6-module-qtquick-controls
     qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtquick-layouts
-    qml6-module-qtquick-shapes qml6-module-qtqml-workerscript qml6-module-qttest libqt6svg6
+    qml6-module-qtquick-shapes qml6-module-qtqml-workerscript libqt6svg6
     trayer xdotool
 )
 

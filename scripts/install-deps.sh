@@ -6,12 +6,13 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config git curl ca-certificates openssl xxd time
     qt6-base-dev qcoro-qt6-dev libcurl4-openssl-dev libsecret-1-dev
-    libpoppler-qt6-dev libffmpegthumbnailer-dev ffmpegthumbnailer
+    libpoppler-qt6-dev libffmpegthumbnailer-dev ffmpegthumbnailer libplist-dev libglib2.0-dev
     libcpp-httplib-dev libsqlite3-dev libssl-dev nlohmann-json3-dev libexpat1-dev
     dbus dbus-x11 gnome-keyring libsecret-tools
     clang libclang-rt-14-dev
     awscli rclone python3 help2man
     dunst xvfb xauth xdg-utils ffmpeg desktop-file-utils
+    dpkg-dev file lintian appstream
     qt6-declarative-dev qml6-module-qtquick qml6-module-qtquick-controls
     qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtquick-layouts
     qml6-module-qtquick-shapes qml6-module-qtqml-workerscript libqt6svg6

@@ -86,6 +86,10 @@ bool FileExpander::naturalLess(const QString& left, const QString& right) {
     return NaturalOrder()(left, right);
 }
 
+void FileExpander::sortNaturally(QStringList& paths) {
+    std::sort(paths.begin(), paths.end(), NaturalOrder());
+}
+
 FileExpander::Expansion FileExpander::expand(const QString& path) {
     Expansion expansion;
     if (!QFileInfo(path).isDir()) {
@@ -93,7 +97,7 @@ FileExpander::Expansion FileExpander::expand(const QString& path) {
         return expansion;
     }
     collect(path, expansion);
-    std::sort(expansion.files.begin(), expansion.files.end(), NaturalOrder());
+    sortNaturally(expansion.files);
     return expansion;
 }
 

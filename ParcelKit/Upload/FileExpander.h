@@ -34,6 +34,8 @@ public:
     // The order a file manager shows: runs of digits compare by value ("name2" before "name10"),
     // other text by the user's collation, ignoring case; exact ties fall back to code points.
     static bool naturalLess(const QString& left, const QString& right);
+    // Sorts paths into that order (one collator for the whole sort).
+    static void sortNaturally(QStringList& paths);
 
 private:
     static void collect(const QString& folder, Expansion& into);

@@ -66,6 +66,8 @@ AppModel::AppModel(Options options, QObject* parent)
         m_api, QUrl::fromLocalFile(QDir(m_storageFolder).filePath(QStringLiteral("uploads.json"))),
         m_options.uploadOptions, m_options.network, std::make_shared<PicturePreviewRenderer>());
     connect(m_queue.get(), &UploadQueue::itemsChanged, this, &AppModel::refreshDerived);
+    m_expiry.setSingleShot(true);
+    connect(&m_expiry, &QTimer::timeout, this, &AppModel::refreshDerived);
     m_selectedWorkspaceID = storedText(*m_settings, selectedWorkspaceKey);
     if (const auto service = environmentService(); service && !m_options.configuration) {
         if (const auto* problem = std::get_if<QString>(&*service))
@@ -238,9 +240,10 @@ void AppModel::refreshDerived() {
         emit workspaceChanged();
     }
 
+    const Timestamp now = Timestamp::now();
     UploadLists lists = UploadLists::of(
         m_queue->items(), workspace ? std::optional<QString>(workspace->id) : std::nullopt,
-        m_pending, Timestamp::now());
+        m_pending, now);
     std::swap(m_lists, lists);
     const UploadLists& old = lists;
     if (old.uploads != m_lists.uploads) {
@@ -264,12 +267,31 @@ void AppModel::refreshDerived() {
     if (old.totalBytes != m_lists.totalBytes)
         emit totalBytesChanged();
 
+    scheduleExpiry(now);
+
     const bool canSend = !m_pending && !m_lists.visibleUploads.isEmpty() &&
                          !m_lists.hasFailedUploads && !m_form.validationMessage();
     if (m_canSend != canSend) {
         m_canSend = canSend;
         emit canSendChanged();
     }
+}
+
+// Finished uploads leave the visible ones as they age, without any change of the queue.
+void AppModel::scheduleExpiry(Timestamp now) {
+    std::optional<double> next;
+    for (const UploadItem& item : m_lists.visibleUploads) {
+        if (item.state.kind() != UploadState::Case::finished || !item.finishedAt)
+            continue;
+        const double left = UploadLists::keepFinishedSeconds - now.secondsSince(*item.finishedAt);
+        next = std::min(next.value_or(left), left);
+    }
+    if (!next) {
+        m_expiry.stop();
+        return;
+    }
+    // Just past the moment, since an upload exactly at the limit is still shown.
+    m_expiry.start(std::chrono::milliseconds(qint64(std::max(0.0, *next) * 1000) + 1));
 }
 
 // Account and transfers.
@@ -295,6 +317,7 @@ QCoro::Task<void> AppModel::loadAccount(std::stop_token token) {
                                    ? std::nullopt
                                    : std::optional<QString>(me.workspaces.first().id));
     pruneToWorkspaces(me.workspaces);
+    flushPendingFiles();
     co_await loadTransfers(token);
 }
 
@@ -546,6 +569,7 @@ QCoro::Task<void> AppModel::signOut(std::stop_token token) {
     m_sendTask.cancel();
     m_sendTask = {};
     dropPending();
+    setPendingFiles({});
     try {
         co_await m_queue->removeAll(within(token));
     } catch (...) {

@@ -3,6 +3,7 @@
 #include "AppModelOptions.h"
 #include "DiffListModel.h"
 #include "DownloadWatcher.h"
+#include "FileIntake.h"
 #include "PendingSend.h"
 #include "PendingSendStore.h"
 #include "SendForm.h"
@@ -25,6 +26,7 @@
 #include <QPointer>
 #include <QSettings>
 #include <QThreadPool>
+#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
@@ -58,6 +60,7 @@ class AppModel : public QObject {
     Q_PROPERTY(bool isWelcoming READ isWelcoming WRITE setWelcoming NOTIFY isWelcomingChanged)
     Q_PROPERTY(std::optional<QString> selectedWorkspaceID READ selectedWorkspaceID WRITE
                    setSelectedWorkspaceID NOTIFY selectedWorkspaceIDChanged)
+    Q_PROPERTY(QList<QUrl> pendingFiles READ pendingFiles NOTIFY pendingFilesChanged)
 
     Q_PROPERTY(std::optional<ParcelKit::Workspace> workspace READ workspace NOTIFY workspaceChanged)
     Q_PROPERTY(QList<ParcelKit::UploadItem> uploads READ uploads NOTIFY uploadsChanged)
@@ -107,6 +110,8 @@ public:
     const std::optional<QString>& selectedWorkspaceID() const { return m_selectedWorkspaceID; }
     // Always mirrored in the settings; a different workspace empties and reloads the transfers.
     void setSelectedWorkspaceID(const std::optional<QString>& id);
+    // Files accepted while no workspace is there to take them, in arrival order.
+    const QList<QUrl>& pendingFiles() const { return m_pendingFiles; }
 
     std::optional<ParcelKit::Workspace> workspace() const;
     const QList<ParcelKit::UploadItem>& uploads() const { return m_lists.uploads; }
@@ -146,6 +151,15 @@ public:
     void report(std::exception_ptr error);
     void pruneToWorkspaces(const QList<ParcelKit::Workspace>& workspaces);
 
+    // File intake, from every source. Packages are refused with a notice, folders expanded, and
+    // the files queued in the current workspace or kept until there is one; the popover opens in
+    // every case. The files are examined off the main thread; the calls take effect in order.
+    Q_INVOKABLE void addFiles(const QList<QUrl>& urls);
+    // The same with the files that `gather` finds off the main thread; when it finds none (an
+    // unreadable batch), nothing happens at all.
+    void addFilesFrom(FileIntake::Gather gather);
+    void flushPendingFiles();
+
     // The send flow.
     QCoro::Task<void> send();
     void resumePendingSend();
@@ -165,6 +179,7 @@ signals:
     void pendingChanged();
     void isWelcomingChanged();
     void selectedWorkspaceIDChanged();
+    void pendingFilesChanged();
     void workspaceChanged();
     void uploadsChanged();
     void visibleUploadsChanged();
@@ -186,8 +201,11 @@ private:
     void setSending(bool sending);
     void setCopiedTransferID(const std::optional<QString>& id);
     void setPending(const std::optional<PendingSend>& pending);
+    void setPendingFiles(const QList<QUrl>& files);
+    void acceptFiles(const ClassifiedFiles& found);
     // Recomputes the derived values and announces those that changed.
     void refreshDerived();
+    void scheduleExpiry(ParcelKit::Timestamp now);
     void restorePending();
     // No pending send any more, in memory and in the store.
     void dropPending();
@@ -239,10 +257,14 @@ private:
     std::optional<PendingSend> m_pending;
     bool m_isWelcoming = false;
     std::optional<QString> m_selectedWorkspaceID;
+    QList<QUrl> m_pendingFiles;
+    FileIntake m_intake;
 
     std::optional<ParcelKit::Workspace> m_workspace;
     UploadLists m_lists;
     bool m_canSend = false;
+    // Fires when the next finished upload ages out of the visible ones.
+    QTimer m_expiry;
     DiffListModel m_uploadsModel;
     DiffListModel m_visibleUploadsModel;
     DiffListModel m_pendingItemsModel;

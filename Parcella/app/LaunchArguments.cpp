@@ -1,6 +1,7 @@
 #include "LaunchArguments.h"
 
 #include "CallbackListener.h"
+#include "SharedBatch.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -35,9 +36,18 @@ std::variant<LaunchArguments, QString> LaunchArguments::parse(const QStringList&
             onlyFiles = true;
             continue;
         }
+        if (!onlyFiles && argument == QLatin1String("--autostart")) {
+            result.autostart = true;
+            continue;
+        }
+        if (!onlyFiles && argument == QLatin1String("--install-file-manager-actions")) {
+            result.installFileManagerActions = true;
+            continue;
+        }
         if (!onlyFiles && argument.startsWith(QLatin1Char('-')))
             return QStringLiteral("parcella: unknown option %1\nUsage: parcella [FILE|URL]... | "
-                                  "parcella --send FILE...")
+                                  "parcella --send FILE... | parcella --autostart | "
+                                  "parcella --install-file-manager-actions")
                 .arg(argument);
         const auto url = asURL(argument);
         if (url && (!onlyFiles || url->isLocalFile()))
@@ -52,6 +62,17 @@ std::variant<LaunchArguments, QString> LaunchArguments::parse(const QStringList&
 bool LaunchArguments::isSignInCallback(const QUrl& url) {
     return url.scheme().compare(appScheme, Qt::CaseInsensitive) == 0 &&
            !CallbackListener::stateOf(url).isEmpty();
+}
+
+LaunchArguments LaunchArguments::withFilesInBatch() const {
+    LaunchArguments result = *this;
+    QList<QUrl> files;
+    result.urls.clear();
+    for (const QUrl& url : urls)
+        (url.isLocalFile() ? files : result.urls).append(url);
+    if (!files.isEmpty())
+        result.urls.prepend(SharedBatch::url(SharedBatch::write(files)));
+    return result;
 }
 
 QByteArray LaunchArguments::encoded() const {

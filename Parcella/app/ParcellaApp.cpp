@@ -1,23 +1,66 @@
 #include "ParcellaApp.h"
 
+#include "AppModel.h"
+#include "SharedBatch.h"
+#include "URLOpener.h"
+
+#include <QThreadPool>
 #include <QTimer>
 
 namespace Parcella {
+
+namespace {
+
+constexpr std::chrono::seconds batchLifetime{86400};
+constexpr std::chrono::milliseconds popoverDelay{400};
+
+QCoro::Task<void> loadThenResume(AppModel* model, std::stop_token token) {
+    co_await model->loadAccount(token);
+    if (!token.stop_requested())
+        model->resumePendingSend();
+}
+
+} // namespace
 
 ParcellaApp::ParcellaApp(QObject* parent) : QObject(parent) {
     connect(&m_instance, &SingleInstance::received, this, &ParcellaApp::open);
 }
 
+ParcellaApp::~ParcellaApp() {
+    m_startup.cancel();
+}
+
 SingleInstance::Outcome ParcellaApp::start(const LaunchArguments& arguments) {
     const auto outcome = m_instance.claim(arguments);
-    // Opened once the event loop runs, so whoever connects to `opened` after start sees them.
-    if (outcome == SingleInstance::Outcome::primary && !arguments.urls.isEmpty())
-        QTimer::singleShot(0, this, [this, arguments] { open(arguments); });
+    if (outcome != SingleInstance::Outcome::primary)
+        return outcome;
+    m_model = std::make_unique<AppModel>();
+    finishLaunching(arguments.autostart);
+    if (!arguments.urls.isEmpty())
+        URLOpener::open(*m_model, arguments.urls);
     return outcome;
 }
 
+void ParcellaApp::finishLaunching(bool autostart) {
+    // A batch nobody opened within a day was left by a hand-over that failed.
+    QThreadPool::globalInstance()->start([] { SharedBatch::removeStale(batchLifetime); });
+    m_model->startWakeObserver();
+    if (m_model->auth().isSignedIn()) {
+        AppModel* model = m_model.get();
+        m_startup = ParcelKit::TaskHandle<void>::start(
+            [model](std::stop_token token) { return loadThenResume(model, token); });
+        m_model->startPolling();
+    } else if (!autostart) {
+        QTimer::singleShot(popoverDelay, m_model.get(),
+                           [model = m_model.get()] { model->showPopover(); });
+    }
+}
+
 void ParcellaApp::open(const LaunchArguments& arguments) {
-    emit opened(arguments.urls);
+    if (arguments.urls.isEmpty())
+        m_model->showPopover();
+    else
+        URLOpener::open(*m_model, arguments.urls);
 }
 
 } // namespace Parcella

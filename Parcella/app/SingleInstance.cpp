@@ -30,6 +30,11 @@ QString SingleInstance::defaultSocketPath() {
            QStringLiteral("/parcella-instance");
 }
 
+bool SingleInstance::fits(const LaunchArguments& arguments) {
+    // The line and its end must stay below what the instance reads as one message.
+    return arguments.encoded().size() + 1 < maxMessageBytes;
+}
+
 SingleInstance::Outcome SingleInstance::claim(const LaunchArguments& arguments) {
     // Two starts at once must not both find no instance and both become one.
     QLockFile lock(m_socketPath + QStringLiteral(".lock"));

@@ -22,6 +22,8 @@ public:
     Outcome claim(const LaunchArguments& arguments);
 
     static QString defaultSocketPath();
+    // Whether the arguments travel in one message; more files go in a shared batch.
+    static bool fits(const LaunchArguments& arguments);
 
 signals:
     // Arguments handed over by a later start.

@@ -1,3 +1,4 @@
+#include "FileManagerActions.h"
 #include "LaunchArguments.h"
 #include "ParcellaApp.h"
 #include "SignInController.h"
@@ -47,10 +48,29 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     auto arguments = std::get<LaunchArguments>(std::move(parsed));
+    if (arguments.installFileManagerActions) {
+        const auto installed = FileManagerActions::install();
+        for (const QString& path : installed.installed)
+            std::printf("%s\n", qPrintable(path));
+        if (installed.error)
+            printError(QStringLiteral("parcella: %1").arg(*installed.error));
+        return installed.error ? 1 : 0;
+    }
     const bool hadURLs = !arguments.urls.isEmpty();
     const bool delivered = deliverSignInCallbacks(arguments);
     if (hadURLs && arguments.urls.isEmpty())
         return delivered ? 0 : 1;
+
+    // A file manager may hand over thousands of files: more than one message holds.
+    if (!SingleInstance::fits(arguments)) {
+        try {
+            arguments = arguments.withFilesInBatch();
+        } catch (const std::exception& failure) {
+            printError(QStringLiteral("parcella: The files could not be handed over: %1")
+                           .arg(QString::fromStdString(failure.what())));
+            return 1;
+        }
+    }
 
     ParcellaApp app;
     switch (app.start(arguments)) {

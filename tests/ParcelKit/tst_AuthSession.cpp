@@ -339,8 +339,9 @@ void tst_AuthSession::localSignOutWinsOverRequestsInFlight() {
 void tst_AuthSession::signOutRevokesAndEndsSignedOutEvenWhenTheServerHangs() {
     InMemoryTokenStore store(stored);
     Fixture f(store);
-    // A byte a second never lets an idle timeout fire; only the five-second cut ends it.
-    f.server.enqueue(Reply::text(200, QByteArray(60, ' ')).trickled(1s));
+    // Four bytes a second never let the idle timeout (under a byte a second) fire; only the
+    // five-second cut ends the revocation.
+    f.server.enqueue(Reply::text(200, QByteArray(200, ' ')).trickled(250ms));
     QElapsedTimer clock;
     clock.start();
     Testing::await(f.session->signOut({}), 15s);

@@ -136,35 +136,24 @@ void tst_HTTPExchange::methodsCarryTheRightFraming() {
     TestHTTPServer server;
     server.setHandler([](const RecordedRequest&) { return Reply::text(200, "payload"); });
     URLSession session;
-
-    exchange(session, requestTo(server.url("/put"), "PUT"));
-    exchange(session, requestTo(server.url("/post"), "POST"));
-    exchange(session, requestTo(server.url("/delete"), "DELETE"));
-    HTTPRequest deleteWithBody = requestTo(server.url("/delete-body"), "DELETE");
-    deleteWithBody.body = "<Delete/>";
-    exchange(session, deleteWithBody);
+    // Empty bodies of PUT and POST still state their length, and POST gets no form type; only
+    // a DELETE that has a body sends one.
+    const QList<std::pair<QByteArray, QByteArray>> sent{
+        {"PUT", {}}, {"POST", {}}, {"DELETE", {}}, {"DELETE", "<Delete/>"}, {"GET", {}}};
+    for (const auto& [method, body] : sent) {
+        HTTPRequest request = requestTo(server.url("/m"), method);
+        request.body = body;
+        QCOMPARE(exchange(session, request).body, QByteArray("payload"));
+        const RecordedRequest recorded = server.requests().last();
+        QCOMPARE(recorded.method, method);
+        QCOMPARE(recorded.body, body);
+        QCOMPARE(recorded.header("Content-Length").has_value(),
+                 method != "GET" && (method != "DELETE" || !body.isEmpty()));
+        QVERIFY(!recorded.header("Content-Type"));
+    }
     const HTTP::Answer head = exchange(session, requestTo(server.url("/head"), "HEAD"));
-    const HTTP::Answer get = exchange(session, requestTo(server.url("/get")));
-
-    const QList<RecordedRequest> requests = server.requests();
-    QCOMPARE(requests.size(), 6);
-    // Empty bodies of PUT and POST still state their length, and POST gets no form type.
-    QCOMPARE(requests[0].method, QByteArray("PUT"));
-    QCOMPARE(requests[0].header("Content-Length"), QByteArray("0"));
-    QCOMPARE(requests[1].method, QByteArray("POST"));
-    QCOMPARE(requests[1].header("Content-Length"), QByteArray("0"));
-    QVERIFY(!requests[1].header("Content-Type"));
-    QCOMPARE(requests[2].method, QByteArray("DELETE"));
-    QVERIFY(!requests[2].header("Content-Length"));
-    QCOMPARE(requests[3].method, QByteArray("DELETE"));
-    QCOMPARE(requests[3].body, QByteArray("<Delete/>"));
-    QCOMPARE(requests[4].method, QByteArray("HEAD"));
     QCOMPARE(head.response.status, 200);
     QVERIFY(head.body.isEmpty());
-    QCOMPARE(requests[5].method, QByteArray("GET"));
-    QCOMPARE(get.body, QByteArray("payload"));
-    for (const RecordedRequest& request : requests)
-        QVERIFY2(request.body.isEmpty() || request.method == "DELETE", request.target);
 }
 
 void tst_HTTPExchange::largeUploadReportsProgressUpToItsSize() {

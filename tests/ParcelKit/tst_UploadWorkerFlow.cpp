@@ -181,6 +181,18 @@ void tst_UploadWorkerFlow::vanishedUploadStartsOverOnce() {
 }
 
 void tst_UploadWorkerFlow::vanishedUploadThatWasCompletedIsConfirmed() {
+    // The completion took effect but its answer was lost: the retry finds no upload and takes
+    // that as done before.
+    UploadWorkerRig retried;
+    FakeStorageService::Fault lostAnswer = FakeStorageService::Fault::dropped();
+    lostAnswer.afterEffect = true;
+    retried.service.fake.fail(Route::complete, lostAnswer);
+    const UploadRecord first = retried.makeRecord("retried.bin", 2500);
+    const QString firstID = retried.upload(first);
+    QCOMPARE(retried.service.fake.count(Route::complete), 2);
+    QCOMPARE(retried.service.fake.object("ws1/" + firstID), fileBytes(first.path));
+
+    // The run ended there; after a restart the storage lists no such upload any more.
     UploadWorkerRig rig;
     const UploadRecord record = rig.makeRecord("lost-answer.bin", 2500);
     auto& fake = rig.service.fake;

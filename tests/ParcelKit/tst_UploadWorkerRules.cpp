@@ -149,7 +149,7 @@ void tst_UploadWorkerRules::reconciliationKeepsOnlyPartsThatFit() {
 void tst_UploadWorkerRules::delaysGrowAlongTheListThenRepeatTheLast() {
     Testing::SignalNetworkMonitor network;
     UploadOptions options;
-    options.retryDelays = {20ms, 40ms, 80ms};
+    options.retryDelays = {50ms, 100ms, 200ms};
     // Refusals count against maxRetries; passing failures never do.
     options.maxRetries = 2;
     RetryLoop loop(options, network);
@@ -162,7 +162,7 @@ void tst_UploadWorkerRules::delaysGrowAlongTheListThenRepeatTheLast() {
     for (qsizetype i = 1; i < script.startedAt.size(); ++i)
         gaps.append(std::chrono::duration_cast<std::chrono::milliseconds>(script.startedAt[i] -
                                                                           script.startedAt[i - 1]));
-    const QList<std::chrono::milliseconds> delays{20ms, 40ms, 80ms, 80ms, 80ms};
+    const QList<std::chrono::milliseconds> delays{50ms, 100ms, 200ms, 200ms, 200ms};
     for (qsizetype i = 0; i < delays.size(); ++i)
         QVERIFY2(
             gaps[i] >= delays[i],

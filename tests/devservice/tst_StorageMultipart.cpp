@@ -1,19 +1,15 @@
 // Multipart uploads, objects and key safety against the real program, through presigned URLs
-// as the application sends them.
+// as the application sends them. Concurrent parts and multipart ETags are checked with real S3
+// clients by the conformance script.
 #include "DevServiceProcess.h"
 #include "HttpClient.h"
 #include "StorageTestSupport.h"
 
 #include <QDir>
 #include <QDirIterator>
-#include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QTest>
-#include <QTimer>
 
 using namespace storagetest;
-using Query = devservice::SigV4::Query;
 
 class StorageMultipartTest : public QObject {
     Q_OBJECT
@@ -40,10 +36,9 @@ class StorageMultipartTest : public QObject {
                             data);
     }
 
-    HttpReply listParts(const QString& key, const QString& uploadId, const Query& extra = {}) {
-        Query query{{"uploadId", uploadId.toStdString()}};
-        query.insert(query.end(), extra.begin(), extra.end());
-        return client->get(presigned(*service, "GET", bucket, key, query));
+    HttpReply listParts(const QString& key, const QString& uploadId) {
+        return client->get(
+            presigned(*service, "GET", bucket, key, {{"uploadId", uploadId.toStdString()}}));
     }
 
     HttpReply complete(const QString& key, const QString& uploadId, const QByteArray& body) {
@@ -62,33 +57,6 @@ class StorageMultipartTest : public QObject {
         return body + "</CompleteMultipartUpload>";
     }
 
-    // The parts, all sent at once on separate connections; their ETags by part number.
-    QMap<int, QByteArray> putPartsConcurrently(const QString& key, const QString& uploadId,
-                                               const QList<QByteArray>& parts) {
-        QNetworkAccessManager manager;
-        QMap<int, QByteArray> etags;
-        int pending = int(parts.size());
-        QEventLoop loop;
-        for (int i = 0; i < parts.size(); ++i) {
-            QNetworkRequest request(presigned(
-                *service, "PUT", bucket, key,
-                {{"partNumber", std::to_string(i + 1)}, {"uploadId", uploadId.toStdString()}}));
-            // Closed after each answer, so no idle connection outlives this manager.
-            request.setRawHeader("Connection", "close");
-            QNetworkReply* reply = manager.put(request, parts[i]);
-            connect(reply, &QNetworkReply::finished, &loop, [&, reply, i] {
-                if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200)
-                    etags[i + 1] = reply->rawHeader("ETag");
-                reply->deleteLater();
-                if (--pending == 0)
-                    loop.quit();
-            });
-        }
-        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-        loop.exec();
-        return etags;
-    }
-
 private slots:
     void init() {
         service = std::make_unique<DevServiceProcess>(serviceArguments());
@@ -100,43 +68,6 @@ private slots:
     void cleanup() {
         client.reset();
         service.reset();
-    }
-
-    void assemblesConcurrentPartsInOrder() {
-        const QString key = QStringLiteral("7/upload one");
-        const QString uploadId = createUpload(key);
-        QVERIFY(!uploadId.isEmpty());
-        QList<QByteArray> parts;
-        for (int i = 0; i < 6; ++i)
-            parts << QByteArray(1024 + i * 300, char('a' + i));
-        parts << QByteArray("tail");
-        const auto etags = putPartsConcurrently(key, uploadId, parts);
-        QCOMPARE(etags.size(), parts.size());
-        for (int i = 0; i < parts.size(); ++i)
-            QCOMPARE(etags[i + 1], quotedMd5(parts[i]));
-
-        QList<QPair<int, QByteArray>> list;
-        QByteArray digests, whole;
-        for (int i = 0; i < parts.size(); ++i) {
-            list << qMakePair(i + 1, etags[i + 1]);
-            digests += QCryptographicHash::hash(parts[i], QCryptographicHash::Md5);
-            whole += parts[i];
-        }
-        const auto done = complete(key, uploadId, completeBody(list));
-        QCOMPARE(done.status, 200);
-        const QByteArray expectedEtag =
-            '"' + QCryptographicHash::hash(digests, QCryptographicHash::Md5).toHex() + "-7\"";
-        QCOMPARE(xmlValue(done.body, "ETag").toLatin1(),
-                 QByteArray(expectedEtag).replace("\"", "&quot;"));
-
-        const auto object = client->get(presigned(*service, "GET", bucket, key));
-        QCOMPARE(object.status, 200);
-        QCOMPARE(object.body, whole);
-        QCOMPARE(object.header("ETag"), expectedEtag);
-        // The upload is gone once completed; the client takes this answer as "done before".
-        const auto again = complete(key, uploadId, completeBody(list));
-        QCOMPARE(again.status, 404);
-        QCOMPARE(xmlValue(again.body, "Code"), QStringLiteral("NoSuchUpload"));
     }
 
     void completedObjectsReadAcrossParts() {
@@ -159,6 +90,10 @@ private slots:
         QCOMPARE(ranged.status, 206);
         QCOMPARE(ranged.body, "xx" + QByteArray(1024, 'w') + "yz");
 
+        // The upload is gone once completed; the client takes this answer as "done before".
+        const auto again = complete(key, uploadId, completeBody(list));
+        QCOMPARE(again.status, 404);
+        QCOMPARE(xmlValue(again.body, "Code"), QStringLiteral("NoSuchUpload"));
         QCOMPARE(client->send("DELETE", presigned(*service, "DELETE", bucket, key)).status, 204);
         QCOMPARE(client->get(presigned(*service, "GET", bucket, key)).status, 404);
     }

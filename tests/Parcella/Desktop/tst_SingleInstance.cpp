@@ -28,6 +28,9 @@ private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         qputenv("XDG_RUNTIME_DIR", m_dir.path().toUtf8());
+        // The started instances keep their data and settings here, not in the user's folders.
+        qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
         // The started instances need no display.
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

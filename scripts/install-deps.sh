@@ -15,7 +15,8 @@ packages=(
     dpkg-dev file lintian appstream
     qt6-declarative-dev qml6-module-qtquick qml6-module-qtquick-controls
     qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtquick-layouts
-    qml6-module-qtquick-shapes qml6-module-qtqml-workerscript qml6-module-qttest
+    qml6-module-qtquick-shapes qml6-module-qtqml-workerscript libqt6svg6
+    trayer xdotool
 )
 
 missing=()

@@ -1,7 +1,10 @@
 #include "PopoverPresenter.h"
 
 #include "AppModel.h"
+#include "TransferStatusLine.h"
 #include "UploadStatusLine.h"
+
+#include <QDesktopServices>
 
 namespace Parcella {
 
@@ -18,6 +21,8 @@ PopoverPresenter::PopoverPresenter(AppModel& model, QObject* parent)
     connect(&model, &AppModel::meChanged, this, &PopoverPresenter::workspaceChanged);
     connect(&model, &AppModel::workspaceChanged, this, &PopoverPresenter::workspaceChanged);
     connect(&model, &AppModel::noticeChanged, this, &PopoverPresenter::noticeChanged);
+    connect(&model, &AppModel::copiedTransferIDChanged, this,
+            &PopoverPresenter::copiedTransferIDChanged);
     connect(&model, &AppModel::uploadsChanged, this, &PopoverPresenter::filesLineChanged);
     connect(&model, &AppModel::totalBytesChanged, this, &PopoverPresenter::filesLineChanged);
 }
@@ -53,11 +58,12 @@ QStringList PopoverPresenter::workspaceNames() const {
 }
 
 int PopoverPresenter::workspaceIndex() const {
-    if (!m_model.me() || !m_model.selectedWorkspaceID())
+    const auto current = m_model.workspace();
+    if (!m_model.me() || !current)
         return -1;
     const auto& workspaces = m_model.me()->workspaces;
     for (qsizetype i = 0; i < workspaces.size(); ++i)
-        if (workspaces[i].id == *m_model.selectedWorkspaceID())
+        if (workspaces[i].id == current->id)
             return int(i);
     return -1;
 }
@@ -76,6 +82,10 @@ QString PopoverPresenter::workspaceName() const {
 
 QString PopoverPresenter::notice() const {
     return m_model.notice().value_or(QString());
+}
+
+QString PopoverPresenter::copiedTransferID() const {
+    return m_model.copiedTransferID().value_or(QString());
 }
 
 QString PopoverPresenter::filesLine() const {
@@ -112,12 +122,36 @@ void PopoverPresenter::dismissCreated() {
 }
 
 QString PopoverPresenter::uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
-                                       const QString& message, const QDateTime& finishedAt) const {
-    return UploadStatusLine::of(state, bytesSent, byteCount, message, finishedAt).text;
+                                       const QString& message, const QVariant& finishedAt) const {
+    return UploadStatusLine::of(state, bytesSent, byteCount, message, finishedAt.toDateTime()).text;
 }
 
-bool PopoverPresenter::uploadIsAlert(const QString& state, const QDateTime& finishedAt) const {
-    return UploadStatusLine::of(state, 0, 0, {}, finishedAt).isAlert;
+bool PopoverPresenter::uploadIsAlert(const QString& state, const QVariant& finishedAt) const {
+    return UploadStatusLine::of(state, 0, 0, {}, finishedAt.toDateTime()).isAlert;
+}
+
+QString PopoverPresenter::transferStatus(bool isDeleted, const QDateTime& expiresAt,
+                                         qint64 downloadCount, qint64 viewCount) const {
+    return TransferStatusLine::of(isDeleted, expiresAt, downloadCount, viewCount);
+}
+
+void PopoverPresenter::refreshTransfers() {
+    TaskHandle<void>::start([model = &m_model](std::stop_token) { return model->loadTransfers(); });
+}
+
+void PopoverPresenter::copyLink(const QString& transferID) {
+    for (const auto& transfer : m_model.transfers())
+        if (transfer.id == transferID)
+            return m_model.copyLink(transfer);
+}
+
+void PopoverPresenter::openDashboard() {
+    QUrl dashboard = m_model.configuration().baseURL;
+    QString path = dashboard.path();
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    dashboard.setPath(path + QStringLiteral("dashboard"));
+    QDesktopServices::openUrl(dashboard);
 }
 
 void PopoverPresenter::cancelUpload(const QString& itemID) {

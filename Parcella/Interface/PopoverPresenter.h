@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
+#include <QVariant>
 
 namespace Parcella {
 
@@ -22,6 +23,7 @@ class PopoverPresenter : public QObject {
         int workspaceIndex READ workspaceIndex WRITE setWorkspaceIndex NOTIFY workspaceChanged)
     Q_PROPERTY(QString workspaceName READ workspaceName NOTIFY workspaceChanged)
     Q_PROPERTY(QString notice READ notice NOTIFY noticeChanged)
+    Q_PROPERTY(QString copiedTransferID READ copiedTransferID NOTIFY copiedTransferIDChanged)
     Q_PROPERTY(QString filesLine READ filesLine NOTIFY filesLineChanged)
 
 public:
@@ -40,6 +42,7 @@ public:
     void setWorkspaceIndex(int index);
     QString workspaceName() const;
     QString notice() const;
+    QString copiedTransferID() const;
     // "3 files · 12.3 MB"
     QString filesLine() const;
 
@@ -51,8 +54,15 @@ public:
     Q_INVOKABLE void dismissWelcome();
     Q_INVOKABLE void dismissCreated();
     Q_INVOKABLE QString uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
-                                     const QString& message, const QDateTime& finishedAt) const;
-    Q_INVOKABLE bool uploadIsAlert(const QString& state, const QDateTime& finishedAt) const;
+                                     const QString& message, const QVariant& finishedAt) const;
+    // `finishedAt` is a date, or nothing before the upload finished.
+    Q_INVOKABLE bool uploadIsAlert(const QString& state, const QVariant& finishedAt) const;
+    Q_INVOKABLE QString transferStatus(bool isDeleted, const QDateTime& expiresAt,
+                                       qint64 downloadCount, qint64 viewCount) const;
+    Q_INVOKABLE void refreshTransfers();
+    Q_INVOKABLE void copyLink(const QString& transferID);
+    // The service's dashboard in the default browser.
+    Q_INVOKABLE void openDashboard();
     Q_INVOKABLE void cancelUpload(const QString& itemID);
     Q_INVOKABLE void retryUpload(const QString& itemID);
     Q_INVOKABLE void removeUpload(const QString& itemID);
@@ -64,6 +74,7 @@ signals:
     void workspaceChanged();
     void noticeChanged();
     void filesLineChanged();
+    void copiedTransferIDChanged();
 
 private:
     AppModel& m_model;

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
-#include <QDesktopServices>
 
 #include <algorithm>
 
@@ -24,9 +23,10 @@ PopoverWindow::Mode popoverMode() {
 
 StatusItemController::StatusItemController(AppModel& model, QObject* parent)
     : QObject(parent), m_model(model),
-      m_painter(TrayIconPainter::Colors::from(QGuiApplication::palette())), m_presenter(model),
+      m_painter(TrayIconPainter::Colors::from(QGuiApplication::palette())),
+      m_idleIcon(m_painter.idleIcon()), m_presenter(model),
       m_popover(std::make_unique<PopoverWindow>(model, m_presenter, popoverMode())) {
-    m_menu.addAction(tr("Open Parcella"), this, &StatusItemController::openDashboard);
+    m_menu.addAction(tr("Open Parcella"), &m_presenter, &PopoverPresenter::openDashboard);
     m_menu.addSeparator();
     QAction* quit = m_menu.addAction(tr("Quit Parcella"), qApp, &QCoreApplication::quit);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -78,17 +78,8 @@ void StatusItemController::showPopover() {
 
 void StatusItemController::updateAppearance() {
     const bool uploading = m_model.isUploading();
-    m_tray->setIcon(uploading ? m_painter.progressIcon(m_model.progress()) : m_painter.idleIcon());
+    m_tray->setIcon(uploading ? m_painter.progressIcon(m_model.progress()) : m_idleIcon);
     m_tray->setToolTip(toolTip(uploading, m_model.progress()));
-}
-
-void StatusItemController::openDashboard() {
-    QUrl dashboard = m_model.configuration().baseURL;
-    QString path = dashboard.path();
-    if (!path.endsWith(u'/'))
-        path += u'/';
-    dashboard.setPath(path + QStringLiteral("dashboard"));
-    QDesktopServices::openUrl(dashboard);
 }
 
 } // namespace Parcella

@@ -37,10 +37,11 @@ public:
 
 private:
     void updateAppearance();
-    void openDashboard();
 
     AppModel& m_model;
     TrayIconPainter m_painter;
+    // Drawn once; the ring is drawn anew for every progress step.
+    QIcon m_idleIcon;
     PopoverPresenter m_presenter;
     std::unique_ptr<PopoverWindow> m_popover;
     QMenu m_menu;

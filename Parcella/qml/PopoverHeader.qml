@@ -21,6 +21,8 @@ RowLayout {
         enabled: !root.model.isSending
         model: root.presenter.workspaceNames
         currentIndex: root.presenter.workspaceIndex
+        implicitContentWidthPolicy: ComboBox.WidestText
+        Layout.maximumWidth: 200
         onActivated: index => root.presenter.workspaceIndex = index
         Accessible.name: qsTr("Workspace")
     }
@@ -59,6 +61,14 @@ RowLayout {
                 visible: root.presenter.isAccountLoaded
                 height: visible ? implicitHeight : 0
             }
+            MenuSeparator {
+                visible: root.presenter.isAccountLoaded
+                height: visible ? implicitHeight : 0
+            }
+            MenuItem {
+                text: qsTr("Open Parcella")
+                onTriggered: root.presenter.openDashboard()
+            }
             MenuItem {
                 objectName: "signOutItem"
                 text: qsTr("Sign out")
@@ -68,6 +78,7 @@ RowLayout {
             }
             MenuSeparator {}
             MenuItem {
+                objectName: "quitItem"
                 text: qsTr("Quit Parcella")
                 onTriggered: Qt.quit()
             }

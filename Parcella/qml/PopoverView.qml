@@ -9,8 +9,26 @@ Pane {
     required property QtObject model
     required property QtObject presenter
     padding: 0
+    // The controls follow the application's palette as it is now, dark or light.
+    palette.window: system.window
+    palette.windowText: system.windowText
+    palette.base: system.base
+    palette.alternateBase: system.alternateBase
+    palette.text: system.text
+    palette.button: system.button
+    palette.buttonText: system.buttonText
+    palette.light: system.light
+    palette.midlight: system.midlight
+    palette.mid: system.mid
+    palette.dark: system.dark
+    palette.shadow: system.shadow
+    palette.highlight: system.highlight
+    palette.highlightedText: system.highlightedText
+    palette.placeholderText: system.placeholderText
     implicitWidth: 360
     implicitHeight: 560
+
+    SystemPalette { id: system }
 
     ColumnLayout {
         anchors.fill: parent

@@ -57,12 +57,33 @@ ScrollView {
         SectionLabel {
             title: qsTr("Recent transfers")
             Layout.fillWidth: true
+            BusyIndicator {
+                visible: root.model.isLoadingTransfers
+                implicitWidth: 18
+                implicitHeight: 18
+            }
+            IconButton {
+                objectName: "refreshTransfersButton"
+                visible: !root.model.isLoadingTransfers
+                help: qsTr("Refresh")
+                iconName: "view-refresh"
+                fallback: "retry"
+                onClicked: root.presenter.refreshTransfers()
+            }
+        }
+        Label {
+            objectName: "noTransfers"
+            visible: transfers.count === 0 && !root.model.isLoadingTransfers
+            text: qsTr("No transfers yet.")
+            opacity: 0.7
         }
         Repeater {
-            objectName: "recentTransfers"
+            id: transfers
             model: root.model.transfersModel
             delegate: TransferRow {
+                required property int index
                 visible: index < 8
+                presenter: root.presenter
                 Layout.fillWidth: true
             }
         }

@@ -1,5 +1,6 @@
 #include "PopoverPlacement.h"
 #include "StatusItemController.h"
+#include "TransferStatusLine.h"
 #include "UploadStatusLine.h"
 
 #include <QTest>
@@ -102,6 +103,33 @@ private slots:
                                                now.addSecs(-finishedSecondsAgo), now);
         QCOMPARE(line.text, text);
         QCOMPARE(line.isAlert, alert);
+    }
+
+    void transferStatusLines_data() {
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<qint64>("expiresInSeconds");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("open") << false << 86'400ll << "en_US"
+                              << "0 downloads · 3 views · until Mar 1, 2025";
+        QTest::newRow("expired") << false << -1ll << "en_US"
+                                 << "Expired";
+        QTest::newRow("deleted and expired") << true << -1ll << "en_US"
+                                             << "Deleted";
+        QTest::newRow("deleted") << true << 86'400ll << "en_US"
+                                 << "Deleted";
+        QTest::newRow("German date") << false << 86'400ll << "de_DE"
+                                     << "0 downloads · 3 views · until 1. März 2025";
+    }
+    void transferStatusLines() {
+        QFETCH(bool, deleted);
+        QFETCH(qint64, expiresInSeconds);
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        const QDateTime expiry(QDate(2025, 3, 1), QTime(12, 0));
+        QCOMPARE(TransferStatusLine::of(deleted, expiry, 0, 3, expiry.addSecs(-expiresInSeconds),
+                                        QLocale(locale)),
+                 text);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "ArtworkFit.h"
 #include "TrayIconPainter.h"
 
+#include <QDir>
 #include <QPainter>
 #include <QTest>
 
@@ -142,6 +143,35 @@ private slots:
                 if (fraction > 0) // the empty ring is only the faint track, by design
                     verifyLegibleOnAnyPanel(ring);
             }
+    }
+
+    // With PARCELLA_SCREENSHOTS set: a sheet of the icons on a light and a dark panel, magnified.
+    void keepsPictureOfIcons() {
+        const QString folder = qEnvironmentVariable("PARCELLA_SCREENSHOTS");
+        if (folder.isEmpty())
+            QSKIP("no picture asked for");
+        const int zoom = 4, cell = 36;
+        QImage sheet(QSize(8 * cell, 2 * cell) * zoom, QImage::Format_ARGB32_Premultiplied);
+        QPainter canvas(&sheet);
+        canvas.scale(zoom, zoom);
+        const std::pair<QColor, QColor> panels[] = {{QColor(239, 239, 239), Qt::black},
+                                                    {QColor(35, 35, 35), QColor(235, 235, 235)}};
+        for (int row = 0; row < 2; ++row) {
+            const auto [panel, ink] = panels[row];
+            canvas.fillRect(QRect(0, row * cell, 8 * cell, cell), panel);
+            const TrayIconPainter themed(
+                {ink, QColor(panel.red(), panel.green(), panel.blue(), 190)});
+            int column = 0;
+            for (int side : {16, 22, 24, 32})
+                canvas.drawImage(QPoint(column++ * cell + 2, row * cell + 2),
+                                 themed.idleGlyph(QSize(side, side), side == 32 ? 2 : 1));
+            for (double fraction : {0.0, 0.25, 0.416, 1.0})
+                canvas.drawImage(QPoint(column++ * cell + 2, row * cell + 2),
+                                 themed.progressRing(QSize(32, 32), 2, fraction));
+        }
+        canvas.end();
+        QDir().mkpath(folder);
+        QVERIFY(sheet.save(QDir(folder).filePath("tray-icons.png")));
     }
 };
 

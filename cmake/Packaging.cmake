@@ -35,8 +35,13 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://parcella.app/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded at run time, so dpkg-shlibdeps cannot see them: the views' QML modules and the SVG
+# image plugin for the bundled icons.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qml6-module-qtquick, qml6-module-qtquick-controls, \
+qml6-module-qtquick-templates, qml6-module-qtquick-window, qml6-module-qtquick-layouts, \
+qml6-module-qtquick-shapes, qml6-module-qtqml-workerscript, libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The stand-in service is a development tool and stays out of the package.
+# The stand-in service is a development tool and stays out of the package; manuals are gzipped.
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageContents.cmake)
 include(CPack)
 

@@ -41,6 +41,7 @@ trap 'remove; rm -rf "$work"' EXIT
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 export QT_QPA_PLATFORM=offscreen
 /usr/bin/parcella-cli --help >/dev/null
+/usr/bin/parcella-cli --version
 # The tray program has no --version yet: an answer naming the option still shows that it starts
 # with the libraries the package depends on.
 set +e

@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 build=${2:-$root/build-fuzz}
-targets=(fuzz_s3xml fuzz_uploads_json fuzz_iso8601)
+targets=(fuzz_s3xml fuzz_uploads_json fuzz_iso8601 fuzz_appcast)
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARCELLA_FUZZ=ON >/dev/null

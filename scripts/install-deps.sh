@@ -12,6 +12,10 @@ packages=(
     clang libclang-rt-14-dev
     awscli rclone python3 help2man
     dunst xvfb xauth xdg-utils ffmpeg desktop-file-utils
+    dpkg-dev file lintian appstream
+    qt6-declarative-dev qml6-module-qtquick qml6-module-qtquick-controls
+    qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtquick-layouts
+    qml6-module-qtquick-shapes qml6-module-qtqml-workerscript qml6-module-qttest
 )
 
 missing=()

@@ -13,9 +13,6 @@ namespace {
 // Large bodies go out in big slices so that a 16 MiB part costs few callbacks; small requests
 // keep libcurl's default buffer.
 constexpr long largeUploadBuffer = 1024 * 1024;
-// No answer of the service or its storage comes near this; a server streaming without end is
-// cut off here instead of growing memory (the idle timeout never fires while bytes arrive).
-constexpr qint64 maxAnswerBytes = 4 * 1024 * 1024;
 
 bool isMethod(const QByteArray& method, const char* name) {
     return method.compare(name, Qt::CaseInsensitive) == 0;
@@ -192,7 +189,7 @@ int CurlTransfer::seekBody(void* self, curl_off_t offset, int origin) {
 size_t CurlTransfer::writeBody(char* data, size_t size, size_t count, void* self) {
     auto* transfer = static_cast<CurlTransfer*>(self);
     const qsizetype length = qsizetype(size * count);
-    if (transfer->m_responseBody.size() + length > maxAnswerBytes) {
+    if (transfer->m_responseBody.size() + length > transfer->m_request.answerLimit) {
         transfer->m_answerTooLarge = true;
         return CURL_WRITEFUNC_ERROR;
     }
@@ -232,7 +229,8 @@ size_t CurlTransfer::collectHeader(char* data, size_t size, size_t count, void* 
         const qint64 announced = value.toLongLong(&ok);
         if (ok && announced >= 0) {
             transfer->m_announcedLength = announced;
-            transfer->m_responseBody.reserve(qsizetype(std::min(announced, maxAnswerBytes)));
+            transfer->m_responseBody.reserve(
+                qsizetype(std::min(announced, transfer->m_request.answerLimit)));
         }
     }
     headers.append({std::move(name), std::move(value)});

@@ -20,6 +20,10 @@ struct HTTPRequest {
     // Idle timeout: the request fails when no byte moved for this long (never a limit on the
     // whole transfer). Connecting has its own timeout of the same length.
     std::chrono::milliseconds timeout{std::chrono::seconds(60)};
+    // A longer answer body fails the request instead of growing memory without end (the idle
+    // timeout never fires while bytes arrive). No answer of the service or its storage comes
+    // near the default; a download that is known to be larger raises it.
+    qint64 answerLimit = 4 * 1024 * 1024;
 
     void setHeader(const QByteArray& name, const QByteArray& value);
     std::optional<QByteArray> header(const QByteArray& name) const;

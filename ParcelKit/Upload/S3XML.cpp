@@ -42,6 +42,8 @@ bool opensInternalSubset(QByteArrayView data, qsizetype markupStart) {
     return false;
 }
 
+} // namespace
+
 QByteArrayView readablePrefix(QByteArrayView data) {
     enum class Lexing { text, markup, quoted };
     Lexing lexing = Lexing::text;
@@ -73,6 +75,8 @@ QByteArrayView readablePrefix(QByteArrayView data) {
     }
     return data;
 }
+
+namespace {
 
 // A reader that never turns to the network and stops at what readablePrefix leaves out.
 class Reader {

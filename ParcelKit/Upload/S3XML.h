@@ -45,6 +45,11 @@ std::optional<Error> error(const QByteArray& data);
 std::optional<QString> errorCode(const QByteArray& data);
 std::optional<QString> errorMessage(const QByteArray& data);
 
+// The part of `data` a guarded reader looks at: it ends just before the first internal
+// declaration subset or the first markup with more than a few hundred attributes, both of which
+// make the parser's work grow faster than the input. Other readers of foreign XML use it too.
+QByteArrayView readablePrefix(QByteArrayView data);
+
 // Bodies up to this size are read where they arrive; a guarded read of them takes microseconds.
 inline constexpr qsizetype readInPlaceLimit = 64 * 1024;
 

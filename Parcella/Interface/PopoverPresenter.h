@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+
+namespace Parcella {
+
+class AppModel;
+
+// What the popover's views read of the model in a form QML can bind to (the model's optional
+// values as plain ones), and the model's asynchronous operations as plain calls.
+class PopoverPresenter : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(Screen screen READ screen NOTIFY screenChanged)
+    Q_PROPERTY(bool isSignedIn READ isSignedIn NOTIFY isSignedInChanged)
+    Q_PROPERTY(bool isAccountLoaded READ isAccountLoaded NOTIFY accountChanged)
+    Q_PROPERTY(QString userName READ userName NOTIFY accountChanged)
+    Q_PROPERTY(QString userEmail READ userEmail NOTIFY accountChanged)
+    Q_PROPERTY(QStringList workspaceNames READ workspaceNames NOTIFY accountChanged)
+    Q_PROPERTY(
+        int workspaceIndex READ workspaceIndex WRITE setWorkspaceIndex NOTIFY workspaceChanged)
+    Q_PROPERTY(QString workspaceName READ workspaceName NOTIFY workspaceChanged)
+    Q_PROPERTY(QString notice READ notice NOTIFY noticeChanged)
+    Q_PROPERTY(QString filesLine READ filesLine NOTIFY filesLineChanged)
+
+public:
+    enum class Screen { signedOut, loading, signedIn };
+    Q_ENUM(Screen)
+
+    explicit PopoverPresenter(AppModel& model, QObject* parent = nullptr);
+
+    Screen screen() const;
+    bool isSignedIn() const;
+    bool isAccountLoaded() const;
+    QString userName() const;
+    QString userEmail() const;
+    QStringList workspaceNames() const;
+    int workspaceIndex() const;
+    void setWorkspaceIndex(int index);
+    QString workspaceName() const;
+    QString notice() const;
+    // "3 files · 12.3 MB"
+    QString filesLine() const;
+
+    Q_INVOKABLE void signIn();
+    Q_INVOKABLE void cancelSignIn();
+    Q_INVOKABLE void signOut();
+    Q_INVOKABLE void loadAccount();
+    Q_INVOKABLE void dismissNotice();
+    Q_INVOKABLE void dismissWelcome();
+    Q_INVOKABLE void dismissCreated();
+    Q_INVOKABLE QString uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
+                                     const QString& message, const QDateTime& finishedAt) const;
+    Q_INVOKABLE bool uploadIsAlert(const QString& state, const QDateTime& finishedAt) const;
+    Q_INVOKABLE void cancelUpload(const QString& itemID);
+    Q_INVOKABLE void retryUpload(const QString& itemID);
+    Q_INVOKABLE void removeUpload(const QString& itemID);
+
+signals:
+    void screenChanged();
+    void isSignedInChanged();
+    void accountChanged();
+    void workspaceChanged();
+    void noticeChanged();
+    void filesLineChanged();
+
+private:
+    AppModel& m_model;
+};
+
+} // namespace Parcella

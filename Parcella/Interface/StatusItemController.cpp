@@ -1,0 +1,94 @@
+#include "StatusItemController.h"
+
+#include "AppModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+
+#include <algorithm>
+
+namespace Parcella {
+
+namespace {
+
+PopoverWindow::Mode popoverMode() {
+    // Wayland lets no window place itself; without a tray there is nothing to open under.
+    const bool canPlace = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    return canPlace && QSystemTrayIcon::isSystemTrayAvailable() ? PopoverWindow::Mode::popover
+                                                                : PopoverWindow::Mode::window;
+}
+
+} // namespace
+
+StatusItemController::StatusItemController(AppModel& model, QObject* parent)
+    : QObject(parent), m_model(model),
+      m_painter(TrayIconPainter::Colors::from(QGuiApplication::palette())), m_presenter(model),
+      m_popover(std::make_unique<PopoverWindow>(model, m_presenter, popoverMode())) {
+    m_menu.addAction(tr("Open Parcella"), this, &StatusItemController::openDashboard);
+    m_menu.addSeparator();
+    QAction* quit = m_menu.addAction(tr("Quit Parcella"), qApp, &QCoreApplication::quit);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    model.showPopover = [this] { showPopover(); };
+
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_tray = std::make_unique<QSystemTrayIcon>();
+        m_tray->setContextMenu(&m_menu);
+        connect(m_tray.get(), &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::Trigger)
+                        togglePopover();
+                });
+        connect(&model, &AppModel::isUploadingChanged, this,
+                &StatusItemController::updateAppearance);
+        connect(&model, &AppModel::progressChanged, this, &StatusItemController::updateAppearance);
+        updateAppearance();
+        m_tray->show();
+    }
+    if (m_popover->mode() == PopoverWindow::Mode::window)
+        showPopover();
+}
+
+StatusItemController::~StatusItemController() {
+    m_model.showPopover = [] {};
+}
+
+QString StatusItemController::toolTip(bool isUploading, double progress, const QLocale& locale) {
+    if (!isUploading)
+        return QStringLiteral("Parcella");
+    const int percent = qRound(std::clamp(progress, 0.0, 1.0) * 100);
+    return QStringLiteral("Parcella — %1\u00A0%2").arg(locale.toString(percent), locale.percent());
+}
+
+void StatusItemController::togglePopover() {
+    if (m_popover->isVisible() || m_popover->justLostFocus())
+        m_popover->hide();
+    else
+        showPopover();
+}
+
+void StatusItemController::showPopover() {
+    std::optional<QRect> icon;
+    if (m_tray && m_tray->geometry().isValid())
+        icon = m_tray->geometry();
+    m_popover->open(icon, QCursor::pos());
+}
+
+void StatusItemController::updateAppearance() {
+    const bool uploading = m_model.isUploading();
+    m_tray->setIcon(uploading ? m_painter.progressIcon(m_model.progress()) : m_painter.idleIcon());
+    m_tray->setToolTip(toolTip(uploading, m_model.progress()));
+}
+
+void StatusItemController::openDashboard() {
+    QUrl dashboard = m_model.configuration().baseURL;
+    QString path = dashboard.path();
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    dashboard.setPath(path + QStringLiteral("dashboard"));
+    QDesktopServices::openUrl(dashboard);
+}
+
+} // namespace Parcella

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "PopoverPresenter.h"
+#include "PopoverWindow.h"
+#include "TrayIconPainter.h"
+
+#include <QLocale>
+#include <QMenu>
+#include <QObject>
+#include <QSystemTrayIcon>
+
+#include <memory>
+
+namespace Parcella {
+
+class AppModel;
+
+// The tray icon and its popover. The icon shows the product mark, or the upload progress as a
+// ring and in the tool tip; a click toggles the popover, the context menu opens the dashboard or
+// quits. Without a tray (or where windows cannot place themselves) the popover is an ordinary
+// window, shown at once. Needs a QApplication.
+class StatusItemController : public QObject {
+    Q_OBJECT
+
+public:
+    explicit StatusItemController(AppModel& model, QObject* parent = nullptr);
+    ~StatusItemController() override;
+
+    // "Parcella", or "Parcella — 42 %" while uploading.
+    static QString toolTip(bool isUploading, double progress, const QLocale& locale = {});
+
+    void togglePopover();
+    void showPopover();
+    PopoverWindow& popover() { return *m_popover; }
+    // None where no tray exists.
+    QSystemTrayIcon* trayIcon() { return m_tray.get(); }
+
+private:
+    void updateAppearance();
+    void openDashboard();
+
+    AppModel& m_model;
+    TrayIconPainter m_painter;
+    PopoverPresenter m_presenter;
+    std::unique_ptr<PopoverWindow> m_popover;
+    QMenu m_menu;
+    std::unique_ptr<QSystemTrayIcon> m_tray;
+};
+
+} // namespace Parcella

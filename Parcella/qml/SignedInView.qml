@@ -1,0 +1,71 @@
+import QtQuick
+import QtQuick.Controls.Fusion
+import QtQuick.Layouts
+
+// The signed-in screen: optional sections over the files and the recent transfers.
+ScrollView {
+    id: root
+    objectName: "signedInView"
+    required property QtObject model
+    required property QtObject presenter
+    contentWidth: availableWidth
+    ScrollBar.vertical.policy: ScrollBar.AsNeeded
+
+    ColumnLayout {
+        width: root.availableWidth - 28
+        x: 14
+        y: 14
+        spacing: 12
+
+        NoticeView {
+            visible: root.presenter.notice !== ""
+            text: root.presenter.notice
+            onDismiss: root.presenter.dismissNotice()
+            Layout.fillWidth: true
+        }
+        SignedInWelcomeView {
+            visible: root.model.isWelcoming
+            presenter: root.presenter
+            Layout.fillWidth: true
+        }
+        ColumnLayout {
+            objectName: "filesSection"
+            visible: uploads.count > 0
+            spacing: 8
+            Layout.fillWidth: true
+            SectionLabel {
+                title: qsTr("Files")
+                Layout.fillWidth: true
+            }
+            Label {
+                objectName: "filesLine"
+                text: root.presenter.filesLine
+            }
+            Repeater {
+                id: uploads
+                model: root.model.uploadsModel
+                delegate: UploadRow {
+                    presenter: root.presenter
+                    Layout.fillWidth: true
+                }
+            }
+        }
+        DropZone {
+            visible: uploads.count === 0
+            Layout.fillWidth: true
+        }
+        SectionLabel {
+            title: qsTr("Recent transfers")
+            Layout.fillWidth: true
+        }
+        Repeater {
+            objectName: "recentTransfers"
+            model: root.model.transfersModel
+            delegate: TransferRow {
+                visible: index < 8
+                Layout.fillWidth: true
+            }
+        }
+        Item { implicitHeight: 14 }
+    }
+}

@@ -1,0 +1,109 @@
+#include "PopoverPlacement.h"
+#include "StatusItemController.h"
+#include "UploadStatusLine.h"
+
+#include <QTest>
+
+using namespace Parcella;
+
+// The rules behind the tray item and the popover: where it opens, what the tool tip says and the
+// upload rows' status lines.
+class PopoverRulesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void placesInsideTheScreen_data() {
+        QTest::addColumn<std::optional<QRect>>("icon");
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<QPoint>("topLeft");
+        // A 1920 × 1080 screen with a 30 px panel at the top.
+        const QPoint anywhere(5, 5);
+        QTest::newRow("under an icon in a top panel")
+            << std::optional(QRect(1000, 3, 24, 24)) << anywhere << QPoint(832, 30);
+        QTest::newRow("over an icon in a bottom panel")
+            << std::optional(QRect(1000, 1050, 24, 24)) << anywhere << QPoint(832, 490);
+        QTest::newRow("icon at the right edge")
+            << std::optional(QRect(1900, 3, 20, 24)) << anywhere << QPoint(1560, 30);
+        QTest::newRow("icon at the left edge")
+            << std::optional(QRect(0, 3, 20, 24)) << anywhere << QPoint(0, 30);
+        QTest::newRow("no geometry: at the pointer")
+            << std::optional<QRect>() << QPoint(700, 10) << QPoint(520, 30);
+        QTest::newRow("empty geometry: at the pointer")
+            << std::optional(QRect()) << QPoint(1910, 1075) << QPoint(1560, 515);
+    }
+    void placesInsideTheScreen() {
+        QFETCH(std::optional<QRect>, icon);
+        QFETCH(QPoint, pointer);
+        QFETCH(QPoint, topLeft);
+        const QRect available(0, 30, 1920, 1050);
+        const QRect placed = placePopover(QSize(360, 560), icon, pointer, available);
+        QCOMPARE(placed.topLeft(), topLeft);
+        QCOMPARE(placed.size(), QSize(360, 560));
+        QVERIFY(available.contains(placed));
+    }
+
+    void toolTipShowsRoundedPercentage_data() {
+        QTest::addColumn<bool>("uploading");
+        QTest::addColumn<double>("progress");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("idle") << false << 0.5 << "en_US"
+                              << "Parcella";
+        QTest::newRow("41.6 %") << true << 0.416 << "en_US"
+                                << "Parcella — 42\u00A0%";
+        QTest::newRow("German") << true << 0.416 << "de_DE"
+                                << "Parcella — 42\u00A0%";
+        QTest::newRow("just begun") << true << 0.004 << "en_US"
+                                    << "Parcella — 0\u00A0%";
+        QTest::newRow("beyond the end") << true << 1.3 << "en_US"
+                                        << "Parcella — 100\u00A0%";
+    }
+    void toolTipShowsRoundedPercentage() {
+        QFETCH(bool, uploading);
+        QFETCH(double, progress);
+        QFETCH(QString, locale);
+        QFETCH(QString, expected);
+        QCOMPARE(StatusItemController::toolTip(uploading, progress, QLocale(locale)), expected);
+    }
+
+    void uploadStatusLines_data() {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<qint64>("sent");
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<qint64>("finishedSecondsAgo");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("alert");
+        QTest::newRow("queued") << "queued" << 0ll << 12'300'000ll << 0ll << "Waiting · 12.3 MB"
+                                << false;
+        QTest::newRow("uploading")
+            << "uploading" << 1'500'000ll << 12'300'000ll << 0ll << "1.5 MB of 12.3 MB" << false;
+        QTest::newRow("uploading nothing")
+            << "uploading" << 0ll << 0ll << 0ll << "Zero KB of Zero KB" << false;
+        QTest::newRow("finished 6 days ago")
+            << "finished" << 0ll << 2'000ll << 6 * 86'400ll << "Uploaded · 2.0 kB" << false;
+        QTest::newRow("finished 6.5 days ago")
+            << "finished" << 0ll << 2'000ll << 561'600ll << "Uploaded · 2.0 kB" << false;
+        QTest::newRow("finished 6 days 13 hours ago")
+            << "finished" << 0ll << 2'000ll << 6 * 86'400ll + 13 * 3'600ll
+            << "Expired after 7 days without being sent. Remove it and add it again." << true;
+        QTest::newRow("failed") << "failed" << 0ll << 1ll << 0ll << "The file is gone." << true;
+        QTest::newRow("cancelled") << "cancelled" << 0ll << 1ll << 0ll << "Cancelled" << false;
+    }
+    void uploadStatusLines() {
+        QFETCH(QString, state);
+        QFETCH(qint64, sent);
+        QFETCH(qint64, count);
+        QFETCH(qint64, finishedSecondsAgo);
+        QFETCH(QString, text);
+        QFETCH(bool, alert);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const QDateTime now(QDate(2025, 3, 1), QTime(12, 0), Qt::UTC);
+        const auto line = UploadStatusLine::of(state, sent, count, "The file is gone.",
+                                               now.addSecs(-finishedSecondsAgo), now);
+        QCOMPARE(line.text, text);
+        QCOMPARE(line.isAlert, alert);
+    }
+};
+
+QTEST_MAIN(PopoverRulesTest)
+#include "tst_PopoverRules.moc"

@@ -2,6 +2,7 @@
 
 #include "AppModel.h"
 #include "SharedBatch.h"
+#include "StatusItemController.h"
 #include "URLOpener.h"
 
 #include <QThreadPool>
@@ -42,6 +43,7 @@ SingleInstance::Outcome ParcellaApp::start(const LaunchArguments& arguments) {
 }
 
 void ParcellaApp::finishLaunching(bool autostart) {
+    m_statusItem = std::make_unique<StatusItemController>(*m_model);
     // A batch nobody opened within a day was left by a hand-over that failed.
     QThreadPool::globalInstance()->start([] { SharedBatch::removeStale(batchLifetime); });
     m_model->startWakeObserver();

@@ -3,7 +3,7 @@
 #include "ParcellaApp.h"
 #include "SignInController.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <cstdio>
 #include <variant>
@@ -37,10 +37,10 @@ bool deliverSignInCallbacks(LaunchArguments& arguments) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QGuiApplication application(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("Parcella"));
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Parcella"));
     // A tray application lives on without windows.
-    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setQuitOnLastWindowClosed(false);
 
     auto parsed = LaunchArguments::parse(application.arguments().mid(1), QDir::current());
     if (const auto* usage = std::get_if<QString>(&parsed)) {

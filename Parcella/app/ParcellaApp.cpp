@@ -3,6 +3,8 @@
 #include "AppModel.h"
 #include "SharedBatch.h"
 #include "StatusItemController.h"
+#include "Updater.h"
+#include "UpdaterSetup.h"
 #include "URLOpener.h"
 
 #include <QThreadPool>
@@ -43,7 +45,10 @@ SingleInstance::Outcome ParcellaApp::start(const LaunchArguments& arguments) {
 }
 
 void ParcellaApp::finishLaunching(bool autostart) {
+    m_updater = std::make_unique<Updater>(*m_model, UpdaterSetup::installed());
     m_statusItem = std::make_unique<StatusItemController>(*m_model);
+    m_updater->setPopoverShownTest(
+        [popover = &m_statusItem->popover()] { return popover->isVisible(); });
     // A batch nobody opened within a day was left by a hand-over that failed.
     QThreadPool::globalInstance()->start([] { SharedBatch::removeStale(batchLifetime); });
     m_model->startWakeObserver();

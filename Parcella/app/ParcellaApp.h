@@ -13,6 +13,7 @@ namespace Parcella {
 
 class AppModel;
 class StatusItemController;
+class Updater;
 
 // The application delegate: owns what lives as long as the process. Once this process is the
 // running instance it builds the application model, runs the start-up chores, and opens the files
@@ -34,6 +35,7 @@ private:
 
     SingleInstance m_instance;
     std::unique_ptr<AppModel> m_model;
+    std::unique_ptr<Updater> m_updater;
     std::unique_ptr<StatusItemController> m_statusItem;
     ParcelKit::TaskHandle<void> m_startup;
 };

@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <string_view>
 #include <variant>
 
 using namespace Parcella;
@@ -37,6 +38,11 @@ bool deliverSignInCallbacks(LaunchArguments& arguments) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Answered before the application object, which needs a display.
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("parcella %s\n", PARCELLA_VERSION);
+        return 0;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Parcella"));
     // A tray application lives on without windows.

@@ -120,6 +120,9 @@ QCoro::Task<QList<QUuid>> UploadQueue::enqueue(QList<QUrl> urls, QString workspa
 QCoro::Task<void> UploadQueue::intake(QPointer<UploadQueue> self, TaskHandle<void> previous,
                                       QFuture<QList<UploadRecord>> examining,
                                       std::shared_ptr<QList<QUuid>> added, std::stop_token stop) {
+    // Never inside the enqueue call: a walk that a pool thread already finished would add its
+    // files before the caller could end the intake with removeAll.
+    co_await nextTurn(stop);
     // Calls join the list in the order they were made, whichever folder was walked first.
     if (previous.isValid()) {
         try {

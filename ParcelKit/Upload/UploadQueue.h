@@ -64,7 +64,8 @@ public:
     const UploadOptions& options() const { return m_options; }
 
     // Adds the files (folders expanded, see FileExpander) under `workspaceID` and returns the new
-    // item ids in the order added; fails with Cancelled when removeAll comes first. Folders are
+    // item ids in the order added; fails with Cancelled when removeAll comes before it ended
+    // (nothing is added within the call itself, however fast the walk). Folders are
     // walked and files examined off the main thread; files of several calls join the list in the
     // order of the calls.
     QCoro::Task<QList<QUuid>> enqueue(QList<QUrl> urls, QString workspaceID);

@@ -4,7 +4,6 @@
 
 #include <QDir>
 
-
 namespace Parcella {
 
 namespace {

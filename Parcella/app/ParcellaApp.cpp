@@ -3,9 +3,9 @@
 #include "AppModel.h"
 #include "SharedBatch.h"
 #include "StatusItemController.h"
+#include "URLOpener.h"
 #include "Updater.h"
 #include "UpdaterSetup.h"
-#include "URLOpener.h"
 
 #include <QThreadPool>
 #include <QTimer>

@@ -1,6 +1,7 @@
 #include "StatusItemController.h"
 
 #include "AppModel.h"
+#include "TransferRate.h"
 
 #include <QAction>
 #include <QApplication>
@@ -44,6 +45,8 @@ StatusItemController::StatusItemController(AppModel& model, QObject* parent)
         connect(&model, &AppModel::isUploadingChanged, this,
                 &StatusItemController::updateAppearance);
         connect(&model, &AppModel::progressChanged, this, &StatusItemController::updateAppearance);
+        connect(&model, &AppModel::secondsLeftChanged, this,
+                &StatusItemController::updateAppearance);
         updateAppearance();
         m_tray->show();
     }
@@ -55,11 +58,16 @@ StatusItemController::~StatusItemController() {
     m_model.showPopover = [] {};
 }
 
-QString StatusItemController::toolTip(bool isUploading, double progress, const QLocale& locale) {
+QString StatusItemController::toolTip(bool isUploading, double progress,
+                                      std::optional<qint64> secondsLeft, const QLocale& locale) {
     if (!isUploading)
         return QStringLiteral("Parcella");
     const int percent = qRound(std::clamp(progress, 0.0, 1.0) * 100);
-    return QStringLiteral("Parcella — %1\u00A0%2").arg(locale.toString(percent), locale.percent());
+    QString text =
+        QStringLiteral("Parcella — %1\u00A0%2").arg(locale.toString(percent), locale.percent());
+    if (secondsLeft)
+        text += QStringLiteral(" · ") + ParcelKit::TransferRate::timeLeftText(*secondsLeft);
+    return text;
 }
 
 void StatusItemController::togglePopover() {
@@ -79,7 +87,7 @@ void StatusItemController::showPopover() {
 void StatusItemController::updateAppearance() {
     const bool uploading = m_model.isUploading();
     m_tray->setIcon(uploading ? m_painter.progressIcon(m_model.progress()) : m_idleIcon);
-    m_tray->setToolTip(toolTip(uploading, m_model.progress()));
+    m_tray->setToolTip(toolTip(uploading, m_model.progress(), m_model.secondsLeft()));
 }
 
 } // namespace Parcella

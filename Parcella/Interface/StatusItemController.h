@@ -10,6 +10,7 @@
 #include <QSystemTrayIcon>
 
 #include <memory>
+#include <optional>
 
 namespace Parcella {
 
@@ -26,8 +27,11 @@ public:
     explicit StatusItemController(AppModel& model, QObject* parent = nullptr);
     ~StatusItemController() override;
 
-    // "Parcella", or "Parcella — 42 %" while uploading.
-    static QString toolTip(bool isUploading, double progress, const QLocale& locale = {});
+    // "Parcella", or "Parcella — 42 %" while uploading, "Parcella — 42 % · 3 min left" once the
+    // time left is known.
+    static QString toolTip(bool isUploading, double progress,
+                           std::optional<qint64> secondsLeft = std::nullopt,
+                           const QLocale& locale = {});
 
     void togglePopover();
     void showPopover();

@@ -262,6 +262,7 @@ void AppModel::refreshDerived() {
         emit isUploadingChanged();
     if (old.progress != m_lists.progress)
         emit progressChanged();
+    updateSecondsLeft();
     if (old.hasFailedUploads != m_lists.hasFailedUploads)
         emit hasFailedUploadsChanged();
     if (old.totalBytes != m_lists.totalBytes)
@@ -587,6 +588,20 @@ QCoro::Task<void> AppModel::signOut(std::stop_token token) {
     setWelcoming(false);
     setForm(SendForm{});
     setNotice(std::nullopt);
+}
+
+void AppModel::updateSecondsLeft() {
+    if (!m_rateClock.isValid())
+        m_rateClock.start();
+    m_totalRate.add(m_rateClock.elapsed(), m_lists.bytesSentInAll);
+    const auto left =
+        m_lists.isUploading
+            ? m_totalRate.secondsLeft(m_lists.bytesSentInAll + m_lists.activeBytesLeft)
+            : std::nullopt;
+    if (left != m_secondsLeft) {
+        m_secondsLeft = left;
+        emit secondsLeftChanged();
+    }
 }
 
 } // namespace Parcella

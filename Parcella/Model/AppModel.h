@@ -17,11 +17,13 @@
 #include "ParcellaConfiguration.h"
 #include "TaskHandle.h"
 #include "Transfer.h"
+#include "TransferRate.h"
 #include "URLSession.h"
 #include "UploadOptions.h"
 #include "UploadQueue.h"
 
 #include <QCoroTask>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QSettings>
@@ -70,6 +72,8 @@ class AppModel : public QObject {
         QList<ParcelKit::UploadItem> pendingItems READ pendingItems NOTIFY pendingItemsChanged)
     Q_PROPERTY(bool isUploading READ isUploading NOTIFY isUploadingChanged)
     Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
+    // Until all active uploads are done, once their rate is steady.
+    Q_PROPERTY(std::optional<qint64> secondsLeft READ secondsLeft NOTIFY secondsLeftChanged)
     Q_PROPERTY(bool hasFailedUploads READ hasFailedUploads NOTIFY hasFailedUploadsChanged)
     Q_PROPERTY(qint64 totalBytes READ totalBytes NOTIFY totalBytesChanged)
     Q_PROPERTY(bool canSend READ canSend NOTIFY canSendChanged)
@@ -119,6 +123,7 @@ public:
     const QList<ParcelKit::UploadItem>& pendingItems() const { return m_lists.pendingItems; }
     bool isUploading() const { return m_lists.isUploading; }
     double progress() const { return m_lists.progress; }
+    std::optional<qint64> secondsLeft() const { return m_secondsLeft; }
     bool hasFailedUploads() const { return m_lists.hasFailedUploads; }
     qint64 totalBytes() const { return m_lists.totalBytes; }
     bool canSend() const;
@@ -186,6 +191,7 @@ signals:
     void pendingItemsChanged();
     void isUploadingChanged();
     void progressChanged();
+    void secondsLeftChanged();
     void hasFailedUploadsChanged();
     void totalBytesChanged();
     void canSendChanged();
@@ -197,6 +203,7 @@ private:
     void setMe(const std::optional<ParcelKit::Me>& me);
     void setTransfers(const QList<ParcelKit::Transfer>& transfers);
     void setLoadingTransfers(bool loading);
+    void updateSecondsLeft();
     void setSigningIn(bool signingIn);
     void setSending(bool sending);
     void setCopiedTransferID(const std::optional<QString>& id);
@@ -262,6 +269,9 @@ private:
 
     std::optional<ParcelKit::Workspace> m_workspace;
     UploadLists m_lists;
+    QElapsedTimer m_rateClock;
+    ParcelKit::TransferRate m_totalRate;
+    std::optional<qint64> m_secondsLeft;
     bool m_canSend = false;
     // Fires when the next finished upload ages out of the visible ones.
     QTimer m_expiry;

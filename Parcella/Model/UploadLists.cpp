@@ -51,6 +51,7 @@ UploadLists UploadLists::of(const QList<UploadItem>& items,
     qint64 sent = 0;
     for (const auto* list : {&lists.uploads, &lists.pendingItems}) {
         for (const UploadItem& item : *list) {
+            lists.bytesSentInAll += std::min(item.bytesSent, item.byteCount);
             if (!item.isActive())
                 continue;
             lists.isUploading = true;
@@ -59,6 +60,7 @@ UploadLists UploadLists::of(const QList<UploadItem>& items,
         }
     }
     lists.progress = total < 1 ? 0 : double(sent) / double(total);
+    lists.activeBytesLeft = total - sent;
     return lists;
 }
 

@@ -23,6 +23,10 @@ struct UploadLists {
     QList<ParcelKit::UploadItem> pendingItems;
     bool isUploading = false;
     double progress = 0;
+    // Bytes sent over all the items, finished ones included, so it does not drop when one ends.
+    qint64 bytesSentInAll = 0;
+    // Bytes the active items have yet to send.
+    qint64 activeBytesLeft = 0;
     bool hasFailedUploads = false;
     qint64 totalBytes = 0;
 

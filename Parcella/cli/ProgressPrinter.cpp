@@ -2,8 +2,6 @@
 
 #include "Console.h"
 
-#include <cmath>
-
 namespace Parcella {
 
 using namespace ParcelKit;
@@ -38,18 +36,7 @@ void ProgressPrinter::finish() {
     print();
 }
 
-void ProgressPrinter::measure(const UploadItem& item, double seconds) {
-    Speed& speed = m_speeds[item.id];
-    if (speed.lastBytes >= 0 && seconds > 0) {
-        const double current = double(item.bytesSent - speed.lastBytes) / seconds;
-        // Smoothed, so the figure does not jump with every part.
-        speed.bytesPerSecond =
-            speed.bytesPerSecond == 0 ? current : 0.7 * speed.bytesPerSecond + 0.3 * current;
-    }
-    speed.lastBytes = item.bytesSent;
-}
-
-QString ProgressPrinter::line(const UploadItem& item, const Speed& speed) const {
+QString ProgressPrinter::line(const UploadItem& item, const TransferRate& rate) const {
     switch (item.state.kind()) {
     case UploadState::Case::finished:
         return QStringLiteral("%1  %2  done").arg(item.filename, formatBytes(item.byteCount));
@@ -68,14 +55,10 @@ QString ProgressPrinter::line(const UploadItem& item, const Speed& speed) const 
     QString text = QStringLiteral("%1  %2 of %3 (%4 %)")
                        .arg(item.filename, formatBytes(item.bytesSent), formatBytes(item.byteCount))
                        .arg(share, 0, 'f', 0);
-    if (speed.bytesPerSecond > 0) {
-        const auto left =
-            qint64(std::ceil(double(item.byteCount - item.bytesSent) / speed.bytesPerSecond));
-        text += QStringLiteral("  %1/s  %2:%3 left")
-                    .arg(formatBytes(qint64(speed.bytesPerSecond)))
-                    .arg(left / 60)
-                    .arg(left % 60, 2, 10, QLatin1Char('0'));
-    }
+    if (const auto perSecond = rate.bytesPerSecond())
+        text += QStringLiteral("  %1  %2")
+                    .arg(TransferRate::rateText(*perSecond),
+                         TransferRate::timeLeftText(rate.secondsLeft(item.byteCount).value_or(0)));
     if (item.retryNotice)
         text += QStringLiteral("  ") + *item.retryNotice;
     return text;
@@ -83,8 +66,6 @@ QString ProgressPrinter::line(const UploadItem& item, const Speed& speed) const 
 
 void ProgressPrinter::print() {
     const qint64 now = m_clock.elapsed();
-    const double seconds = double(now - m_lastTick) / 1000.0;
-    m_lastTick = now;
 
     QHash<QUuid, UploadItem> byID;
     for (const UploadItem& item : m_items())
@@ -98,9 +79,9 @@ void ProgressPrinter::print() {
         const auto found = byID.constFind(id);
         if (found == byID.constEnd())
             continue;
-        measure(*found, seconds);
-        output += (m_terminal ? QStringLiteral("\x1b[2K") : QString()) +
-                  line(*found, m_speeds.value(id)) + '\n';
+        TransferRate& rate = m_rates[id];
+        rate.add(now, found->bytesSent);
+        output += (m_terminal ? QStringLiteral("\x1b[2K") : QString()) + line(*found, rate) + '\n';
         ++lines;
     }
     m_linesShown = lines;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TransferRate.h"
 #include "UploadItem.h"
 
 #include <QElapsedTimer>
@@ -25,23 +26,16 @@ public:
     void finish();
 
 private:
-    struct Speed {
-        qint64 lastBytes = -1;
-        double bytesPerSecond = 0;
-    };
-
     void print();
-    QString line(const ParcelKit::UploadItem& item, const Speed& speed) const;
-    void measure(const ParcelKit::UploadItem& item, double seconds);
+    QString line(const ParcelKit::UploadItem& item, const ParcelKit::TransferRate& rate) const;
 
     std::function<QList<ParcelKit::UploadItem>()> m_items;
     QList<QUuid> m_ids;
     bool m_terminal;
     QTimer m_timer;
     QElapsedTimer m_clock;
-    qint64 m_lastTick = 0;
     int m_linesShown = 0;
-    QHash<QUuid, Speed> m_speeds;
+    QHash<QUuid, ParcelKit::TransferRate> m_rates;
 };
 
 QString formatBytes(qint64 bytes);

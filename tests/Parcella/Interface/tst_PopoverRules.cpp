@@ -46,25 +46,37 @@ private slots:
     void toolTipShowsRoundedPercentage_data() {
         QTest::addColumn<bool>("uploading");
         QTest::addColumn<double>("progress");
+        QTest::addColumn<qint64>("secondsLeft"); // -1: not known yet
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("idle") << false << 0.5 << "en_US"
+        QTest::newRow("idle") << false << 0.5 << qint64(60) << "en_US"
                               << "Parcella";
-        QTest::newRow("41.6 %") << true << 0.416 << "en_US"
+        QTest::newRow("41.6 %") << true << 0.416 << qint64(-1) << "en_US"
                                 << "Parcella — 42\u00A0%";
-        QTest::newRow("German") << true << 0.416 << "de_DE"
+        QTest::newRow("German") << true << 0.416 << qint64(-1) << "de_DE"
                                 << "Parcella — 42\u00A0%";
-        QTest::newRow("just begun") << true << 0.004 << "en_US"
+        QTest::newRow("just begun") << true << 0.004 << qint64(-1) << "en_US"
                                     << "Parcella — 0\u00A0%";
-        QTest::newRow("beyond the end") << true << 1.3 << "en_US"
+        QTest::newRow("beyond the end") << true << 1.3 << qint64(-1) << "en_US"
                                         << "Parcella — 100\u00A0%";
+        QTest::newRow("minutes left, rounded up") << true << 0.416 << qint64(121) << "en_US"
+                                                  << "Parcella — 42\u00A0% · 3 min left";
+        QTest::newRow("seconds left") << true << 0.99 << qint64(1) << "en_US"
+                                      << "Parcella — 99\u00A0% · 1 s left";
+        QTest::newRow("hours left") << true << 0.1 << qint64(3 * 3600 + 301) << "en_US"
+                                    << "Parcella — 10\u00A0% · 3 h 6 min left";
     }
     void toolTipShowsRoundedPercentage() {
         QFETCH(bool, uploading);
         QFETCH(double, progress);
+        QFETCH(qint64, secondsLeft);
         QFETCH(QString, locale);
         QFETCH(QString, expected);
-        QCOMPARE(StatusItemController::toolTip(uploading, progress, QLocale(locale)), expected);
+        QCOMPARE(StatusItemController::toolTip(uploading, progress,
+                                               secondsLeft < 0 ? std::nullopt
+                                                               : std::optional<qint64>(secondsLeft),
+                                               QLocale(locale)),
+                 expected);
     }
 
     void uploadStatusLines_data() {

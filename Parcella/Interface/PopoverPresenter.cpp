@@ -122,8 +122,11 @@ void PopoverPresenter::dismissCreated() {
 }
 
 QString PopoverPresenter::uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
-                                       const QString& message, const QVariant& finishedAt) const {
-    return UploadStatusLine::of(state, bytesSent, byteCount, message, finishedAt.toDateTime()).text;
+                                       const QString& message, const QVariant& finishedAt,
+                                       const QString& pace) const {
+    return UploadStatusLine::of(state, bytesSent, byteCount, message, finishedAt.toDateTime(),
+                                QDateTime::currentDateTimeUtc(), pace)
+        .text;
 }
 
 bool PopoverPresenter::uploadIsAlert(const QString& state, const QVariant& finishedAt) const {

@@ -54,7 +54,8 @@ public:
     Q_INVOKABLE void dismissWelcome();
     Q_INVOKABLE void dismissCreated();
     Q_INVOKABLE QString uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
-                                     const QString& message, const QVariant& finishedAt) const;
+                                     const QString& message, const QVariant& finishedAt,
+                                     const QString& pace = {}) const;
     // `finishedAt` is a date, or nothing before the upload finished.
     Q_INVOKABLE bool uploadIsAlert(const QString& state, const QVariant& finishedAt) const;
     Q_INVOKABLE QString transferStatus(bool isDeleted, const QDateTime& expiresAt,

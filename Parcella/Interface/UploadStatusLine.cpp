@@ -19,12 +19,13 @@ QString tr(const char* text) {
 
 UploadStatusLine UploadStatusLine::of(const QString& state, qint64 bytesSent, qint64 byteCount,
                                       const QString& message, const QDateTime& finishedAt,
-                                      const QDateTime& now) {
+                                      const QDateTime& now, const QString& pace) {
     if (state == QLatin1String("queued"))
         return {tr("Waiting · ") + UploadStatusLine::byteCount(byteCount)};
     if (state == QLatin1String("uploading"))
         return {UploadStatusLine::byteCount(bytesSent) + tr(" of ") +
-                UploadStatusLine::byteCount(byteCount)};
+                UploadStatusLine::byteCount(byteCount) +
+                (pace.isEmpty() ? QString() : QStringLiteral(" · ") + pace)};
     if (state == QLatin1String("finished")) {
         if (finishedAt.isValid() && finishedAt.secsTo(now) > finishedLifetimeSeconds)
             return {tr("Expired after 7 days without being sent. Remove it and add it again."),

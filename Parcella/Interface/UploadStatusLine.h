@@ -11,10 +11,12 @@ struct UploadStatusLine {
     bool isAlert = false;
 
     // `state` is the upload state's name ("queued", "uploading", "finished", "failed",
-    // "cancelled"); `message` the stored failure message.
+    // "cancelled"); `message` the stored failure message; `pace` the rate and time left of an
+    // upload, once known.
     static UploadStatusLine of(const QString& state, qint64 bytesSent, qint64 byteCount,
                                const QString& message, const QDateTime& finishedAt,
-                               const QDateTime& now = QDateTime::currentDateTimeUtc());
+                               const QDateTime& now = QDateTime::currentDateTimeUtc(),
+                               const QString& pace = {});
     // Decimal units, zero spelled out.
     static QString byteCount(qint64 bytes);
 };

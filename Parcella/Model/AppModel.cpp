@@ -246,16 +246,17 @@ void AppModel::refreshDerived() {
         m_pending, now);
     std::swap(m_lists, lists);
     const UploadLists& old = lists;
+    const QHash<QUuid, QString> paces = measurePaces();
     if (old.uploads != m_lists.uploads) {
-        m_uploadsModel.setRows(UploadRows::rows(m_lists.uploads));
+        m_uploadsModel.setRows(UploadRows::rows(m_lists.uploads, paces));
         emit uploadsChanged();
     }
     if (old.visibleUploads != m_lists.visibleUploads) {
-        m_visibleUploadsModel.setRows(UploadRows::rows(m_lists.visibleUploads));
+        m_visibleUploadsModel.setRows(UploadRows::rows(m_lists.visibleUploads, paces));
         emit visibleUploadsChanged();
     }
     if (old.pendingItems != m_lists.pendingItems) {
-        m_pendingItemsModel.setRows(UploadRows::rows(m_lists.pendingItems));
+        m_pendingItemsModel.setRows(UploadRows::rows(m_lists.pendingItems, paces));
         emit pendingItemsChanged();
     }
     if (old.isUploading != m_lists.isUploading)
@@ -590,9 +591,31 @@ QCoro::Task<void> AppModel::signOut(std::stop_token token) {
     setNotice(std::nullopt);
 }
 
-void AppModel::updateSecondsLeft() {
+QHash<QUuid, QString> AppModel::measurePaces() {
     if (!m_rateClock.isValid())
         m_rateClock.start();
+    const qint64 now = m_rateClock.elapsed();
+    QHash<QUuid, TransferRate> rates;
+    QHash<QUuid, QString> paces;
+    for (const auto* list : {&m_lists.uploads, &m_lists.pendingItems}) {
+        for (const UploadItem& item : *list) {
+            if (item.state.kind() != UploadState::Case::uploading)
+                continue;
+            TransferRate rate = m_itemRates.value(item.id);
+            rate.add(now, item.bytesSent);
+            if (const auto perSecond = rate.bytesPerSecond())
+                paces.insert(item.id, TransferRate::rateText(*perSecond) + QStringLiteral(" · ") +
+                                          TransferRate::timeLeftText(
+                                              rate.secondsLeft(item.byteCount).value_or(0)));
+            rates.insert(item.id, rate);
+        }
+    }
+    // Items no longer uploading drop out, so a restarted one measures anew.
+    m_itemRates = std::move(rates);
+    return paces;
+}
+
+void AppModel::updateSecondsLeft() {
     m_totalRate.add(m_rateClock.elapsed(), m_lists.bytesSentInAll);
     const auto left =
         m_lists.isUploading

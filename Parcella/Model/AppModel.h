@@ -203,6 +203,9 @@ private:
     void setMe(const std::optional<ParcelKit::Me>& me);
     void setTransfers(const QList<ParcelKit::Transfer>& transfers);
     void setLoadingTransfers(bool loading);
+    // Feeds the rate of every uploading item; its pace once steady.
+    QHash<QUuid, QString> measurePaces();
+    // After `measurePaces`, which starts the clock.
     void updateSecondsLeft();
     void setSigningIn(bool signingIn);
     void setSending(bool sending);
@@ -271,6 +274,7 @@ private:
     UploadLists m_lists;
     QElapsedTimer m_rateClock;
     ParcelKit::TransferRate m_totalRate;
+    QHash<QUuid, ParcelKit::TransferRate> m_itemRates;
     std::optional<qint64> m_secondsLeft;
     bool m_canSend = false;
     // Fires when the next finished upload ages out of the visible ones.

@@ -7,8 +7,8 @@ namespace Parcella::UploadRows {
 using ParcelKit::UploadItem;
 
 QByteArrayList roleNames() {
-    return {"itemID",    "filename", "byteCount", "bytesSent", "fraction",
-            "stateName", "message",  "isActive",  "finishedAt"};
+    return {"itemID",    "filename", "byteCount", "bytesSent",  "fraction",
+            "stateName", "message",  "isActive",  "finishedAt", "pace"};
 }
 
 namespace {
@@ -26,7 +26,7 @@ double fraction(const UploadItem& item) {
 
 } // namespace
 
-QList<DiffListModel::Row> rows(const QList<UploadItem>& items) {
+QList<DiffListModel::Row> rows(const QList<UploadItem>& items, const QHash<QUuid, QString>& paces) {
     QList<DiffListModel::Row> rows;
     rows.reserve(items.size());
     for (const UploadItem& item : items) {
@@ -35,7 +35,8 @@ QList<DiffListModel::Row> rows(const QList<UploadItem>& items) {
             {id,
              {id, item.filename, item.byteCount, item.bytesSent, fraction(item), stateName(item),
               item.state.failureMessage().value_or(QString()), item.isActive(),
-              item.finishedAt ? QVariant(item.finishedAt->toDateTime()) : QVariant()}});
+              item.finishedAt ? QVariant(item.finishedAt->toDateTime()) : QVariant(),
+              paces.value(item.id)}});
     }
     return rows;
 }

@@ -4,13 +4,17 @@
 
 #include "UploadItem.h"
 
+#include <QHash>
+
 namespace Parcella {
 
 // The roles under which list models show upload items.
 namespace UploadRows {
 
 QByteArrayList roleNames();
-QList<DiffListModel::Row> rows(const QList<ParcelKit::UploadItem>& items);
+// `paces` holds "8.1 MB/s · 2 min left" for the items whose rate is steady.
+QList<DiffListModel::Row> rows(const QList<ParcelKit::UploadItem>& items,
+                               const QHash<QUuid, QString>& paces = {});
 
 } // namespace UploadRows
 

@@ -15,6 +15,7 @@ RowLayout {
     required property var byteCount
     required property string message
     required property var finishedAt
+    required property string pace
     readonly property bool isAlert: presenter.uploadIsAlert(stateName, finishedAt)
     spacing: 6
     SystemPalette { id: system }
@@ -36,7 +37,7 @@ RowLayout {
         Label {
             objectName: "uploadStatus"
             text: root.presenter.uploadStatus(root.stateName, root.bytesSent, root.byteCount,
-                                              root.message, root.finishedAt)
+                                              root.message, root.finishedAt, root.pace)
             color: root.isAlert ? "#d13438" : system.windowText
             opacity: root.isAlert ? 1 : 0.7
             font.pointSize: Qt.application.font.pointSize * 0.85

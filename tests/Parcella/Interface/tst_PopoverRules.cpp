@@ -88,8 +88,8 @@ private slots:
         QTest::addColumn<bool>("alert");
         QTest::newRow("queued") << "queued" << 0ll << 12'300'000ll << 0ll << "Waiting · 12.3 MB"
                                 << false;
-        QTest::newRow("uploading")
-            << "uploading" << 1'500'000ll << 12'300'000ll << 0ll << "1.5 MB of 12.3 MB" << false;
+        QTest::newRow("uploading") << "uploading" << 1'500'000ll << 12'300'000ll << 0ll
+                                   << "1.5 MB of 12.3 MB · 8.1 MB/s · 2 min left" << false;
         QTest::newRow("uploading nothing")
             << "uploading" << 0ll << 0ll << 0ll << "Zero KB of Zero KB" << false;
         QTest::newRow("finished 6 days ago")
@@ -100,7 +100,7 @@ private slots:
             << "finished" << 0ll << 2'000ll << 6 * 86'400ll + 13 * 3'600ll
             << "Expired after 7 days without being sent. Remove it and add it again." << true;
         QTest::newRow("failed") << "failed" << 0ll << 1ll << 0ll << "The file is gone." << true;
-        QTest::newRow("cancelled") << "cancelled" << 0ll << 1ll << 0ll << "Cancelled" << false;
+        QTest::newRow("cancelled") << "cancelled" << 1ll << 1ll << 0ll << "Cancelled" << false;
     }
     void uploadStatusLines() {
         QFETCH(QString, state);
@@ -111,8 +111,10 @@ private slots:
         QFETCH(bool, alert);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         const QDateTime now(QDate(2025, 3, 1), QTime(12, 0), Qt::UTC);
-        const auto line = UploadStatusLine::of(state, sent, count, "The file is gone.",
-                                               now.addSecs(-finishedSecondsAgo), now);
+        // Rows with bytes sent carry a pace; only an upload shows it.
+        const auto line = UploadStatusLine::of(
+            state, sent, count, "The file is gone.", now.addSecs(-finishedSecondsAgo), now,
+            sent > 0 ? QStringLiteral("8.1 MB/s · 2 min left") : QString());
         QCOMPARE(line.text, text);
         QCOMPARE(line.isAlert, alert);
     }

@@ -118,11 +118,8 @@ void AppModel::startChore(std::function<QCoro::Task<void>(std::stop_token)> body
 // Observable fields.
 
 void AppModel::setMe(const std::optional<Me>& me) {
-    if (m_me == me)
-        return;
-    m_me = me;
-    emit meChanged();
-    refreshDerived();
+    if (assign(m_me, me, &AppModel::meChanged))
+        refreshDerived();
 }
 
 void AppModel::setTransfers(const QList<Transfer>& transfers) {
@@ -136,68 +133,41 @@ void AppModel::setTransfers(const QList<Transfer>& transfers) {
 void AppModel::setLoadingTransfers(bool loading) {
     m_transferLoads += loading ? 1 : -1;
     const bool isLoading = m_transferLoads > 0;
-    if (m_isLoadingTransfers == isLoading)
-        return;
-    m_isLoadingTransfers = isLoading;
-    emit isLoadingTransfersChanged();
+    assign(m_isLoadingTransfers, isLoading, &AppModel::isLoadingTransfersChanged);
 }
 
 void AppModel::setSigningIn(bool signingIn) {
-    if (m_isSigningIn == signingIn)
-        return;
-    m_isSigningIn = signingIn;
-    emit isSigningInChanged();
+    assign(m_isSigningIn, signingIn, &AppModel::isSigningInChanged);
 }
 
 void AppModel::setSending(bool sending) {
-    if (m_isSending == sending)
-        return;
-    m_isSending = sending;
-    emit isSendingChanged();
+    assign(m_isSending, sending, &AppModel::isSendingChanged);
 }
 
 void AppModel::setForm(const SendForm& form) {
-    if (m_form == form)
-        return;
-    m_form = form;
-    emit formChanged();
-    refreshDerived();
+    if (assign(m_form, form, &AppModel::formChanged))
+        refreshDerived();
 }
 
 void AppModel::setNotice(const std::optional<QString>& notice) {
-    if (m_notice == notice)
-        return;
-    m_notice = notice;
-    emit noticeChanged();
+    assign(m_notice, notice, &AppModel::noticeChanged);
 }
 
 void AppModel::setLastCreated(const std::optional<Transfer>& transfer) {
-    if (m_lastCreated == transfer)
-        return;
-    m_lastCreated = transfer;
-    emit lastCreatedChanged();
+    assign(m_lastCreated, transfer, &AppModel::lastCreatedChanged);
 }
 
 void AppModel::setCopiedTransferID(const std::optional<QString>& id) {
-    if (m_copiedTransferID == id)
-        return;
-    m_copiedTransferID = id;
-    emit copiedTransferIDChanged();
+    assign(m_copiedTransferID, id, &AppModel::copiedTransferIDChanged);
 }
 
 void AppModel::setPending(const std::optional<PendingSend>& pending) {
-    if (m_pending == pending)
-        return;
-    m_pending = pending;
-    emit pendingChanged();
-    refreshDerived();
+    if (assign(m_pending, pending, &AppModel::pendingChanged))
+        refreshDerived();
 }
 
 void AppModel::setWelcoming(bool welcoming) {
-    if (m_isWelcoming == welcoming)
-        return;
-    m_isWelcoming = welcoming;
-    emit isWelcomingChanged();
+    assign(m_isWelcoming, welcoming, &AppModel::isWelcomingChanged);
 }
 
 void AppModel::setSelectedWorkspaceID(const std::optional<QString>& id) {
@@ -621,10 +591,7 @@ void AppModel::updateSecondsLeft() {
         m_lists.isUploading
             ? m_totalRate.secondsLeft(m_lists.bytesSentInAll + m_lists.activeBytesLeft)
             : std::nullopt;
-    if (left != m_secondsLeft) {
-        m_secondsLeft = left;
-        emit secondsLeftChanged();
-    }
+    assign(m_secondsLeft, left, &AppModel::secondsLeftChanged);
 }
 
 } // namespace Parcella

@@ -197,6 +197,14 @@ signals:
     void canSendChanged();
 
 private:
+    // Stores `value` and announces it through `changed` only when it differs; true when it did.
+    template <typename T> bool assign(T& field, const T& value, void (AppModel::*changed)()) {
+        if (field == value)
+            return false;
+        field = value;
+        emit(this->*changed)();
+        return true;
+    }
     static ParcelKit::ParcellaConfiguration configurationFrom(const Options& options);
     static QString storageFolderFrom(const Options& options);
 

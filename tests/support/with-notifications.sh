@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command on a private X display (Xvfb) and a private D-Bus session with a real dunst as
 # the notification server, and a test browser registered for http(s) in a private home: every
-# address it is asked to open is appended to $PARCELLA_TEST_BROWSER_LOG.
+# address it is asked to open is appended to $PARCELLA_TEST_BROWSER_LOG. A with-keyring.sh inside
+# adds its keyring to this bus.
 set -euo pipefail
 
 if [ -z "${PARCELLA_PRIVATE_DESKTOP:-}" ]; then
@@ -51,7 +52,7 @@ DUNSTRC
     [ -s "$home/display" ] || { echo "with-notifications.sh: Xvfb did not start" >&2; exit 1; }
     export DISPLAY=":$(head -n1 "$home/display")" QT_QPA_PLATFORM=xcb
     status=0
-    PARCELLA_PRIVATE_DESKTOP=1 dbus-run-session -- "$0" "$@" || status=$?
+    PARCELLA_PRIVATE_DESKTOP=1 PARCELLA_PRIVATE_BUS=1 dbus-run-session -- "$0" "$@" || status=$?
     exit "$status"
 fi
 

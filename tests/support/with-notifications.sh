@@ -4,6 +4,7 @@
 # address it is asked to open is appended to $PARCELLA_TEST_BROWSER_LOG. A with-keyring.sh inside
 # adds its keyring to this bus.
 set -euo pipefail
+. "$(dirname "$0")/xvfb.sh"
 
 if [ -z "${PARCELLA_PRIVATE_DESKTOP:-}" ]; then
     home=$(mktemp -d)
@@ -42,15 +43,7 @@ MIMEAPPS
     timeout = 0
 DUNSTRC
 
-    # Xvfb writes the display number it took once it accepts connections.
-    Xvfb -displayfd 3 -nolisten tcp -screen 0 640x480x24 3>"$home/display" 2>/dev/null &
-    xvfb=$!
-    for _ in $(seq 100); do
-        [ -s "$home/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$home/display" ] || { echo "with-notifications.sh: Xvfb did not start" >&2; exit 1; }
-    export DISPLAY=":$(head -n1 "$home/display")" QT_QPA_PLATFORM=xcb
+    start_xvfb "$home" 640x480x24
     status=0
     PARCELLA_PRIVATE_DESKTOP=1 PARCELLA_PRIVATE_BUS=1 dbus-run-session -- "$0" "$@" || status=$?
     exit "$status"

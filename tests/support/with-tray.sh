@@ -5,6 +5,7 @@
 #                                      XEmbed icons); needs the private bus of with-keyring.sh.
 # The command finds DISPLAY and QT_QPA_PLATFORM=xcb set, and the tray's host ready.
 set -euo pipefail
+. "$(dirname "$0")/xvfb.sh"
 
 host=$1
 shift
@@ -26,15 +27,7 @@ esac
 home=$(mktemp -d)
 xvfb= tray=
 trap '[ -n "$tray" ] && kill "$tray" 2>/dev/null; [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$home"' EXIT
-# Xvfb writes the display number it took once it accepts connections.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x600x24 3>"$home/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do
-    [ -s "$home/display" ] && break
-    sleep 0.1
-done
-[ -s "$home/display" ] || { echo "with-tray.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$home/display")" QT_QPA_PLATFORM=xcb
+start_xvfb "$home" 1024x600x24
 unset WAYLAND_DISPLAY
 
 if [ "$host" = trayer ]; then

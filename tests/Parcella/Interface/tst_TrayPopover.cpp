@@ -147,12 +147,13 @@ private slots:
         QVERIFY(m_rig.signIn());
         // A slow part keeps the upload going long enough to be seen.
         m_rig.addFault(
-            {{"method", "PUT"}, {"pathPrefix", "/ws-studio/"}, {"delayMs", 1500}, {"count", 1}});
+            {{"method", "PUT"}, {"pathPrefix", "/ws-studio/"}, {"delayMs", 3000}, {"count", 1}});
         m_rig.writeFile("big.bin", 20 * 1024 * 1024);
         m_rig.enqueue({"big.bin"});
-        QTRY_VERIFY(shownToolTip().startsWith("Parcella — "));
-        QVERIFY(shownToolTip().contains("\u00A0%"));
-        QVERIFY(shownIcon() != idle);
+        // Each read over the bus lets the upload move on: both must hold while it runs.
+        QString tip;
+        QTRY_VERIFY((tip = shownToolTip()).startsWith("Parcella — ") && shownIcon() != idle);
+        QVERIFY(tip.contains("\u00A0%"));
         QTRY_COMPARE_WITH_TIMEOUT(shownToolTip(), "Parcella", 30'000);
         QCOMPARE(shownIcon(), idle);
 

@@ -3,7 +3,8 @@
 #   with-tray.sh trayer COMMAND…       trayer, which embeds icons the XEmbed way;
 #   with-tray.sh xfce4-panel COMMAND…  an Xfce panel whose tray hosts StatusNotifierItems (and
 #                                      XEmbed icons); needs the private bus of with-keyring.sh.
-# The command finds DISPLAY and QT_QPA_PLATFORM=xcb set, and the tray's host ready.
+# The command finds DISPLAY, QT_QPA_PLATFORM=xcb and PARCELLA_TEST_TRAY (the host) set, and the
+# tray's host ready.
 set -euo pipefail
 . "$(dirname "$0")/xvfb.sh"
 
@@ -24,11 +25,31 @@ xfce4-panel)
     ;;
 esac
 
+# The bus started xfconfd for the panel; it saves the panel's settings as it goes, so it must be
+# gone before with-keyring.sh removes the home folder.
+stop_xfconfd() {
+    local pid
+    pid=$(dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.GetConnectionUnixProcessID string:org.xfce.Xfconf 2>/dev/null |
+        awk '{print $2}')
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || return 0
+    for _ in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+}
+cleanup() {
+    [ -n "$tray" ] && kill "$tray" 2>/dev/null
+    [ "$host" = xfce4-panel ] && stop_xfconfd
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    rm -rf "$home"
+}
 home=$(mktemp -d)
 xvfb= tray=
-trap '[ -n "$tray" ] && kill "$tray" 2>/dev/null; [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$home"' EXIT
+trap cleanup EXIT
 start_xvfb "$home" 1024x600x24
 unset WAYLAND_DISPLAY
+export PARCELLA_TEST_TRAY=$host
 
 if [ "$host" = trayer ]; then
     trayer --edge top --align right --widthtype request --height 24 --transparent false \

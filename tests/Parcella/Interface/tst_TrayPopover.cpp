@@ -60,17 +60,27 @@ struct Item {
     }
 };
 
+int notificationsShown() {
+    QProcess dunstctl;
+    dunstctl.start("dunstctl", {"count", "displayed"});
+    return dunstctl.waitForFinished(10'000) ? dunstctl.readAllStandardOutput().trimmed().toInt()
+                                            : -1;
+}
+
 } // namespace
 
 // The status item in a real tray on a private X display: trayer embeds it the XEmbed way, an Xfce
 // panel hosts it as a StatusNotifierItem (see with-tray.sh). Either way the icon shows, the
 // primary action toggles the popover, and the icon and tool tip follow an upload whose link then
-// sits on the clipboard.
+// sits on the clipboard. Where no tray exists (a bare X display) or windows cannot place
+// themselves (Wayland, under weston), the popover is an ordinary window instead.
 class TrayPopoverTest : public QObject {
     Q_OBJECT
 
     Testing::ModelRig m_rig;
+    int m_quits = 0;
     std::unique_ptr<StatusItemController> m_controller;
+    const bool m_hasTray = qEnvironmentVariableIsSet("PARCELLA_TEST_TRAY");
     // Set when the tray hosts StatusNotifierItems; XEmbed otherwise.
     std::optional<Item> m_item;
 
@@ -84,9 +94,11 @@ class TrayPopoverTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10'000);
-        m_controller = std::make_unique<StatusItemController>(m_rig.start());
-        QVERIFY(m_controller->trayIcon());
+        if (m_hasTray)
+            QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10'000);
+        m_controller = std::make_unique<StatusItemController>(m_rig.start(), [this] { ++m_quits; });
+        if (!m_hasTray)
+            return;
         if (QDBusConnection::sessionBus().interface()->isServiceRegistered(watcher)) {
             QTRY_VERIFY_WITH_TIMEOUT((m_item = Item::registered()).has_value(), 10'000);
         } else {
@@ -98,6 +110,8 @@ private slots:
     void cleanupTestCase() { m_controller.reset(); }
 
     void primaryActionTogglesThePopover() {
+        if (!m_hasTray)
+            QSKIP("No tray here");
         PopoverWindow& popover = m_controller->popover();
         QCOMPARE(popover.mode(), PopoverWindow::Mode::popover);
         QVERIFY(!popover.isVisible());
@@ -143,6 +157,8 @@ private slots:
     }
 
     void iconAndToolTipFollowTheUploadAndTheLinkIsCopied() {
+        if (!m_hasTray)
+            QSKIP("No tray here");
         const QString idle = shownIcon();
         QVERIFY(m_rig.signIn());
         // A slow part keeps the upload going long enough to be seen.
@@ -164,6 +180,35 @@ private slots:
         xclip.start("xclip", {"-o", "-selection", "clipboard"});
         QTRY_COMPARE(xclip.state(), QProcess::NotRunning);
         QCOMPARE(xclip.readAllStandardOutput(), created->url->toString(QUrl::FullyEncoded));
+    }
+
+    void withoutTrayClosingTheWindowQuitsUnlessUploadsRun() {
+        if (m_hasTray)
+            QSKIP("A tray here");
+        PopoverWindow& window = m_controller->popover();
+        QCOMPARE(window.mode(), PopoverWindow::Mode::window);
+        QVERIFY(!m_controller->trayIcon());
+        QTRY_VERIFY(window.isExposed());
+        window.close();
+        QCOMPARE(m_quits, 1);
+
+        QVERIFY(m_rig.signIn());
+        // Offline, the upload waits for the network for as long as the test needs.
+        m_rig.network->signal().setOnline(false);
+        m_rig.writeFile("big.bin", 8 * 1024 * 1024);
+        m_rig.enqueue({"big.bin"});
+        QTRY_VERIFY(m_rig.model->isUploading());
+        for (int close = 0; close < 2; ++close) {
+            m_rig.model->showPopover(); // what starting Parcella again does
+            QTRY_VERIFY(window.isExposed());
+            QTest::keyClick(&window, Qt::Key_Escape); // closes an ordinary window
+            QTRY_VERIFY(!window.isVisible());
+        }
+        QVERIFY(m_rig.model->isUploading());
+        QCOMPARE(m_quits, 1);
+        QTRY_COMPARE(notificationsShown(), 1);
+        QTest::qWait(500); // a second notification would have arrived by now
+        QCOMPARE(notificationsShown(), 1);
     }
 };
 

@@ -4,7 +4,7 @@
 # address it is asked to open is appended to $PARCELLA_TEST_BROWSER_LOG. A with-keyring.sh inside
 # adds its keyring to this bus.
 set -euo pipefail
-. "$(dirname "$0")/xvfb.sh"
+. "$(dirname "$0")/wrapper-lib.sh"
 
 if [ -z "${PARCELLA_PRIVATE_DESKTOP:-}" ]; then
     home=$(mktemp -d)
@@ -58,10 +58,7 @@ server_on_bus() {
         org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications 2>/dev/null |
         grep -q 'true'
 }
-for _ in $(seq 100); do
-    server_on_bus && break
-    sleep 0.1
-done
-server_on_bus || { echo "with-notifications.sh: dunst did not start" >&2; exit 1; }
+wait_until 100 server_on_bus ||
+    { echo "with-notifications.sh: dunst did not start" >&2; exit 1; }
 
 "$@"

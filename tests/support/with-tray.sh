@@ -6,7 +6,7 @@
 # The command finds DISPLAY, QT_QPA_PLATFORM=xcb and PARCELLA_TEST_TRAY (the host) set, and the
 # tray's host ready.
 set -euo pipefail
-. "$(dirname "$0")/xvfb.sh"
+. "$(dirname "$0")/wrapper-lib.sh"
 
 host=$1
 shift
@@ -29,14 +29,11 @@ esac
 # gone before with-keyring.sh removes the home folder.
 stop_xfconfd() {
     local pid
-    pid=$(dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-        org.freedesktop.DBus.GetConnectionUnixProcessID string:org.xfce.Xfconf 2>/dev/null |
-        awk '{print $2}')
+    pid=$(dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus \
+        /org/freedesktop/DBus org.freedesktop.DBus.GetConnectionUnixProcessID \
+        string:org.xfce.Xfconf 2>/dev/null | awk '{print $2}')
     [ -n "$pid" ] && kill "$pid" 2>/dev/null || return 0
-    for _ in $(seq 50); do
-        kill -0 "$pid" 2>/dev/null || return 0
-        sleep 0.1
-    done
+    wait_until 50 test ! -e "/proc/$pid" || true
 }
 cleanup() {
     [ -n "$tray" ] && kill "$tray" 2>/dev/null
@@ -100,9 +97,6 @@ host_registered() {
         string:org.kde.StatusNotifierWatcher string:IsStatusNotifierHostRegistered 2>/dev/null |
         grep -q true
 }
-for _ in $(seq 150); do
-    host_registered && break
-    sleep 0.1
-done
-host_registered || { echo "with-tray.sh: the panel's tray did not start" >&2; exit 1; }
+wait_until 150 host_registered ||
+    { echo "with-tray.sh: the panel's tray did not start" >&2; exit 1; }
 "$@"

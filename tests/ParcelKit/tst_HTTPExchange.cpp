@@ -2,6 +2,7 @@
 #include "TestHTTPServer.h"
 #include "TestSupport.h"
 #include "TestTLSServer.h"
+#include "TokenBucket.h"
 #include "TransportError.h"
 #include "URLSession.h"
 
@@ -25,6 +26,8 @@ private slots:
     void requestHeadersAndBodyArriveAsSent();
     void methodsCarryTheRightFraming();
     void largeUploadReportsProgressUpToItsSize();
+    void tokenBucketGrantsTheRateAndNoMore();
+    void limitedBodiesShareOneRateThatCanChange();
     void connectionsAreReused();
     void passingFailuresAreNetworkErrors();
     void requestsThatCannotSucceedArePermanent();
@@ -181,6 +184,84 @@ void tst_HTTPExchange::largeUploadReportsProgressUpToItsSize() {
     QCOMPARE(reported.last(), qint64(body.size()));
     for (qsizetype i = 1; i < reported.size(); ++i)
         QVERIFY2(reported[i] > reported[i - 1], "progress repeats or goes back");
+}
+
+void tst_HTTPExchange::tokenBucketGrantsTheRateAndNoMore() {
+    using namespace std::chrono;
+    // 100,000 bytes per second: at most 5,000 pile up, waking is worth it from 2,500 on.
+    struct Step {
+        milliseconds at;
+        std::optional<qint64> rate;
+        qint64 wanted;
+        qint64 granted;
+        milliseconds untilRefilled;
+    };
+    const QList<Step> steps{
+        {0ms, 100'000, 1'000, 0, 25ms},       // starts empty
+        {10ms, {}, 400, 400, 19ms},           // 1,000 piled up
+        {10ms, {}, 1'000, 600, 25ms},         // the rest, no more
+        {2000ms, {}, 1'000'000, 5'000, 25ms}, // an idle second adds no more than a burst
+        {2000ms, 0, 1'000'000, 1'000'000, 0ms},
+        {3000ms, 1'000'000, 1, 0, 25ms},           // a new rate starts empty too
+        {3500ms, 100'000, 1'000'000, 5'000, 25ms}, // a lower rate cuts the pile to its burst
+        {3500ms, 1'000, 1'000, 0, 256ms},          // slow rates still refill in slices of 512
+    };
+    const TokenBucket::Clock::time_point start;
+    TokenBucket bucket;
+    for (const Step& step : steps) {
+        const auto now = start + step.at;
+        if (step.rate)
+            bucket.setRate(*step.rate, now);
+        QCOMPARE(bucket.take(step.wanted, now), step.granted);
+        QCOMPARE(ceil<milliseconds>(bucket.untilRefilled(now)), step.untilRefilled);
+    }
+    // A steady demand gets the rate exactly, whatever the slices; one that comes back later
+    // than a burst lasts loses the difference.
+    for (const auto& [slice, expected] :
+         QList<std::pair<milliseconds, qint64>>{{1ms, 100'000}, {37ms, 99'900}, {80ms, 60'000}}) {
+        TokenBucket steady;
+        steady.setRate(100'000, start);
+        qint64 sent = 0;
+        for (auto at = slice; at <= 1000ms; at += slice)
+            sent += steady.take(1'000'000, start + at);
+        QVERIFY2(std::abs(sent - expected) <= 1, qPrintable(QString::number(sent)));
+    }
+}
+
+void tst_HTTPExchange::limitedBodiesShareOneRateThatCanChange() {
+    using Clock = std::chrono::steady_clock;
+    TestHTTPServer server;
+    server.setHandler([](const RecordedRequest&) { return Reply::empty(200); });
+    URLSession session;
+    const auto put = [&](const QString& path, const QByteArray& body, bool limited) {
+        HTTPRequest request = requestTo(server.url(path), "PUT");
+        request.uploadRateLimited = limited;
+        return HTTP::upload(session, request, body, {}, {});
+    };
+    const QByteArray first = patternedBody(150'000), second = patternedBody(150'001);
+
+    // Two parts at 100,000 bytes per second together cannot take less than about 2.9 s.
+    session.setUploadRateLimit(100'000);
+    const auto started = Clock::now();
+    auto running = put("/one", first, true);
+    Testing::await(put("/two", second, true));
+    Testing::await(std::move(running));
+    QVERIFY(Clock::now() - started >= std::chrono::milliseconds(2900));
+
+    // At 1,000 bytes per second the part would take minutes; a request that is not limited
+    // passes it, and lifting the limit lets the part through at once.
+    session.setUploadRateLimit(1'000);
+    running = put("/slow", first, true);
+    Testing::await(put("/api", second, false));
+    QVERIFY(!running.isReady());
+    session.setUploadRateLimit(0);
+    Testing::await(std::move(running));
+
+    QHash<QString, QByteArray> received;
+    for (const RecordedRequest& request : server.requests())
+        received.insert(request.path(), request.body);
+    QCOMPARE(received, (QHash<QString, QByteArray>{
+                           {"/one", first}, {"/two", second}, {"/slow", first}, {"/api", second}}));
 }
 
 void tst_HTTPExchange::connectionsAreReused() {

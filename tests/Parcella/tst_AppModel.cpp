@@ -64,7 +64,6 @@ private slots:
     void finishedUploadAgesOutWhileShown();
     void pollPassFailingInOneWorkspaceStoresNothing();
     void damagedStateAndNonsenseAnswers();
-    void uploadRateLimitIsKeptAcrossRestarts();
     void serviceFromTheEnvironment_data();
     void serviceFromTheEnvironment();
 };
@@ -417,19 +416,6 @@ void tst_AppModel::damagedStateAndNonsenseAnswers() {
     QCOMPARE(model.notice(), QString("You are not signed in."));
     QCOMPARE(model.me(), std::nullopt);
     QVERIFY(model.uploads().isEmpty());
-}
-
-void tst_AppModel::uploadRateLimitIsKeptAcrossRestarts() {
-    ModelRig rig;
-    rig.settings->setValue("uploadRateLimit", "fast");
-    QCOMPARE(rig.start().uploadRateLimit(), 0);
-    QSignalSpy changes(rig.model.get(), &AppModel::uploadRateLimitChanged);
-    rig.model->setUploadRateLimit(5'000'000);
-    rig.model->setUploadRateLimit(5'000'000);
-    QCOMPARE(changes.size(), 1);
-    QCOMPARE(rig.start().uploadRateLimit(), 5'000'000);
-    rig.model->setUploadRateLimit(-1);
-    QCOMPARE(rig.settings->value("uploadRateLimit").toLongLong(), 0);
 }
 
 void tst_AppModel::serviceFromTheEnvironment_data() {

@@ -5,10 +5,20 @@
 #include "UploadStatusLine.h"
 
 #include <QDesktopServices>
+#include <QLocale>
+
+#include <algorithm>
+#include <array>
+#include <span>
 
 namespace Parcella {
 
 using ParcelKit::TaskHandle;
+
+namespace {
+// Bytes per second, 0 for no limit.
+constexpr std::array<qint64, 5> uploadLimits{0, 1'000'000, 5'000'000, 10'000'000, 50'000'000};
+} // namespace
 
 PopoverPresenter::PopoverPresenter(AppModel& model, QObject* parent)
     : QObject(parent), m_model(model) {
@@ -25,6 +35,7 @@ PopoverPresenter::PopoverPresenter(AppModel& model, QObject* parent)
             &PopoverPresenter::copiedTransferIDChanged);
     connect(&model, &AppModel::uploadsChanged, this, &PopoverPresenter::filesLineChanged);
     connect(&model, &AppModel::totalBytesChanged, this, &PopoverPresenter::filesLineChanged);
+    connect(&model, &AppModel::uploadRateLimitChanged, this, &PopoverPresenter::uploadLimitChanged);
 }
 
 PopoverPresenter::Screen PopoverPresenter::screen() const {
@@ -91,6 +102,25 @@ QString PopoverPresenter::copiedTransferID() const {
 QString PopoverPresenter::filesLine() const {
     return tr("%n files", nullptr, int(m_model.uploads().size())) + QStringLiteral(" · ") +
            UploadStatusLine::byteCount(m_model.totalBytes());
+}
+
+QStringList PopoverPresenter::uploadLimitNames() const {
+    QStringList names{tr("Off")};
+    for (qint64 rate : std::span(uploadLimits).subspan(1))
+        names.append(QLocale().formattedDataSize(rate, 0, QLocale::DataSizeSIFormat) +
+                     QStringLiteral("/s"));
+    return names;
+}
+
+int PopoverPresenter::uploadLimitIndex() const {
+    const auto found =
+        std::find(uploadLimits.begin(), uploadLimits.end(), m_model.uploadRateLimit());
+    return found == uploadLimits.end() ? -1 : int(found - uploadLimits.begin());
+}
+
+void PopoverPresenter::setUploadLimitIndex(int index) {
+    if (index >= 0 && index < int(uploadLimits.size()))
+        m_model.setUploadRateLimit(uploadLimits[size_t(index)]);
 }
 
 void PopoverPresenter::signIn() {

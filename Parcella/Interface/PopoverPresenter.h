@@ -25,6 +25,11 @@ class PopoverPresenter : public QObject {
     Q_PROPERTY(QString notice READ notice NOTIFY noticeChanged)
     Q_PROPERTY(QString copiedTransferID READ copiedTransferID NOTIFY copiedTransferIDChanged)
     Q_PROPERTY(QString filesLine READ filesLine NOTIFY filesLineChanged)
+    // The upload limits the settings menu offers, "Off" first, and the one in force: -1 when the
+    // settings hold another rate.
+    Q_PROPERTY(QStringList uploadLimitNames READ uploadLimitNames CONSTANT)
+    Q_PROPERTY(int uploadLimitIndex READ uploadLimitIndex WRITE setUploadLimitIndex NOTIFY
+                   uploadLimitChanged)
 
 public:
     enum class Screen { signedOut, loading, signedIn };
@@ -45,6 +50,9 @@ public:
     QString copiedTransferID() const;
     // "3 files · 12.3 MB"
     QString filesLine() const;
+    QStringList uploadLimitNames() const;
+    int uploadLimitIndex() const;
+    void setUploadLimitIndex(int index);
 
     Q_INVOKABLE void signIn();
     Q_INVOKABLE void cancelSignIn();
@@ -76,6 +84,7 @@ signals:
     void noticeChanged();
     void filesLineChanged();
     void copiedTransferIDChanged();
+    void uploadLimitChanged();
 
 private:
     AppModel& m_model;

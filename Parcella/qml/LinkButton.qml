@@ -11,7 +11,8 @@ AbstractButton {
         text: control.text
         font.pointSize: control.font.pointSize
         font.underline: control.hovered
-        color: control.palette.link
+        // The accent: themes set it for both schemes, unlike the link colour.
+        color: control.palette.highlight
     }
     Accessible.role: Accessible.Link
     Accessible.name: text

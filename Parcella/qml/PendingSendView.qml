@@ -24,6 +24,9 @@ ColumnLayout {
         BusyIndicator {
             objectName: "pendingBusy"
             visible: root.model.isSending
+            // Fusion's spinner stays blank after being shown unless it starts running then.
+            running: visible
+            padding: 0
             implicitWidth: 18
             implicitHeight: 18
         }

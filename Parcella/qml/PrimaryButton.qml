@@ -19,6 +19,8 @@ Button {
             BusyIndicator {
                 objectName: "primaryBusy"
                 visible: control.busy
+                // Fusion's spinner stays blank after being shown unless it starts running then.
+                running: visible
                 padding: 0
                 width: 16
                 height: 16

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Fusion
+import QtQuick.Controls.Fusion.impl
 import QtQuick.Layouts
 
 // The form under the files: a link or an e-mail, its texts, expiry and protection, and the send
@@ -54,12 +55,22 @@ ColumnLayout {
         Layout.preferredHeight: Math.min(Math.max(area.contentHeight, minLines * lineHeight),
                                          maxLines * lineHeight)
                                 + area.topPadding + area.bottomPadding
+        // Framed like a single-line field, which Fusion's text area is not.
+        background: Rectangle {
+            radius: 2
+            color: field.palette.base
+            border.color: area.activeFocus ? Fusion.highlightedOutline(field.palette)
+                                           : Fusion.outline(field.palette)
+        }
         FontMetrics {
             id: metrics
             font: area.font
         }
         TextArea {
             id: area
+            // Text where a single-line field puts it.
+            padding: 4
+            leftPadding: 4
             wrapMode: TextEdit.Wrap
             Keys.onTabPressed: area.nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
             Keys.onBacktabPressed: area.nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
@@ -79,6 +90,7 @@ ColumnLayout {
             objectName: "linkSegment"
             text: qsTr("Get a link")
             checked: !root.form.isEmail
+            highlighted: checked
             Layout.fillWidth: true
             Layout.preferredWidth: 1
             onClicked: root.form.isEmail = false
@@ -87,6 +99,7 @@ ColumnLayout {
             objectName: "emailSegment"
             text: qsTr("Send by email")
             checked: root.form.isEmail
+            highlighted: checked
             Layout.fillWidth: true
             Layout.preferredWidth: 1
             onClicked: root.form.isEmail = true

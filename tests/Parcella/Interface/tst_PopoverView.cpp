@@ -63,6 +63,19 @@ class PopoverViewTest : public QObject {
         return visible;
     }
 
+    // Scrolls the signed-in screen to the named item, then keeps a picture.
+    void keepPictureFrom(const QString& name, const QString& picture) {
+        if (!qEnvironmentVariableIsSet("PARCELLA_SCREENSHOTS"))
+            return;
+        QTest::qWait(100); // lets the layout settle before it is measured
+        auto* flickable = item("signedInView")->property("contentItem").value<QQuickItem*>();
+        auto* content = flickable->property("contentItem").value<QQuickItem*>();
+        const qreal bottom = flickable->property("contentHeight").toReal() - flickable->height();
+        const qreal top = item(name)->mapToItem(content, QPointF()).y() - 14;
+        flickable->setProperty("contentY", std::clamp<qreal>(top, 0, std::max<qreal>(bottom, 0)));
+        keepPicture(m_controller->popover(), picture);
+        flickable->setProperty("contentY", 0);
+    }
     QString text(const QString& name) { return item(name)->property("text").toString(); }
     QObject* sendForm() {
         const QVariant presenter = m_controller->popover().rootObject()->property("presenter");
@@ -137,6 +150,8 @@ private slots:
         QCOMPARE(shown(item("removeUploadButton")), true);
         QCOMPARE(shown(item("cancelUploadButton")), false);
         keepPicture(m_controller->popover(), "signed-in-files");
+        m_rig.model->setWelcoming(false);
+        keepPictureFrom("sendFormView", "send-form-link");
     }
 
     // The fields are written as the controls write them.
@@ -183,7 +198,7 @@ private slots:
         QCOMPARE(text("sendButton"), button);
         QCOMPARE(item("sendButton")->isEnabled(), message.isEmpty());
         if (QTest::currentDataTag() == QByteArray("code, then e-mail"))
-            keepPicture(m_controller->popover(), "send-form-email-code");
+            keepPictureFrom("sendFormView", "send-form-email-code");
     }
 
     void returnSendsAndTheFormWaitsForThePendingSend() {
@@ -193,6 +208,13 @@ private slots:
         m_rig.network->signal().setOnline(false);
         m_rig.writeFile("late.bin", 1000);
         m_rig.enqueue({"late.bin"});
+        // Return breaks the line in a field of several lines and sends elsewhere.
+        for (auto* child : item("messageField")->findChildren<QQuickItem*>())
+            if (child->inherits("QQuickTextEdit"))
+                child->forceActiveFocus();
+        QTest::keyClick(&popover, Qt::Key_Return);
+        QCOMPARE(m_rig.model->form().message, "\n");
+        QVERIFY(!m_rig.model->pending());
         item("titleField")->forceActiveFocus();
         for (const char key : QByteArray("Proofs"))
             QTest::keyClick(&popover, key);
@@ -211,7 +233,8 @@ private slots:
         QCOMPARE(text("sendButton"), "Waiting for the previous transfer…");
         QVERIFY(!item("sendButton")->isEnabled());
         QVERIFY(shown(itemsNamed(item("sendButton"), "primaryBusy").first()));
-        keepPicture(popover, "pending-send");
+        keepPictureFrom("pendingSendView", "pending-send");
+        keepPictureFrom("messageField", "pending-send-button");
 
         QMetaObject::invokeMethod(item("discardButton"), "clicked");
         QTRY_VERIFY(!shown(item("pendingSendView")));

@@ -58,24 +58,22 @@ void SendFormBinding::writeForm(const SendForm& form) {
 
 void SendFormBinding::announce() {
     const SendForm was = std::exchange(m_shown, m_model.form());
-    if (m_shown.delivery != was.delivery)
-        emit isEmailChanged();
-    if (m_shown.recipients != was.recipients)
-        emit recipientsChanged();
-    if (m_shown.subject != was.subject)
-        emit subjectChanged();
-    if (m_shown.message != was.message)
-        emit messageChanged();
-    if (m_shown.expiresInDays != was.expiresInDays)
-        emit expiresInDaysChanged();
-    if (m_shown.protection != was.protection)
-        emit protectionChanged();
-    if (m_shown.password != was.password)
-        emit passwordChanged();
-    if (m_shown.allowedEmails != was.allowedEmails)
-        emit allowedEmailsChanged();
-    if (m_shown.validationMessage() != was.validationMessage())
-        emit validationMessageChanged();
+    const auto differs = [&](auto SendForm::*field) { return m_shown.*field != was.*field; };
+    const std::pair<bool, void (SendFormBinding::*)()> fields[] = {
+        {differs(&SendForm::delivery), &SendFormBinding::isEmailChanged},
+        {differs(&SendForm::recipients), &SendFormBinding::recipientsChanged},
+        {differs(&SendForm::subject), &SendFormBinding::subjectChanged},
+        {differs(&SendForm::message), &SendFormBinding::messageChanged},
+        {differs(&SendForm::expiresInDays), &SendFormBinding::expiresInDaysChanged},
+        {differs(&SendForm::protection), &SendFormBinding::protectionChanged},
+        {differs(&SendForm::password), &SendFormBinding::passwordChanged},
+        {differs(&SendForm::allowedEmails), &SendFormBinding::allowedEmailsChanged},
+        {m_shown.validationMessage() != was.validationMessage(),
+         &SendFormBinding::validationMessageChanged},
+    };
+    for (const auto& [changed, signal] : fields)
+        if (changed)
+            emit(this->*signal)();
 }
 
 } // namespace Parcella

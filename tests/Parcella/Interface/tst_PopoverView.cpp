@@ -277,6 +277,7 @@ private slots:
     // "Add" with a folder selected adds the folder instead of opening it.
     void chooserAddsFilesAndFolders() {
         QDir(m_rig.dir.path()).mkpath("album");
+        m_rig.writeFile("notes.txt", 0);
         FileChooser chooser;
         QSignalSpy chosen(&chooser, &FileChooser::chosen);
         chooser.setDirectory(m_rig.dir.path());

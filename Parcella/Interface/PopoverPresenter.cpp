@@ -21,7 +21,7 @@ constexpr std::array<qint64, 5> uploadLimits{0, 1'000'000, 5'000'000, 10'000'000
 } // namespace
 
 PopoverPresenter::PopoverPresenter(AppModel& model, QObject* parent)
-    : QObject(parent), m_model(model) {
+    : QObject(parent), m_model(model), m_sendForm(model) {
     connect(&model.auth(), &ParcelKit::AuthSession::isSignedInChanged, this,
             &PopoverPresenter::isSignedInChanged);
     connect(&model.auth(), &ParcelKit::AuthSession::isSignedInChanged, this,
@@ -36,6 +36,7 @@ PopoverPresenter::PopoverPresenter(AppModel& model, QObject* parent)
     connect(&model, &AppModel::uploadsChanged, this, &PopoverPresenter::filesLineChanged);
     connect(&model, &AppModel::totalBytesChanged, this, &PopoverPresenter::filesLineChanged);
     connect(&model, &AppModel::uploadRateLimitChanged, this, &PopoverPresenter::uploadLimitChanged);
+    connect(&model, &AppModel::lastCreatedChanged, this, &PopoverPresenter::lastCreatedChanged);
 }
 
 PopoverPresenter::Screen PopoverPresenter::screen() const {
@@ -123,6 +124,15 @@ void PopoverPresenter::setUploadLimitIndex(int index) {
         m_model.setUploadRateLimit(uploadLimits[size_t(index)]);
 }
 
+QVariantMap PopoverPresenter::lastCreated() const {
+    const auto& transfer = m_model.lastCreated();
+    if (!transfer)
+        return {};
+    return {{QStringLiteral("transferID"), transfer->id},
+            {QStringLiteral("url"), transfer->url.value_or(QUrl()).toString()},
+            {QStringLiteral("isEmail"), transfer->delivery == ParcelKit::Delivery::email}};
+}
+
 void PopoverPresenter::signIn() {
     TaskHandle<void>::start([model = &m_model](std::stop_token) { return model->signIn(); });
 }
@@ -173,6 +183,9 @@ void PopoverPresenter::refreshTransfers() {
 }
 
 void PopoverPresenter::copyLink(const QString& transferID) {
+    // The created transfer may be missing from a list reloaded meanwhile.
+    if (m_model.lastCreated() && m_model.lastCreated()->id == transferID)
+        return m_model.copyLink(*m_model.lastCreated());
     for (const auto& transfer : m_model.transfers())
         if (transfer.id == transferID)
             return m_model.copyLink(transfer);
@@ -197,6 +210,16 @@ void PopoverPresenter::retryUpload(const QString& itemID) {
 
 void PopoverPresenter::removeUpload(const QString& itemID) {
     m_model.queue().remove(QUuid::fromString(itemID));
+}
+
+void PopoverPresenter::chooseFiles() {
+    if (!m_chooser) {
+        m_chooser = new FileChooser;
+        connect(m_chooser, &FileChooser::chosen, &m_model, &AppModel::addFiles);
+    }
+    m_chooser->show();
+    m_chooser->raise();
+    m_chooser->activateWindow();
 }
 
 } // namespace Parcella

@@ -28,6 +28,17 @@ ScrollView {
             presenter: root.presenter
             Layout.fillWidth: true
         }
+        CreatedTransferView {
+            visible: root.presenter.lastCreated.transferID !== undefined
+            presenter: root.presenter
+            Layout.fillWidth: true
+        }
+        PendingSendView {
+            visible: root.presenter.sendForm.hasPending
+            model: root.model
+            presenter: root.presenter
+            Layout.fillWidth: true
+        }
         ColumnLayout {
             objectName: "filesSection"
             visible: uploads.count > 0
@@ -36,6 +47,11 @@ ScrollView {
             SectionLabel {
                 title: qsTr("Files")
                 Layout.fillWidth: true
+                LinkButton {
+                    objectName: "addFilesButton"
+                    text: qsTr("Add files…")
+                    onClicked: root.presenter.chooseFiles()
+                }
             }
             Label {
                 objectName: "filesLine"
@@ -49,10 +65,16 @@ ScrollView {
                     Layout.fillWidth: true
                 }
             }
+            SendFormView {
+                model: root.model
+                presenter: root.presenter
+                Layout.fillWidth: true
+            }
         }
         DropZone {
             visible: uploads.count === 0
             Layout.fillWidth: true
+            onClicked: root.presenter.chooseFiles()
         }
         SectionLabel {
             title: qsTr("Recent transfers")

@@ -4,7 +4,6 @@
 #include "StoredJSON.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,14 +22,10 @@ PausedUploads::PausedUploads(const QUrl& storeURL) {
 
 QSet<QUuid> PausedUploads::load() {
     m_written.clear();
-    if (!m_writer)
+    const auto contents = m_writer ? m_writer->read() : std::nullopt;
+    if (!contents)
         return {};
-    m_writer->waitUntilWritten();
-    QFile file(m_writer->path());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
-    for (const QJsonValue& value : document.array()) {
+    for (const QJsonValue& value : QJsonDocument::fromJson(*contents).array()) {
         const QUuid id = QUuid::fromString(value.toString());
         if (!id.isNull())
             m_written.insert(id);

@@ -42,8 +42,9 @@ class ProgressBoard;
 // at most `maxConcurrentFiles` of them at once in list order, publishes progress while runs exist,
 // saves "uploads.json" after every change of an item's state, a record or the list (never for
 // progress alone; changes are written together, at most every 100 ms, except a new multipart
-// upload, written at once), resumes unfinished uploads when it is created, keeps the computer
-// from idle sleep while items are active, and lets callers wait for the service upload ids of
+// upload, written at once), resumes unfinished uploads when it is created, pauses and resumes
+// them on request (or while the network is metered, when asked to), keeps the computer from idle
+// sleep while items are active and not paused, and lets callers wait for the service upload ids of
 // items. Lives on the main thread; every operation and every worker callback runs there.
 class UploadQueue : public QObject, public UploadWorkerDelegate {
     Q_OBJECT

@@ -25,6 +25,10 @@ PopoverPresenter::PopoverPresenter(AppModel& model, QObject* parent)
             &PopoverPresenter::copiedTransferIDChanged);
     connect(&model, &AppModel::uploadsChanged, this, &PopoverPresenter::filesLineChanged);
     connect(&model, &AppModel::totalBytesChanged, this, &PopoverPresenter::filesLineChanged);
+    for (const auto changed :
+         {&AppModel::isAnythingPausedChanged, &AppModel::isPausedByMeteringChanged,
+          &AppModel::uploadsOnMeteredConnectionsChanged})
+        connect(&model, changed, this, &PopoverPresenter::pausingChanged);
 }
 
 PopoverPresenter::Screen PopoverPresenter::screen() const {
@@ -93,6 +97,22 @@ QString PopoverPresenter::filesLine() const {
            UploadStatusLine::byteCount(m_model.totalBytes());
 }
 
+bool PopoverPresenter::isAnythingPaused() const {
+    return m_model.isAnythingPaused();
+}
+
+bool PopoverPresenter::isPausedByMetering() const {
+    return m_model.isPausedByMetering();
+}
+
+bool PopoverPresenter::uploadsOnMeteredConnections() const {
+    return m_model.uploadsOnMeteredConnections();
+}
+
+void PopoverPresenter::setUploadsOnMeteredConnections(bool allowed) {
+    m_model.setUploadsOnMeteredConnections(allowed);
+}
+
 void PopoverPresenter::signIn() {
     TaskHandle<void>::start([model = &m_model](std::stop_token) { return model->signIn(); });
 }
@@ -123,9 +143,9 @@ void PopoverPresenter::dismissCreated() {
 
 QString PopoverPresenter::uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
                                        const QString& message, const QVariant& finishedAt,
-                                       const QString& pace) const {
+                                       const QString& pace, bool isPaused) const {
     return UploadStatusLine::of(state, bytesSent, byteCount, message, finishedAt.toDateTime(),
-                                QDateTime::currentDateTimeUtc(), pace)
+                                QDateTime::currentDateTimeUtc(), pace, isPaused)
         .text;
 }
 
@@ -167,6 +187,22 @@ void PopoverPresenter::retryUpload(const QString& itemID) {
 
 void PopoverPresenter::removeUpload(const QString& itemID) {
     m_model.queue().remove(QUuid::fromString(itemID));
+}
+
+void PopoverPresenter::pauseUpload(const QString& itemID) {
+    m_model.pauseUpload(QUuid::fromString(itemID));
+}
+
+void PopoverPresenter::resumeUpload(const QString& itemID) {
+    m_model.resumeUpload(QUuid::fromString(itemID));
+}
+
+void PopoverPresenter::pauseAll() {
+    m_model.pauseAll();
+}
+
+void PopoverPresenter::resumeAll() {
+    m_model.resumeAll();
 }
 
 } // namespace Parcella

@@ -25,6 +25,10 @@ class PopoverPresenter : public QObject {
     Q_PROPERTY(QString notice READ notice NOTIFY noticeChanged)
     Q_PROPERTY(QString copiedTransferID READ copiedTransferID NOTIFY copiedTransferIDChanged)
     Q_PROPERTY(QString filesLine READ filesLine NOTIFY filesLineChanged)
+    Q_PROPERTY(bool isAnythingPaused READ isAnythingPaused NOTIFY pausingChanged)
+    Q_PROPERTY(bool isPausedByMetering READ isPausedByMetering NOTIFY pausingChanged)
+    Q_PROPERTY(bool uploadsOnMeteredConnections READ uploadsOnMeteredConnections WRITE
+                   setUploadsOnMeteredConnections NOTIFY pausingChanged)
 
 public:
     enum class Screen { signedOut, loading, signedIn };
@@ -45,6 +49,10 @@ public:
     QString copiedTransferID() const;
     // "3 files · 12.3 MB"
     QString filesLine() const;
+    bool isAnythingPaused() const;
+    bool isPausedByMetering() const;
+    bool uploadsOnMeteredConnections() const;
+    void setUploadsOnMeteredConnections(bool allowed);
 
     Q_INVOKABLE void signIn();
     Q_INVOKABLE void cancelSignIn();
@@ -55,7 +63,7 @@ public:
     Q_INVOKABLE void dismissCreated();
     Q_INVOKABLE QString uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
                                      const QString& message, const QVariant& finishedAt,
-                                     const QString& pace = {}) const;
+                                     const QString& pace = {}, bool isPaused = false) const;
     // `finishedAt` is a date, or nothing before the upload finished.
     Q_INVOKABLE bool uploadIsAlert(const QString& state, const QVariant& finishedAt) const;
     Q_INVOKABLE QString transferStatus(bool isDeleted, const QDateTime& expiresAt,
@@ -67,6 +75,10 @@ public:
     Q_INVOKABLE void cancelUpload(const QString& itemID);
     Q_INVOKABLE void retryUpload(const QString& itemID);
     Q_INVOKABLE void removeUpload(const QString& itemID);
+    Q_INVOKABLE void pauseUpload(const QString& itemID);
+    Q_INVOKABLE void resumeUpload(const QString& itemID);
+    Q_INVOKABLE void pauseAll();
+    Q_INVOKABLE void resumeAll();
 
 signals:
     void screenChanged();
@@ -76,6 +88,7 @@ signals:
     void noticeChanged();
     void filesLineChanged();
     void copiedTransferIDChanged();
+    void pausingChanged();
 
 private:
     AppModel& m_model;

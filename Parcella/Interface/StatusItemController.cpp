@@ -28,6 +28,16 @@ StatusItemController::StatusItemController(AppModel& model, QObject* parent)
       m_idleIcon(m_painter.idleIcon()), m_presenter(model),
       m_popover(std::make_unique<PopoverWindow>(model, m_presenter, popoverMode())) {
     m_menu.addAction(tr("Open Parcella"), &m_presenter, &PopoverPresenter::openDashboard);
+    m_pauseAction = m_menu.addAction(QString(), this, [this] {
+        if (m_model.isAnythingPaused())
+            m_model.resumeAll();
+        else
+            m_model.pauseAll();
+    });
+    connect(&model, &AppModel::isAnythingPausedChanged, this,
+            &StatusItemController::updatePauseAction);
+    connect(&model, &AppModel::isUploadingChanged, this, &StatusItemController::updatePauseAction);
+    updatePauseAction();
     m_menu.addSeparator();
     QAction* quit = m_menu.addAction(tr("Quit Parcella"), qApp, &QCoreApplication::quit);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -82,6 +92,12 @@ void StatusItemController::showPopover() {
     if (m_tray && m_tray->geometry().isValid())
         icon = m_tray->geometry();
     m_popover->open(icon, QCursor::pos());
+}
+
+void StatusItemController::updatePauseAction() {
+    const bool paused = m_model.isAnythingPaused();
+    m_pauseAction->setText(paused ? tr("Resume all") : tr("Pause all"));
+    m_pauseAction->setEnabled(paused || m_model.isUploading());
 }
 
 void StatusItemController::updateAppearance() {

@@ -17,9 +17,9 @@ namespace Parcella {
 class AppModel;
 
 // The tray icon and its popover. The icon shows the product mark, or the upload progress as a
-// ring and in the tool tip; a click toggles the popover, the context menu opens the dashboard or
-// quits. Without a tray (or where windows cannot place themselves) the popover is an ordinary
-// window, shown at once. Needs a QApplication.
+// ring and in the tool tip; a click toggles the popover, the context menu opens the dashboard,
+// pauses or resumes all uploads, or quits. Without a tray (or where windows cannot place
+// themselves) the popover is an ordinary window, shown at once. Needs a QApplication.
 class StatusItemController : public QObject {
     Q_OBJECT
 
@@ -41,6 +41,7 @@ public:
 
 private:
     void updateAppearance();
+    void updatePauseAction();
 
     AppModel& m_model;
     TrayIconPainter m_painter;
@@ -49,6 +50,7 @@ private:
     PopoverPresenter m_presenter;
     std::unique_ptr<PopoverWindow> m_popover;
     QMenu m_menu;
+    QAction* m_pauseAction;
     std::unique_ptr<QSystemTrayIcon> m_tray;
 };
 

@@ -295,16 +295,14 @@ void tst_UploadQueueRaces::pausedUploadsSendOnlyTheirMissingParts() {
     else
         rig.queue->pause(id);
     rig.gate.open();
-    QCOMPARE(rig.item(id).state, UploadState::queued());
     QCOMPARE(rig.item(id).bytesSent, 3 * 1024);
-    QCOMPARE(rig.item(id).isPaused, how != "metered");
     QCOMPARE(rig.queue->isHeldByMeteredNetwork(), how == "metered");
     if (how == "restart") {
         rig.start(options);
-        QCOMPARE(rig.item(id).state, UploadState::queued());
-        QVERIFY(rig.item(id).isPaused);
         QVERIFY(!fileBytes(rig.storeURL().toLocalFile()).contains("aused"));
     }
+    QCOMPARE(rig.item(id).state, UploadState::queued());
+    QCOMPARE(rig.item(id).isPaused, how != "metered");
     // A file the user pauses while the network holds everything stays paused after it.
     const QUuid paused = how == "metered" ? rig.enqueue({"paused.bin"}).first() : QUuid();
     rig.queue->pause(paused);

@@ -151,8 +151,8 @@ private slots:
     void pausedUploadsSayWhy() {
         QVERIFY(!m_rig.model->uploadsOnMeteredConnections());
         m_rig.network->setMetered(true);
-        m_rig.writeFile("interview.mov", 3'000'000);
-        const QUuid id = m_rig.enqueue({"interview.mov"}).first();
+        m_rig.writeFile("interview-footage.zip", 3'000'000);
+        const QUuid id = m_rig.enqueue({"interview-footage.zip"}).first();
         QTRY_VERIFY(shown(item("meteredLine")));
         QCOMPARE(item("uploadStatus")->property("text").toString(), "Paused · Zero KB of 3.0 MB");
         QVERIFY(!shown(item("resumeUploadButton")));

@@ -86,31 +86,21 @@ private slots:
         QTest::addColumn<qint64>("finishedSecondsAgo");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("alert");
-        QTest::addColumn<bool>("paused");
         QTest::newRow("queued") << "queued" << 0ll << 12'300'000ll << 0ll << "Waiting · 12.3 MB"
-                                << false << false;
+                                << false;
         QTest::newRow("uploading") << "uploading" << 1'500'000ll << 12'300'000ll << 0ll
-                                   << "1.5 MB of 12.3 MB · 8.1 MB/s · 2 min left" << false << false;
+                                   << "1.5 MB of 12.3 MB · 8.1 MB/s · 2 min left" << false;
         QTest::newRow("uploading nothing")
-            << "uploading" << 0ll << 0ll << 0ll << "Zero KB of Zero KB" << false << false;
-        QTest::newRow("finished 6 days ago") << "finished" << 0ll << 2'000ll << 6 * 86'400ll
-                                             << "Uploaded · 2.0 kB" << false << false;
+            << "uploading" << 0ll << 0ll << 0ll << "Zero KB of Zero KB" << false;
+        QTest::newRow("finished 6 days ago")
+            << "finished" << 0ll << 2'000ll << 6 * 86'400ll << "Uploaded · 2.0 kB" << false;
         QTest::newRow("finished 6.5 days ago")
-            << "finished" << 0ll << 2'000ll << 561'600ll << "Uploaded · 2.0 kB" << false << false;
+            << "finished" << 0ll << 2'000ll << 561'600ll << "Uploaded · 2.0 kB" << false;
         QTest::newRow("finished 6 days 13 hours ago")
             << "finished" << 0ll << 2'000ll << 6 * 86'400ll + 13 * 3'600ll
-            << "Expired after 7 days without being sent. Remove it and add it again." << true
-            << false;
-        QTest::newRow("failed") << "failed" << 0ll << 1ll << 0ll << "The file is gone." << true
-                                << false;
-        QTest::newRow("paused while queued") << "queued" << 1'200'000'000ll << 4'000'000'000ll
-                                             << 0ll << "Paused · 1.2 GB of 4.0 GB" << false << true;
-        QTest::newRow("paused while uploading") << "uploading" << 0ll << 1'000ll << 0ll
-                                                << "Paused · Zero KB of 1.0 kB" << false << true;
-        QTest::newRow("paused and finished")
-            << "finished" << 0ll << 2'000ll << 0ll << "Uploaded · 2.0 kB" << false << true;
-        QTest::newRow("cancelled")
-            << "cancelled" << 1ll << 1ll << 0ll << "Cancelled" << false << false;
+            << "Expired after 7 days without being sent. Remove it and add it again." << true;
+        QTest::newRow("failed") << "failed" << 0ll << 1ll << 0ll << "The file is gone." << true;
+        QTest::newRow("cancelled") << "cancelled" << 1ll << 1ll << 0ll << "Cancelled" << false;
     }
     void uploadStatusLines() {
         QFETCH(QString, state);
@@ -119,13 +109,12 @@ private slots:
         QFETCH(qint64, finishedSecondsAgo);
         QFETCH(QString, text);
         QFETCH(bool, alert);
-        QFETCH(bool, paused);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         const QDateTime now(QDate(2025, 3, 1), QTime(12, 0), Qt::UTC);
         // Rows with bytes sent carry a pace; only an upload shows it.
         const auto line = UploadStatusLine::of(
             state, sent, count, "The file is gone.", now.addSecs(-finishedSecondsAgo), now,
-            sent > 0 ? QStringLiteral("8.1 MB/s · 2 min left") : QString(), paused);
+            sent > 0 ? QStringLiteral("8.1 MB/s · 2 min left") : QString());
         QCOMPARE(line.text, text);
         QCOMPARE(line.isAlert, alert);
     }

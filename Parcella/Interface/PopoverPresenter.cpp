@@ -37,6 +37,10 @@ PopoverPresenter::PopoverPresenter(AppModel& model, QObject* parent)
     connect(&model, &AppModel::totalBytesChanged, this, &PopoverPresenter::filesLineChanged);
     connect(&model, &AppModel::uploadRateLimitChanged, this, &PopoverPresenter::uploadLimitChanged);
     connect(&model, &AppModel::lastCreatedChanged, this, &PopoverPresenter::lastCreatedChanged);
+    for (const auto changed :
+         {&AppModel::isAnythingPausedChanged, &AppModel::isPausedByMeteringChanged,
+          &AppModel::uploadsOnMeteredConnectionsChanged})
+        connect(&model, changed, this, &PopoverPresenter::pausingChanged);
 }
 
 PopoverPresenter::Screen PopoverPresenter::screen() const {
@@ -133,6 +137,22 @@ QVariantMap PopoverPresenter::lastCreated() const {
             {QStringLiteral("isEmail"), transfer->delivery == ParcelKit::Delivery::email}};
 }
 
+bool PopoverPresenter::isAnythingPaused() const {
+    return m_model.isAnythingPaused();
+}
+
+bool PopoverPresenter::isPausedByMetering() const {
+    return m_model.isPausedByMetering();
+}
+
+bool PopoverPresenter::uploadsOnMeteredConnections() const {
+    return m_model.uploadsOnMeteredConnections();
+}
+
+void PopoverPresenter::setUploadsOnMeteredConnections(bool allowed) {
+    m_model.setUploadsOnMeteredConnections(allowed);
+}
+
 void PopoverPresenter::signIn() {
     TaskHandle<void>::start([model = &m_model](std::stop_token) { return model->signIn(); });
 }
@@ -163,9 +183,9 @@ void PopoverPresenter::dismissCreated() {
 
 QString PopoverPresenter::uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
                                        const QString& message, const QVariant& finishedAt,
-                                       const QString& pace) const {
+                                       const QString& pace, bool isPaused) const {
     return UploadStatusLine::of(state, bytesSent, byteCount, message, finishedAt.toDateTime(),
-                                QDateTime::currentDateTimeUtc(), pace)
+                                QDateTime::currentDateTimeUtc(), pace, isPaused)
         .text;
 }
 
@@ -220,6 +240,22 @@ void PopoverPresenter::chooseFiles() {
     m_chooser->show();
     m_chooser->raise();
     m_chooser->activateWindow();
+}
+
+void PopoverPresenter::pauseUpload(const QString& itemID) {
+    m_model.pauseUpload(QUuid::fromString(itemID));
+}
+
+void PopoverPresenter::resumeUpload(const QString& itemID) {
+    m_model.resumeUpload(QUuid::fromString(itemID));
+}
+
+void PopoverPresenter::pauseAll() {
+    m_model.pauseAll();
+}
+
+void PopoverPresenter::resumeAll() {
+    m_model.resumeAll();
 }
 
 } // namespace Parcella

@@ -37,6 +37,10 @@ class PopoverPresenter : public QObject {
     Q_PROPERTY(Parcella::SendFormBinding* sendForm READ sendForm CONSTANT)
     // {transferID, url, isEmail} of the transfer created last; empty when there is none.
     Q_PROPERTY(QVariantMap lastCreated READ lastCreated NOTIFY lastCreatedChanged)
+    Q_PROPERTY(bool isAnythingPaused READ isAnythingPaused NOTIFY pausingChanged)
+    Q_PROPERTY(bool isPausedByMetering READ isPausedByMetering NOTIFY pausingChanged)
+    Q_PROPERTY(bool uploadsOnMeteredConnections READ uploadsOnMeteredConnections WRITE
+                   setUploadsOnMeteredConnections NOTIFY pausingChanged)
 
 public:
     enum class Screen { signedOut, loading, signedIn };
@@ -63,6 +67,10 @@ public:
     void setUploadLimitIndex(int index);
     SendFormBinding* sendForm() { return &m_sendForm; }
     QVariantMap lastCreated() const;
+    bool isAnythingPaused() const;
+    bool isPausedByMetering() const;
+    bool uploadsOnMeteredConnections() const;
+    void setUploadsOnMeteredConnections(bool allowed);
 
     Q_INVOKABLE void signIn();
     Q_INVOKABLE void cancelSignIn();
@@ -73,7 +81,7 @@ public:
     Q_INVOKABLE void dismissCreated();
     Q_INVOKABLE QString uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
                                      const QString& message, const QVariant& finishedAt,
-                                     const QString& pace = {}) const;
+                                     const QString& pace = {}, bool isPaused = false) const;
     // `finishedAt` is a date, or nothing before the upload finished.
     Q_INVOKABLE bool uploadIsAlert(const QString& state, const QVariant& finishedAt) const;
     Q_INVOKABLE QString transferStatus(bool isDeleted, const QDateTime& expiresAt,
@@ -87,6 +95,10 @@ public:
     Q_INVOKABLE void removeUpload(const QString& itemID);
     // Files and folders for `addFiles`; while the chooser is open, brings it to the front.
     Q_INVOKABLE void chooseFiles();
+    Q_INVOKABLE void pauseUpload(const QString& itemID);
+    Q_INVOKABLE void resumeUpload(const QString& itemID);
+    Q_INVOKABLE void pauseAll();
+    Q_INVOKABLE void resumeAll();
 
 signals:
     void screenChanged();
@@ -98,6 +110,7 @@ signals:
     void copiedTransferIDChanged();
     void uploadLimitChanged();
     void lastCreatedChanged();
+    void pausingChanged();
 
 private:
     AppModel& m_model;

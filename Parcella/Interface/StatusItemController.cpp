@@ -30,6 +30,16 @@ StatusItemController::StatusItemController(AppModel& model, std::function<void()
       m_idleIcon(m_painter.idleIcon()), m_presenter(model),
       m_popover(std::make_unique<PopoverWindow>(model, m_presenter, popoverMode())) {
     m_menu.addAction(tr("Open Parcella"), &m_presenter, &PopoverPresenter::openDashboard);
+    m_pauseAction = m_menu.addAction(QString(), this, [this] {
+        if (m_model.isAnythingPaused())
+            m_model.resumeAll();
+        else
+            m_model.pauseAll();
+    });
+    connect(&model, &AppModel::isAnythingPausedChanged, this,
+            &StatusItemController::updatePauseAction);
+    connect(&model, &AppModel::isUploadingChanged, this, &StatusItemController::updatePauseAction);
+    updatePauseAction();
     m_menu.addSeparator();
     QAction* quitAction = m_menu.addAction(tr("Quit Parcella"), qApp, &QCoreApplication::quit);
     quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -102,6 +112,12 @@ void StatusItemController::windowClosed() {
     m_notifier = std::make_unique<Notifier>();
     m_notifier->post(tr("Parcella keeps running"),
                      tr("Your files go on uploading. Start Parcella again to see them."));
+}
+
+void StatusItemController::updatePauseAction() {
+    const bool paused = m_model.isAnythingPaused();
+    m_pauseAction->setText(paused ? tr("Resume all") : tr("Pause all"));
+    m_pauseAction->setEnabled(paused || m_model.isUploading());
 }
 
 void StatusItemController::updateAppearance() {

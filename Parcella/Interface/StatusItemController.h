@@ -20,10 +20,10 @@ class AppModel;
 class Notifier;
 
 // The tray icon and its popover. The icon shows the product mark, or the upload progress as a
-// ring and in the tool tip; a click toggles the popover, the context menu opens the dashboard or
-// quits. Without a tray (or where windows cannot place themselves) the popover is an ordinary
-// window, shown at once; where no tray exists, closing it quits Parcella unless work would be
-// cut short. Needs a QApplication.
+// ring and in the tool tip; a click toggles the popover, the context menu opens the dashboard,
+// pauses or resumes all uploads, or quits. Without a tray (or where windows cannot place
+// themselves) the popover is an ordinary window, shown at once; where no tray exists, closing it
+// quits Parcella unless work would be cut short. Needs a QApplication.
 class StatusItemController : public QObject {
     Q_OBJECT
 
@@ -49,6 +49,7 @@ public:
 private:
     void updateAppearance();
     void windowClosed();
+    void updatePauseAction();
 
     AppModel& m_model;
     std::function<void()> m_quit;
@@ -58,6 +59,7 @@ private:
     PopoverPresenter m_presenter;
     std::unique_ptr<PopoverWindow> m_popover;
     QMenu m_menu;
+    QAction* m_pauseAction;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     // Made for the one notice that Parcella keeps running without its window.
     std::unique_ptr<Notifier> m_notifier;

@@ -70,6 +70,7 @@ AppModel::AppModel(Options options, QObject* parent)
         m_api, QUrl::fromLocalFile(QDir(m_storageFolder).filePath(QStringLiteral("uploads.json"))),
         m_options.uploadOptions, m_options.network, std::make_shared<PicturePreviewRenderer>());
     connect(m_queue.get(), &UploadQueue::itemsChanged, this, &AppModel::refreshDerived);
+    watchMetering();
     m_expiry.setSingleShot(true);
     connect(&m_expiry, &QTimer::timeout, this, &AppModel::refreshDerived);
     m_selectedWorkspaceID = storedText(*m_settings, selectedWorkspaceKey);
@@ -229,18 +230,23 @@ void AppModel::refreshDerived() {
     std::swap(m_lists, lists);
     const UploadLists& old = lists;
     const QHash<QUuid, QString> paces = measurePaces();
-    if (old.uploads != m_lists.uploads) {
-        m_uploadsModel.setRows(UploadRows::rows(m_lists.uploads, paces));
+    // A hold shows on rows whose items did not change.
+    const bool held = isPausedByMetering();
+    const bool reshow = std::exchange(m_rowsHeld, held) != held;
+    if (reshow || old.uploads != m_lists.uploads)
+        m_uploadsModel.setRows(UploadRows::rows(m_lists.uploads, paces, held));
+    if (old.uploads != m_lists.uploads)
         emit uploadsChanged();
-    }
-    if (old.visibleUploads != m_lists.visibleUploads) {
-        m_visibleUploadsModel.setRows(UploadRows::rows(m_lists.visibleUploads, paces));
+    if (reshow || old.visibleUploads != m_lists.visibleUploads)
+        m_visibleUploadsModel.setRows(UploadRows::rows(m_lists.visibleUploads, paces, held));
+    if (old.visibleUploads != m_lists.visibleUploads)
         emit visibleUploadsChanged();
-    }
-    if (old.pendingItems != m_lists.pendingItems) {
-        m_pendingItemsModel.setRows(UploadRows::rows(m_lists.pendingItems, paces));
+    if (reshow || old.pendingItems != m_lists.pendingItems)
+        m_pendingItemsModel.setRows(UploadRows::rows(m_lists.pendingItems, paces, held));
+    if (old.pendingItems != m_lists.pendingItems)
         emit pendingItemsChanged();
-    }
+    if (old.isAnythingPaused != m_lists.isAnythingPaused)
+        emit isAnythingPausedChanged();
     if (old.isUploading != m_lists.isUploading)
         emit isUploadingChanged();
     if (old.progress != m_lists.progress)

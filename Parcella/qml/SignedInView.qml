@@ -57,6 +57,13 @@ ScrollView {
                 objectName: "filesLine"
                 text: root.presenter.filesLine
             }
+            Label {
+                objectName: "meteredLine"
+                visible: root.presenter.isPausedByMetering
+                text: qsTr("Paused on a metered connection")
+                opacity: 0.7
+                font.pointSize: Qt.application.font.pointSize * 0.85
+            }
             Repeater {
                 id: uploads
                 model: root.model.uploadsModel

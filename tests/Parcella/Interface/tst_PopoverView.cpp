@@ -289,6 +289,26 @@ private slots:
                         QUrl::fromLocalFile(m_rig.dir.filePath("notes.txt"))}));
     }
 
+    void pausedUploadsSayWhy() {
+        QVERIFY(!m_rig.model->uploadsOnMeteredConnections());
+        m_rig.network->setMetered(true);
+        m_rig.writeFile("interview-footage.zip", 3'000'000);
+        const QUuid id = m_rig.enqueue({"interview-footage.zip"}).first();
+        QTRY_VERIFY(shown(item("meteredLine")));
+        QCOMPARE(item("uploadStatus")->property("text").toString(), "Paused · Zero KB of 3.0 MB");
+        QVERIFY(!shown(item("resumeUploadButton")));
+        // Paused by the user too: stays paused when the network is no longer metered.
+        m_rig.model->pauseUpload(id);
+        QVERIFY(m_rig.model->isAnythingPaused());
+        QTRY_VERIFY(shown(item("resumeUploadButton")));
+        keepPicture(m_controller->popover(), "signed-in-paused");
+        m_rig.network->setMetered(false);
+        QTRY_VERIFY(!shown(item("meteredLine")));
+        QVERIFY(shown(item("resumeUploadButton")));
+        m_rig.model->resumeAll();
+        QTRY_COMPARE(item("uploadStatus")->property("text").toString(), "Uploaded · 3.0 MB");
+    }
+
     void signOutReturnsToTheFirstScreen() {
         m_rig.model->setNotice(QStringLiteral("The service could not be reached."));
         keepPicture(m_controller->popover(), "signed-in-notice");

@@ -12,7 +12,6 @@
 #include "PicturePreviewRenderer.h"
 #include "Sleep.h"
 
-#include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
 #include <QStandardPaths>
@@ -26,7 +25,6 @@ namespace {
 
 const QString selectedWorkspaceKey = QStringLiteral("selectedWorkspaceID");
 const QString uploadRateLimitKey = QStringLiteral("uploadRateLimit");
-constexpr std::chrono::seconds copiedFor{2};
 
 // The service that PARCELLA_SERVICE_URL names instead of the configured one, or what is wrong with
 // it; none when it is not set.
@@ -338,8 +336,7 @@ void AppModel::pruneToWorkspaces(const QList<Workspace>& workspaces) {
     for (const Workspace& workspace : workspaces)
         ids.insert(workspace.id);
     if (m_pending && !ids.contains(m_pending->workspaceID)) {
-        m_sendTask.cancel();
-        m_sendTask = {};
+        stopSending();
         dropPending();
     }
     QList<QUuid> gone;
@@ -350,56 +347,6 @@ void AppModel::pruneToWorkspaces(const QList<Workspace>& workspaces) {
         m_queue->cancel(id);
     if (!gone.isEmpty())
         m_queue->remove(gone);
-}
-
-QCoro::Task<void> AppModel::changeExpiry(Transfer transfer, qint64 days, std::stop_token token) {
-    const auto chosen = workspace();
-    if (!chosen)
-        co_return;
-    QPointer<AppModel> alive(this);
-    try {
-        const Transfer updated =
-            co_await m_api.changeExpiry(transfer.id, chosen->id, days, within(token));
-        if (alive)
-            replace(updated);
-    } catch (...) {
-        if (alive)
-            report(std::current_exception());
-    }
-}
-
-QCoro::Task<void> AppModel::deleteTransfer(Transfer transfer, std::stop_token token) {
-    const auto chosen = workspace();
-    if (!chosen)
-        co_return;
-    QPointer<AppModel> alive(this);
-    try {
-        co_await m_api.deleteTransfer(transfer.id, chosen->id, within(token));
-        if (!alive)
-            co_return;
-        if (m_lastCreated && m_lastCreated->id == transfer.id)
-            setLastCreated(std::nullopt);
-        // The list keeps the transfer, shown in its deleted state.
-        const Transfer updated = co_await m_api.transfer(transfer.id, chosen->id, within(token));
-        if (alive)
-            replace(updated);
-    } catch (...) {
-        if (alive)
-            report(std::current_exception());
-    }
-}
-
-void AppModel::replace(const Transfer& transfer) {
-    QList<Transfer> transfers = m_transfers;
-    for (Transfer& entry : transfers) {
-        if (entry.id == transfer.id) {
-            entry = transfer;
-            break;
-        }
-    }
-    setTransfers(transfers);
-    if (m_lastCreated && m_lastCreated->id == transfer.id)
-        setLastCreated(transfer);
 }
 
 void AppModel::report(std::exception_ptr error) {
@@ -415,30 +362,6 @@ void AppModel::report(std::exception_ptr error) {
     } catch (...) {
         setNotice(ParcelKitError::network(QString()).userText());
     }
-}
-
-void AppModel::copyLink(const Transfer& transfer) {
-    if (!transfer.url)
-        return;
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        QClipboard* clipboard = QGuiApplication::clipboard();
-        clipboard->clear();
-        clipboard->setText(transfer.url->toString(QUrl::FullyEncoded));
-    }
-    setCopiedTransferID(transfer.id);
-    const QString id = transfer.id;
-    startChore([this, id](std::stop_token token) { return resetCopied(id, token); });
-}
-
-QCoro::Task<void> AppModel::resetCopied(QString id, std::stop_token token) {
-    QPointer<AppModel> alive(this);
-    try {
-        co_await sleepFor(copiedFor, token);
-    } catch (const Cancelled&) {
-    }
-    // A later copy of another link keeps its own two seconds.
-    if (alive && m_copiedTransferID == id)
-        setCopiedTransferID(std::nullopt);
 }
 
 // Polling and waking.
@@ -556,8 +479,7 @@ QCoro::Task<void> AppModel::signOut(std::stop_token token) {
     QPointer<AppModel> alive(this);
     m_pollTask.cancel();
     m_pollTask = {};
-    m_sendTask.cancel();
-    m_sendTask = {};
+    stopSending();
     dropPending();
     setPendingFiles({});
     try {

@@ -257,6 +257,7 @@ private:
     // No pending send any more, in memory and in the store.
     void dropPending();
     // Ends the send task's busy state unless another send task has started since.
+    void stopSending();
     void endSending(const std::stop_token& token);
     std::stop_token within(std::stop_token token) const;
     void startChore(std::function<QCoro::Task<void>(std::stop_token)> body);

@@ -103,6 +103,13 @@ void AppModel::resumePendingSend() {
         TaskHandle<void>::start([this](std::stop_token token) { return runPendingSend(token); });
 }
 
+void AppModel::stopSending() {
+    m_sendTask.cancel();
+    m_sendTask = {};
+    // Not busy from now on, though the task ends a turn later: a send right away must start.
+    setSending(false);
+}
+
 void AppModel::endSending(const std::stop_token& token) {
     if (!m_sendTask.isValid() || m_sendTask.token() == token)
         setSending(false);
@@ -201,10 +208,7 @@ void AppModel::didCreate(const Transfer& transfer) {
 void AppModel::discardPendingSend() {
     if (!m_pending)
         return;
-    m_sendTask.cancel();
-    m_sendTask = {};
-    // Not busy from now on, though the task ends a turn later: a send right away must start.
-    setSending(false);
+    stopSending();
     // With no other files waiting, the user can edit and send the same files again.
     if (m_lists.uploads.isEmpty())
         setForm(m_pending->form(m_pendingPassword));

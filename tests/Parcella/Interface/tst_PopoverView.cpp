@@ -1,6 +1,7 @@
 #include "ModelRig.h"
 #include "StatusItemController.h"
 #include "TestSupport.h"
+#include "Translations.h"
 
 #include <QDir>
 #include <QQuickItem>
@@ -27,6 +28,13 @@ bool shown(const QQuickItem* item) {
         if (!item->isVisible())
             return false;
     return true;
+}
+
+// The views run in the user's language as the application does: English in the test run, German
+// in the German screenshot pass (LANGUAGE=de).
+QString inLanguage(const char* english, const char* german) {
+    return QString::fromUtf8(Translations::languageFor(QLocale::system()) == "de" ? german
+                                                                                  : english);
 }
 
 // Set PARCELLA_SCREENSHOTS to a folder to keep pictures of the screens passed through.
@@ -75,6 +83,7 @@ private slots:
             dark.setColor(QPalette::Base, QColor(30, 30, 30));
             QGuiApplication::setPalette(dark);
         }
+        Translations::install(*qApp);
         m_controller = std::make_unique<StatusItemController>(m_rig.start());
     }
     void cleanupTestCase() { m_controller.reset(); }
@@ -96,7 +105,8 @@ private slots:
     void signInSwitchesScreensAndMenu() {
         QVERIFY(shown(item("signedOutView")));
         QVERIFY(!shown(item("signedInView")));
-        QCOMPARE(item("signInButton")->property("text").toString(), "Sign in");
+        QCOMPARE(item("signInButton")->property("text").toString(),
+                 inLanguage("Sign in", "Anmelden"));
         QCOMPARE(menuShows("signOutItem"), std::optional(false));
         keepPicture(m_controller->popover(), "signed-out");
 
@@ -118,7 +128,8 @@ private slots:
         m_rig.enqueue({longName, "notes.txt"});
         QTRY_COMPARE(itemsNamed(m_controller->popover().rootObject(), "uploadRow").size(), 2);
         QVERIFY(!shown(item("dropZone")));
-        QCOMPARE(item("filesLine")->property("text").toString(), "2 files · 2.0 MB");
+        QCOMPARE(item("filesLine")->property("text").toString(),
+                 inLanguage("2 files · 2.0 MB", "2 Dateien · 2,0 MB"));
         const auto statuses = [this] {
             QStringList texts;
             for (QQuickItem* status :
@@ -126,7 +137,9 @@ private slots:
                 texts.append(status->property("text").toString());
             return texts;
         };
-        QTRY_COMPARE(statuses(), QStringList({"Uploaded · 2.0 MB", "Uploaded · Zero KB"}));
+        QTRY_COMPARE(statuses(),
+                     QStringList({inLanguage("Uploaded · 2.0 MB", "Hochgeladen · 2,0 MB"),
+                                  inLanguage("Uploaded · Zero KB", "Hochgeladen · Null KB")}));
         QCOMPARE(shown(item("removeUploadButton")), true);
         QCOMPARE(shown(item("cancelUploadButton")), false);
         keepPicture(m_controller->popover(), "signed-in-files");
@@ -143,7 +156,8 @@ private slots:
         QVERIFY(item("transferStatus")
                     ->property("text")
                     .toString()
-                    .startsWith("0 downloads · 0 views · until "));
+                    .startsWith(inLanguage("0 downloads · 0 views · until ",
+                                           "0 Downloads · 0 Aufrufe · bis ")));
         QVERIFY(shown(item("copyLinkButton")));
         keepPicture(m_controller->popover(), "signed-in-transfer");
     }

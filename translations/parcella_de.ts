@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE" sourcelanguage="en">
 <context>
+    <name>CreatedTransferView</name>
+    <message>
+        <source>Transfer sent</source>
+        <translation>Übertragung gesendet</translation>
+    </message>
+    <message>
+        <source>Link created and copied</source>
+        <translation>Link erstellt und kopiert</translation>
+    </message>
+    <message>
+        <source>Dismiss</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Copied</source>
+        <translation>Kopiert</translation>
+    </message>
+    <message>
+        <source>Copy link</source>
+        <translation>Link kopieren</translation>
+    </message>
+</context>
+<context>
     <name>DropZone</name>
     <message>
         <source>Drop files here</source>
@@ -442,39 +465,6 @@ Meldet beim Dienst ab und vergisst die Tokens dieses Dienstes.
 </translation>
     </message>
     <message>
-        <source>Usage: parcella-cli send FILE|FOLDER... [options]
-
-Uploads the files (folders with their files; hidden files, links and special files
-are left out and counted), then creates the transfer and prints its link. An
-interrupted send resumes when run again with the same files.
-
-  --email ADDR       send the transfer to ADDR by e-mail (repeatable)
-  --subject S        subject of the transfer
-  --message M        message to the recipients
-  --expires DAYS     days until the transfer expires (default 7)
-  --password-stdin   protect it with a password read from standard input
-  --email-code       protect it with a one-time code sent by e-mail to
-  --allow ADDR       ... these addresses or @domains (repeatable)
-  --json             print the created transfer as JSON, no progress
-</source>
-        <translation>Aufruf: parcella-cli send DATEI|ORDNER... [Optionen]
-
-Lädt die Dateien hoch (Ordner mit ihren Dateien; versteckte Dateien, Links und
-Sonderdateien werden ausgelassen und gezählt), legt dann die Übertragung an und
-gibt ihren Link aus. Ein unterbrochenes send geht weiter, wenn es mit denselben
-Dateien erneut läuft.
-
-  --email ADR        die Übertragung per E-Mail an ADR senden (wiederholbar)
-  --subject S        Betreff der Übertragung
-  --message M        Nachricht an die Empfänger
-  --expires TAGE     Tage bis zum Ablauf der Übertragung (Standard 7)
-  --password-stdin   mit einem Passwort von der Standardeingabe schützen
-  --email-code       mit einem Einmalcode schützen, per E-Mail gesendet an
-  --allow ADR        ... diese Adressen oder @Domains (wiederholbar)
-  --json             die angelegte Übertragung als JSON ausgeben, ohne Fortschritt
-</translation>
-    </message>
-    <message>
         <source>Usage: parcella-cli transfers [--json]
        parcella-cli transfers delete ID
        parcella-cli transfers expire ID DAYS
@@ -663,6 +653,60 @@ Die Bedienung zeigt „parcella-cli help“.
         <source>The folder %1 could not be created.</source>
         <translation>Der Ordner %1 konnte nicht angelegt werden.</translation>
     </message>
+    <message>
+        <source>Usage: parcella-cli send FILE|FOLDER... [options]
+
+Uploads the files (folders with their files; hidden files, links and special files
+are left out and counted), then creates the transfer and prints its link. An
+interrupted send resumes when run again with the same files.
+
+  --email ADDR       send the transfer to ADDR by e-mail (repeatable)
+  --subject S        subject of the transfer
+  --message M        message to the recipients
+  --expires DAYS     days until the transfer expires (default 7)
+  --password-stdin   protect it with a password read from standard input
+  --email-code       protect it with a one-time code sent by e-mail to
+  --allow ADDR       ... these addresses or @domains (repeatable)
+  --json             print the created transfer as JSON, no progress
+  --limit-rate RATE  upload at most RATE bytes per second, all files together;
+                     K, M and G count in thousands as the progress line does
+                     (10M is 10 MB/s, not curl&apos;s MiB/s); 0 is no limit
+</source>
+        <translation>Aufruf: parcella-cli send DATEI|ORDNER... [Optionen]
+
+Lädt die Dateien hoch (Ordner mit ihren Dateien; versteckte Dateien, Links und
+Sonderdateien werden ausgelassen und gezählt), legt dann die Übertragung an und
+gibt ihren Link aus. Ein unterbrochenes send geht weiter, wenn es mit denselben
+Dateien erneut läuft.
+
+  --email ADR        die Übertragung per E-Mail an ADR senden (wiederholbar)
+  --subject S        Betreff der Übertragung
+  --message M        Nachricht an die Empfänger
+  --expires TAGE     Tage bis zum Ablauf der Übertragung (Standard 7)
+  --password-stdin   mit einem Passwort von der Standardeingabe schützen
+  --email-code       mit einem Einmalcode schützen, per E-Mail gesendet an
+  --allow ADR        ... diese Adressen oder @Domains (wiederholbar)
+  --json             die angelegte Übertragung als JSON ausgeben, ohne Fortschritt
+  --limit-rate RATE  höchstens RATE Bytes pro Sekunde hochladen, alle Dateien zusammen;
+                     K, M und G zählen in Tausendern wie die Fortschrittszeile
+                     (10M sind 10 MB/s, nicht die MiB/s von curl); 0 ist ohne Grenze
+</translation>
+    </message>
+    <message>
+        <source>Paused · </source>
+        <translation>Angehalten · </translation>
+    </message>
+</context>
+<context>
+    <name>Parcella::FileChooser</name>
+    <message>
+        <source>Add files</source>
+        <translation>Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
 </context>
 <context>
     <name>Parcella::Notifier</name>
@@ -679,6 +723,10 @@ Die Bedienung zeigt „parcella-cli help“.
             <numerusform>%n Datei</numerusform>
             <numerusform>%n Dateien</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
     </message>
 </context>
 <context>
@@ -697,6 +745,41 @@ Die Bedienung zeigt „parcella-cli help“.
     <message>
         <source>Quit Parcella</source>
         <translation>Parcella beenden</translation>
+    </message>
+    <message>
+        <source>Parcella keeps running</source>
+        <translation>Parcella läuft weiter</translation>
+    </message>
+    <message>
+        <source>Your files go on uploading. Start Parcella again to see them.</source>
+        <translation>Deine Dateien werden weiter hochgeladen. Starte Parcella erneut, um sie zu sehen.</translation>
+    </message>
+    <message>
+        <source>Resume all</source>
+        <translation>Alle fortsetzen</translation>
+    </message>
+    <message>
+        <source>Pause all</source>
+        <translation>Alle anhalten</translation>
+    </message>
+</context>
+<context>
+    <name>PendingSendView</name>
+    <message>
+        <source>Sent once the uploads finish</source>
+        <translation>Wird gesendet, sobald die Uploads fertig sind</translation>
+    </message>
+    <message>
+        <source>Link created once the uploads finish</source>
+        <translation>Link wird erstellt, sobald die Uploads fertig sind</translation>
+    </message>
+    <message>
+        <source>Try again</source>
+        <translation>Erneut versuchen</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Verwerfen</translation>
     </message>
 </context>
 <context>
@@ -723,6 +806,104 @@ Die Bedienung zeigt „parcella-cli help“.
     </message>
 </context>
 <context>
+    <name>SendFormView</name>
+    <message>
+        <source>Send</source>
+        <translation>Senden</translation>
+    </message>
+    <message>
+        <source>Delivery</source>
+        <translation>Versand</translation>
+    </message>
+    <message>
+        <source>Get a link</source>
+        <translation>Link erhalten</translation>
+    </message>
+    <message>
+        <source>Send by email</source>
+        <translation>Per E-Mail senden</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Shown on the download page</source>
+        <translation>Wird auf der Downloadseite angezeigt</translation>
+    </message>
+    <message>
+        <source>Final artwork, print-ready</source>
+        <translation>Finale Druckvorlage, druckfertig</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>An</translation>
+    </message>
+    <message>
+        <source>Subject</source>
+        <translation>Betreff</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Nachricht</translation>
+    </message>
+    <message>
+        <source>Optional</source>
+        <translation>Optional</translation>
+    </message>
+    <message>
+        <source>Expires after</source>
+        <translation>Läuft ab nach</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n days</source>
+        <translation>
+            <numerusform>%n Tag</numerusform>
+            <numerusform>%n Tagen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Protection</source>
+        <translation>Schutz</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Passwort</translation>
+    </message>
+    <message>
+        <source>Each recipient gets a code by email before they see the files. A forwarded email won’t open them.</source>
+        <translation>Alle Empfänger bekommen per E-Mail einen Code, bevor sie die Dateien sehen. Eine weitergeleitete E-Mail öffnet sie nicht.</translation>
+    </message>
+    <message>
+        <source>Who can ask for a code</source>
+        <translation>Wer einen Code anfordern darf</translation>
+    </message>
+    <message>
+        <source>Addresses, or a whole domain like %1. Anyone else with the link gets no code.</source>
+        <translation>Adressen oder eine ganze Domain wie %1. Alle anderen mit dem Link bekommen keinen Code.</translation>
+    </message>
+    <message>
+        <source>%1 or %2</source>
+        <translation>%1 oder %2</translation>
+    </message>
+    <message>
+        <source>Retry or remove the files that failed to upload.</source>
+        <translation>Lade die fehlgeschlagenen Dateien erneut hoch oder entferne sie.</translation>
+    </message>
+    <message>
+        <source>Waiting for the previous transfer…</source>
+        <translation>Warte auf die vorherige Übertragung …</translation>
+    </message>
+    <message>
+        <source>Send transfer</source>
+        <translation>Übertragung senden</translation>
+    </message>
+    <message>
+        <source>Create link</source>
+        <translation>Link erstellen</translation>
+    </message>
+</context>
+<context>
     <name>SignedInView</name>
     <message>
         <source>Files</source>
@@ -739,6 +920,14 @@ Die Bedienung zeigt „parcella-cli help“.
     <message>
         <source>No transfers yet.</source>
         <translation>Noch keine Übertragungen.</translation>
+    </message>
+    <message>
+        <source>Add files…</source>
+        <translation>Dateien hinzufügen …</translation>
+    </message>
+    <message>
+        <source>Paused on a metered connection</source>
+        <translation>Angehalten bei getakteter Verbindung</translation>
     </message>
 </context>
 <context>
@@ -807,6 +996,14 @@ Die Bedienung zeigt „parcella-cli help“.
     <message>
         <source>Remove %1</source>
         <translation>%1 entfernen</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>Fortsetzen</translation>
     </message>
 </context>
 </TS>

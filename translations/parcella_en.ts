@@ -70,4 +70,14 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>SendFormView</name>
+    <message numerus="yes">
+        <source>%n days</source>
+        <translation>
+            <numerusform>%n day</numerusform>
+            <numerusform>%n days</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>

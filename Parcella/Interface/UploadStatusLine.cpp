@@ -16,7 +16,11 @@ constexpr qint64 finishedLifetimeSeconds = 561'600;
 
 UploadStatusLine UploadStatusLine::of(const QString& state, qint64 bytesSent, qint64 byteCount,
                                       const QString& message, const QDateTime& finishedAt,
-                                      const QDateTime& now, const QString& pace) {
+                                      const QDateTime& now, const QString& pace, bool isPaused) {
+    const bool active = state == QLatin1String("queued") || state == QLatin1String("uploading");
+    if (active && isPaused)
+        return {AppText::tr("Paused · ") + UploadStatusLine::byteCount(bytesSent) +
+                AppText::tr(" of ") + UploadStatusLine::byteCount(byteCount)};
     if (state == QLatin1String("queued"))
         return {AppText::tr("Waiting · ") + UploadStatusLine::byteCount(byteCount)};
     if (state == QLatin1String("uploading"))

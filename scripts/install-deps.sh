@@ -17,6 +17,7 @@ packages=(
     qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtquick-layouts
     qml6-module-qtquick-shapes qml6-module-qtqml-workerscript libqt6svg6
     trayer xdotool xfce4-panel xfconf weston qt6-wayland xclip
+    qt6-l10n-tools qt6-tools-dev
 )
 
 missing=()

@@ -11,10 +11,12 @@ out=${2:-$root/docs/screenshots}
 test=$build/tests/Parcella/Interface/tst_PopoverView
 [ -x "$test" ] || { echo "Build tst_PopoverView and tst_TrayIconPainter first." >&2; exit 1; }
 
-for scheme in light dark; do
-    dark=()
-    [ "$scheme" = dark ] && dark=(PARCELLA_DARK=1)
-    env "${dark[@]}" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 PARCELLA_SCREENSHOTS="$out/$scheme" \
+# German pictures go to de-light and de-dark: German texts run longer and show clipping first.
+for scheme in light dark de-light de-dark; do
+    settings=(LC_ALL=C.UTF-8)
+    [[ $scheme = de-* ]] && settings=(LC_ALL=de_DE.UTF-8 LANGUAGE=de)
+    [[ $scheme = *dark ]] && settings+=(PARCELLA_DARK=1)
+    env "${settings[@]}" QT_QPA_PLATFORM=xcb PARCELLA_SCREENSHOTS="$out/$scheme" \
         xvfb-run -a -s '-screen 0 1280x800x24' \
         "$root/tests/support/with-keyring.sh" "$test" >/dev/null
 done

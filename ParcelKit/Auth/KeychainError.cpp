@@ -1,6 +1,6 @@
 #include "KeychainError.h"
 
-#include "ParcelKitError.h"
+#include "EngineText.h"
 
 namespace ParcelKit {
 
@@ -10,7 +10,7 @@ KeychainError::KeychainError(int status, QString message)
 QString KeychainError::userText() const {
     if (!m_message.isEmpty())
         return m_message;
-    return engineText("Keychain error %lld").replace("%lld", QString::number(m_status));
+    return EngineText::tr("Keychain error %lld").replace("%lld", QString::number(m_status));
 }
 
 } // namespace ParcelKit

@@ -1,6 +1,7 @@
 #include "HTTP.h"
 
 #include "Cancelled.h"
+#include "EngineText.h"
 #include "ErrorBody.h"
 #include "S3XML.h"
 #include "URLSession.h"
@@ -19,7 +20,7 @@ QCoro::Task<Answer> perform(URLSession& session, HTTPRequest request, ProgressCa
     try {
         Answer answer = co_await session.perform(std::move(request), std::move(progress), token);
         if (answer.response.status < 100)
-            throw ParcelKitError::network(engineText("The server sent no answer."));
+            throw ParcelKitError::network(EngineText::tr("The server sent no answer."));
         co_return answer;
     } catch (const ParcelKitError&) {
         throw;
@@ -41,7 +42,7 @@ QString validationMessage(const std::optional<ErrorBody>& body) {
                 return texts.first();
         }
     }
-    return engineText("Please check your input.");
+    return EngineText::tr("Please check your input.");
 }
 
 // The first two or three letters of a language tag such as "de-DE" or "en_GB".

@@ -1,15 +1,10 @@
 #include "ParcelKitError.h"
 
+#include "EngineText.h"
 #include "ServerText.h"
 #include "TransportError.h"
 
-#include <QCoreApplication>
-
 namespace ParcelKit {
-
-QString engineText(const char* english) {
-    return QCoreApplication::translate("ParcelKit", english);
-}
 
 ParcelKitError::ParcelKitError(Kind kind, int status, std::optional<QString> message)
     : m_kind(kind), m_status(status), m_message(std::move(message)) {
@@ -43,7 +38,7 @@ ParcelKitError ParcelKitError::notSignedIn() {
 }
 
 ParcelKitError ParcelKitError::undecodableAnswer(int status) {
-    return server(status, engineText("The server sent an answer the app doesn't understand."));
+    return server(status, EngineText::tr("The server sent an answer the app doesn't understand."));
 }
 
 QString ParcelKitError::userText() const {
@@ -51,10 +46,10 @@ QString ParcelKitError::userText() const {
     case Kind::server:
         if (m_message)
             return *m_message;
-        return engineText("The server answered with error %d.")
+        return EngineText::tr("The server answered with error %d.")
             .replace("%d", QString::number(m_status));
     case Kind::notSignedIn:
-        return engineText("You are not signed in.");
+        return EngineText::tr("You are not signed in.");
     case Kind::validation:
     case Kind::network:
     case Kind::fileUnavailable:
@@ -80,7 +75,7 @@ ParcelKitError ParcelKitError::wrapping(std::exception_ptr error) {
     } catch (const std::exception& e) {
         return wrapping(e);
     } catch (...) {
-        return network(engineText("An unknown error occurred."));
+        return network(EngineText::tr("An unknown error occurred."));
     }
 }
 

@@ -51,7 +51,4 @@ private:
     QByteArray m_what;
 };
 
-// The engine's localization context: English text as key and default value.
-QString engineText(const char* english);
-
 } // namespace ParcelKit

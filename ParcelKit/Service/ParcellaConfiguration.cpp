@@ -1,5 +1,6 @@
 #include "ParcellaConfiguration.h"
 
+#include "EngineText.h"
 #include "InfoDictionary.h"
 
 #include <QHostAddress>
@@ -44,11 +45,11 @@ std::variant<QUrl, QString> ParcellaConfiguration::userServiceURL(const QString&
     const QUrl url(text, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != "http" && scheme != "https"))
-        return QStringLiteral("The service address “%1” is not an http or https URL.").arg(text);
+        return EngineText::tr("The service address “%1” is not an http or https URL.").arg(text);
     const QString host = url.host().toLower();
     const bool loopback = host == "localhost" || QHostAddress(host).isLoopback();
     if (scheme == "http" && !loopback)
-        return QStringLiteral("The service address “%1” uses plain http, which would send your "
+        return EngineText::tr("The service address “%1” uses plain http, which would send your "
                               "sign-in unencrypted. Use https; plain http is accepted only for "
                               "a service on this computer (localhost, 127.0.0.1, ::1).")
             .arg(text);

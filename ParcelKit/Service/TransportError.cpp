@@ -1,6 +1,6 @@
 #include "TransportError.h"
 
-#include "ParcelKitError.h"
+#include "EngineText.h"
 
 #include <curl/curl.h>
 
@@ -71,21 +71,22 @@ namespace {
 const char* describe(CURLcode code, bool socketBroke) {
     switch (code) {
     case CURLE_URL_MALFORMAT:
-        return "The address of the server is not valid.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "The address of the server is not valid.");
     case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_NOT_BUILT_IN:
-        return "The address of the server is not supported.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "The address of the server is not supported.");
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_CRL_BADFILE:
     case CURLE_SSL_ISSUER_ERROR:
     case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
     case CURLE_SSL_INVALIDCERTSTATUS:
-        return "The certificate of the server is not trusted.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "The certificate of the server is not trusted.");
     case CURLE_SSL_CONNECT_ERROR:
         if (socketBroke)
-            return "The network connection was lost.";
-        return "A secure connection to the server could not be made.";
+            return QT_TRANSLATE_NOOP("ParcelKit", "The network connection was lost.");
+        return QT_TRANSLATE_NOOP("ParcelKit",
+                                 "A secure connection to the server could not be made.");
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CIPHER:
     case CURLE_SSL_ENGINE_NOTFOUND:
@@ -93,33 +94,34 @@ const char* describe(CURLcode code, bool socketBroke) {
     case CURLE_SSL_ENGINE_INITFAILED:
     case CURLE_SSL_CLIENTCERT:
     case CURLE_USE_SSL_FAILED:
-        return "A secure connection to the server could not be made.";
+        return QT_TRANSLATE_NOOP("ParcelKit",
+                                 "A secure connection to the server could not be made.");
     case CURLE_FILE_COULDNT_READ_FILE:
     case CURLE_READ_ERROR:
-        return "The file could not be read.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "The file could not be read.");
     case CURLE_LOGIN_DENIED:
     case CURLE_AUTH_ERROR:
-        return "The server requires authentication.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "The server requires authentication.");
     case CURLE_BAD_CONTENT_ENCODING:
-        return "The answer of the server could not be decoded.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "The answer of the server could not be decoded.");
     case CURLE_FILESIZE_EXCEEDED:
-        return "The data is too large.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "The data is too large.");
     case CURLE_TOO_MANY_REDIRECTS:
-        return "The server redirected the request too many times.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "The server redirected the request too many times.");
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
-        return "The server could not be found.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "The server could not be found.");
     case CURLE_COULDNT_CONNECT:
-        return "Could not connect to the server.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "Could not connect to the server.");
     case CURLE_OPERATION_TIMEDOUT:
-        return "The request timed out.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "The request timed out.");
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:
-        return "The network connection was lost.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "The network connection was lost.");
     default:
-        return "A network error occurred.";
+        return QT_TRANSLATE_NOOP("ParcelKit", "A network error occurred.");
     }
 }
 
@@ -127,7 +129,7 @@ const char* describe(CURLcode code, bool socketBroke) {
 
 TransportError TransportError::fromCurl(int curlCode, int osErrno) {
     const char* english = describe(static_cast<CURLcode>(curlCode), osErrno != 0);
-    return {curlCode, engineText(english), osErrno};
+    return {curlCode, EngineText::tr(english), osErrno};
 }
 
 } // namespace ParcelKit

@@ -2,6 +2,7 @@
 
 #include "Continuation.h"
 #include "CurlTransfer.h"
+#include "EngineText.h"
 #include "ParcelKitError.h"
 #include "SendRateLimiter.h"
 #include "TransportError.h"
@@ -256,7 +257,7 @@ QCoro::Task<HTTP::Answer> URLSession::perform(HTTPRequest request, HTTP::Progres
         if (name.contains('\r') || name.contains('\n') || name.contains('\0') ||
             value.contains('\r') || value.contains('\n') || value.contains('\0'))
             throw ParcelKitError::server(
-                0, engineText("The request can't be sent: a header holds a line break."));
+                0, EngineText::tr("The request can't be sent: a header holds a line break."));
     }
 
     std::shared_ptr<Mailbox> mailbox = m_engine->mailbox();

@@ -1,5 +1,7 @@
 #include "FileExpander.h"
 
+#include "EngineText.h"
+
 #include <QCollator>
 #include <QFile>
 #include <QFileInfo>
@@ -103,12 +105,12 @@ FileExpander::Expansion FileExpander::expand(const QString& path) {
 
 std::optional<QString> FileExpander::nameProblem(const QString& name) {
     if (name.contains(QChar::ReplacementCharacter))
-        return QStringLiteral("its name is not valid UTF-8 text");
+        return EngineText::tr("its name is not valid UTF-8 text");
     const bool control = std::any_of(name.begin(), name.end(), [](QChar c) {
         return c.unicode() < 0x20 || c.unicode() == 0x7f;
     });
     if (control)
-        return QStringLiteral("its name holds a line break or another control character");
+        return EngineText::tr("its name holds a line break or another control character");
     return std::nullopt;
 }
 

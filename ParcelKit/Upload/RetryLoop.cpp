@@ -1,6 +1,7 @@
 #include "RetryLoop.h"
 
 #include "BucketError.h"
+#include "EngineText.h"
 #include "ParcelKitError.h"
 
 #include <algorithm>
@@ -41,7 +42,7 @@ RetryLoop::Pause RetryLoop::afterFailure(std::exception_ptr failure) {
         std::rethrow_exception(judgement.error);
     const QString reason = ParcelKitError::wrapping(judgement.error).userText();
     if (!m_network->isOnline())
-        return {std::nullopt, engineText("waiting for the network: %@").replace("%@", reason)};
+        return {std::nullopt, EngineText::tr("waiting for the network: %@").replace("%@", reason)};
     if (judgement.verdict == Verdict::permanent) {
         if (m_permanentFailures >= m_maxRetries)
             std::rethrow_exception(judgement.error);
@@ -53,7 +54,7 @@ RetryLoop::Pause RetryLoop::afterFailure(std::exception_ptr failure) {
     ++m_delayIndex;
     // Whole seconds, rounded up: "retrying in 0 s" would read as no wait at all.
     const qint64 seconds = (delay.count() + 999) / 1000;
-    return {delay, engineText("retrying in %lld s: %@")
+    return {delay, EngineText::tr("retrying in %lld s: %@")
                        .replace("%lld", QString::number(seconds))
                        .replace("%@", reason)};
 }

@@ -1,5 +1,7 @@
 #include "SleepInhibitor.h"
 
+#include "EngineText.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -45,7 +47,7 @@ void SleepInhibitor::request() {
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
     call << QStringLiteral("sleep:idle") << QStringLiteral("Parcella")
-         << QStringLiteral("Uploading files to Parcella") << QStringLiteral("block");
+         << EngineText::tr("Uploading files to Parcella") << QStringLiteral("block");
     m_state->requesting = true;
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call));
     std::weak_ptr<State> weakState = m_state;

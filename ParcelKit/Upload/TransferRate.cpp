@@ -1,6 +1,6 @@
 #include "TransferRate.h"
 
-#include <QCoreApplication>
+#include "EngineText.h"
 
 #include <cmath>
 
@@ -63,17 +63,14 @@ QString TransferRate::rateText(double bytesPerSecond, const QLocale& locale) {
 }
 
 QString TransferRate::timeLeftText(qint64 seconds) {
-    const auto tr = [](const char* text) {
-        return QCoreApplication::translate("TransferRate", text);
-    };
     if (seconds < 60)
-        return tr("%1 s left").arg(seconds);
+        return EngineText::tr("%1 s left").arg(seconds);
     const qint64 minutes = (seconds + 59) / 60;
     if (minutes < 60)
-        return tr("%1 min left").arg(minutes);
+        return EngineText::tr("%1 min left").arg(minutes);
     if (minutes % 60 == 0)
-        return tr("%1 h left").arg(minutes / 60);
-    return tr("%1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
+        return EngineText::tr("%1 h left").arg(minutes / 60);
+    return EngineText::tr("%1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
 }
 
 } // namespace ParcelKit

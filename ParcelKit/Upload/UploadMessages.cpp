@@ -1,44 +1,46 @@
 #include "UploadMessages.h"
 
-#include "ParcelKitError.h"
+#include "EngineText.h"
 
 namespace ParcelKit::UploadMessages {
 
 namespace {
-QString withName(const char* english, const QString& filename) {
-    return engineText(english).replace(QLatin1String("%@"), filename);
+QString withName(QString text, const QString& filename) {
+    return text.replace(QLatin1String("%@"), filename);
 }
 } // namespace
 
 QString notFound(const QString& filename) {
-    return withName("%@ can no longer be found.", filename);
+    return withName(EngineText::tr("%@ can no longer be found."), filename);
 }
 
 QString unreadable(const QString& filename) {
-    return withName("%@ can no longer be read.", filename);
+    return withName(EngineText::tr("%@ can no longer be read."), filename);
 }
 
 QString tooLarge(const QString& filename) {
-    return withName("%@ is larger than 100 GB, the most a file can have.", filename);
+    return withName(EngineText::tr("%@ is larger than 100 GB, the most a file can have."),
+                    filename);
 }
 
 QString changed(const QString& filename) {
-    return withName("%@ was changed while it uploaded.", filename);
+    return withName(EngineText::tr("%@ was changed while it uploaded."), filename);
 }
 
 QString cancelledOnServer() {
-    return engineText("The upload was cancelled on the server.");
+    return EngineText::tr("The upload was cancelled on the server.");
 }
 
 QString tooManyParts(const QString& filename, qint64 smallestPartSize) {
-    return withName("%@ would need more than 1,000 parts; the part size must be at least %lld "
-                    "bytes for it.",
+    return withName(EngineText::tr(
+                        "%@ would need more than 1,000 parts; the part size must be at least %lld "
+                        "bytes for it."),
                     filename)
         .replace(QLatin1String("%lld"), QString::number(smallestPartSize));
 }
 
 QString partSizeTooSmall() {
-    return engineText("The part size of an upload must be at least 1 byte.");
+    return EngineText::tr("The part size of an upload must be at least 1 byte.");
 }
 
 } // namespace ParcelKit::UploadMessages

@@ -1,5 +1,6 @@
 #include "SharedBatch.h"
 
+#include "AppText.h"
 #include "Bookmark.h"
 #include "InfoDictionary.h"
 #include "UserFile.h"
@@ -75,11 +76,11 @@ QString SharedBatch::appGroup() {
 QString SharedBatch::directory() {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty())
-        throw Failure(Failure::Kind::noContainer, QStringLiteral("No shared data folder."));
+        throw Failure(Failure::Kind::noContainer, AppText::tr("No shared data folder."));
     const QString folder = QDir(data).filePath(appGroup() + QStringLiteral("/Batches"));
     if (!QDir().mkpath(folder))
         throw Failure(Failure::Kind::notCreated,
-                      QStringLiteral("The folder %1 could not be created.").arg(folder));
+                      AppText::tr("The folder %1 could not be created.").arg(folder));
     return folder;
 }
 

@@ -1,27 +1,20 @@
 #include "TransferStatusLine.h"
 
-#include <QCoreApplication>
+#include "AppText.h"
+
 #include <QRegularExpression>
 
 namespace Parcella::TransferStatusLine {
 
-namespace {
-
-QString tr(const char* text, qint64 n = -1) {
-    return QCoreApplication::translate("TransferRow", text, nullptr, int(n));
-}
-
-} // namespace
-
 QString of(bool isDeleted, const QDateTime& expiresAt, qint64 downloadCount, qint64 viewCount,
            const QDateTime& now, const QLocale& locale) {
     if (isDeleted)
-        return tr("Deleted");
+        return AppText::tr("Deleted");
     if (expiresAt < now)
-        return tr("Expired");
-    return tr("%n downloads", downloadCount) + QStringLiteral(" · ") + tr("%n views", viewCount) +
-           QStringLiteral(" · ") +
-           tr("until %1").arg(abbreviatedDate(expiresAt.toLocalTime().date(), locale));
+        return AppText::tr("Expired");
+    return AppText::tr("%n downloads", nullptr, int(downloadCount)) + QStringLiteral(" · ") +
+           AppText::tr("%n views", nullptr, int(viewCount)) + QStringLiteral(" · ") +
+           AppText::tr("until %1").arg(abbreviatedDate(expiresAt.toLocalTime().date(), locale));
 }
 
 QString abbreviatedDate(const QDate& date, const QLocale& locale) {

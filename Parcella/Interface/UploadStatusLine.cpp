@@ -1,6 +1,7 @@
 #include "UploadStatusLine.h"
 
-#include <QCoreApplication>
+#include "AppText.h"
+
 #include <QLocale>
 
 namespace Parcella {
@@ -11,10 +12,6 @@ namespace {
 // transfer could use it.
 constexpr qint64 finishedLifetimeSeconds = 561'600;
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("UploadRow", text);
-}
-
 } // namespace
 
 UploadStatusLine UploadStatusLine::of(const QString& state, qint64 bytesSent, qint64 byteCount,
@@ -22,28 +19,29 @@ UploadStatusLine UploadStatusLine::of(const QString& state, qint64 bytesSent, qi
                                       const QDateTime& now, const QString& pace, bool isPaused) {
     const bool active = state == QLatin1String("queued") || state == QLatin1String("uploading");
     if (active && isPaused)
-        return {tr("Paused · ") + UploadStatusLine::byteCount(bytesSent) + tr(" of ") +
-                UploadStatusLine::byteCount(byteCount)};
+        return {AppText::tr("Paused · ") + UploadStatusLine::byteCount(bytesSent) +
+                AppText::tr(" of ") + UploadStatusLine::byteCount(byteCount)};
     if (state == QLatin1String("queued"))
-        return {tr("Waiting · ") + UploadStatusLine::byteCount(byteCount)};
+        return {AppText::tr("Waiting · ") + UploadStatusLine::byteCount(byteCount)};
     if (state == QLatin1String("uploading"))
-        return {UploadStatusLine::byteCount(bytesSent) + tr(" of ") +
+        return {UploadStatusLine::byteCount(bytesSent) + AppText::tr(" of ") +
                 UploadStatusLine::byteCount(byteCount) +
                 (pace.isEmpty() ? QString() : QStringLiteral(" · ") + pace)};
     if (state == QLatin1String("finished")) {
         if (finishedAt.isValid() && finishedAt.secsTo(now) > finishedLifetimeSeconds)
-            return {tr("Expired after 7 days without being sent. Remove it and add it again."),
-                    true};
-        return {tr("Uploaded · ") + UploadStatusLine::byteCount(byteCount)};
+            return {
+                AppText::tr("Expired after 7 days without being sent. Remove it and add it again."),
+                true};
+        return {AppText::tr("Uploaded · ") + UploadStatusLine::byteCount(byteCount)};
     }
     if (state == QLatin1String("failed"))
         return {message, true};
-    return {tr("Cancelled")};
+    return {AppText::tr("Cancelled")};
 }
 
 QString UploadStatusLine::byteCount(qint64 bytes) {
     if (bytes == 0)
-        return QCoreApplication::translate("ByteCount", "Zero KB");
+        return AppText::tr("Zero KB");
     return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 

@@ -74,7 +74,7 @@ AppModel::AppModel(Options options, QObject* parent)
     m_selectedWorkspaceID = storedText(*m_settings, selectedWorkspaceKey);
     if (const auto service = environmentService(); service && !m_options.configuration) {
         if (const auto* problem = std::get_if<QString>(&*service))
-            m_notice = QStringLiteral("%1 (from %2)")
+            m_notice = AppText::tr("%1 (from %2)")
                            .arg(*problem, QLatin1String(ParcellaConfiguration::serviceURLVariable));
     }
     restorePending();
@@ -408,8 +408,9 @@ QCoro::Task<void> AppModel::pollDownloads(std::stop_token token) {
             setTransfers(list);
     }
     for (const Transfer& transfer : m_watcher.firstDownloads(all))
-        m_notifier->post(appText("First download"),
-                         appText("«%1» was downloaded.").arg(displayName(transfer)), transfer.url);
+        m_notifier->post(AppText::tr("First download"),
+                         AppText::tr("«%1» was downloaded.").arg(displayName(transfer)),
+                         transfer.url);
 }
 
 void AppModel::startWakeObserver() {

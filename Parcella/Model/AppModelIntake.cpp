@@ -34,7 +34,7 @@ void AppModel::addFilesFrom(FileIntake::Gather gather) {
 void AppModel::acceptFiles(const ClassifiedFiles& found) {
     if (!found.bundles.isEmpty())
         setNotice(
-            appText("Apps and other bundles can’t be sent as they are. Compress them first."));
+            AppText::tr("Apps and other bundles can’t be sent as they are. Compress them first."));
     if (!found.files.isEmpty()) {
         setLastCreated(std::nullopt);
         setWelcoming(false);

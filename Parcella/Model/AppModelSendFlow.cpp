@@ -51,8 +51,8 @@ void AppModel::persistPending() {
     // The send goes on from memory either way.
     QtConcurrent::run(&m_storeWriter, std::move(write)).then(this, [this](bool kept) {
         if (!kept)
-            setNotice(
-                appText("This transfer can’t be kept if the app quits before the uploads finish."));
+            setNotice(AppText::tr(
+                "This transfer can’t be kept if the app quits before the uploads finish."));
     });
 }
 
@@ -157,8 +157,8 @@ QCoro::Task<std::optional<QStringList>> AppModel::waitForUploads(std::stop_token
             if (item.state.kind() == UploadState::Case::cancelled)
                 cancelled.append(item.id);
             else if (UploadLists::isExpired(item, now))
-                setNotice(
-                    appText("«%1» expired before it was sent. Add it again.").arg(item.filename));
+                setNotice(AppText::tr("«%1» expired before it was sent. Add it again.")
+                              .arg(item.filename));
             else
                 kept.append(item.id);
         }
@@ -199,9 +199,9 @@ void AppModel::didCreate(const Transfer& transfer) {
     setTransfers(transfers);
     if (transfer.delivery == Delivery::link && transfer.url) {
         copyLink(transfer);
-        m_notifier->post(appText("Link copied"), displayName(transfer), transfer.url);
+        m_notifier->post(AppText::tr("Link copied"), displayName(transfer), transfer.url);
     } else {
-        m_notifier->post(appText("Transfer sent"), displayName(transfer), transfer.url);
+        m_notifier->post(AppText::tr("Transfer sent"), displayName(transfer), transfer.url);
     }
 }
 

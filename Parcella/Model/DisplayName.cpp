@@ -1,6 +1,6 @@
 #include "DisplayName.h"
 
-#include <QCoreApplication>
+#include "AppText.h"
 
 namespace Parcella {
 
@@ -10,7 +10,7 @@ QString displayName(const ParcelKit::Transfer& transfer) {
         return subject;
     if (transfer.files.size() == 1)
         return transfer.files.first().filename;
-    return QCoreApplication::translate("Parcella", "%n files", nullptr, int(transfer.files.size()));
+    return AppText::tr("%n files", nullptr, int(transfer.files.size()));
 }
 
 } // namespace Parcella

@@ -46,6 +46,7 @@ QByteArray LaunchAtLogin::entry() {
            "Type=Application\n"
            "Name=Parcella\n"
            "Comment=Send large files from the tray\n"
+           "Comment[de]=Große Dateien aus der Systemleiste senden\n"
            "Exec=parcella --autostart\n"
            "Terminal=false\n"
            "StartupNotify=false\n"

@@ -30,13 +30,13 @@ std::optional<Protection> protectionFromCode(const QString& code) {
 QString protectionLabel(Protection protection) {
     switch (protection) {
     case Protection::password:
-        return appText("Password");
+        return AppText::tr("Password");
     case Protection::emailCode:
-        return appText("Email code");
+        return AppText::tr("Email code");
     case Protection::none:
         break;
     }
-    return appText("None");
+    return AppText::tr("None");
 }
 
 } // namespace Parcella

@@ -19,12 +19,12 @@ qsizetype perceivedLength(const QString& text) {
 
 std::optional<QString> SendForm::validationMessage() const {
     if (delivery == Delivery::email && addresses(recipients).isEmpty())
-        return appText("Add at least one recipient.");
+        return AppText::tr("Add at least one recipient.");
     if (protection == Protection::password && perceivedLength(password) < 4)
-        return appText("The password needs at least 4 characters.");
+        return AppText::tr("The password needs at least 4 characters.");
     if (protection == Protection::emailCode && delivery == Delivery::link &&
         addresses(allowedEmails).isEmpty())
-        return appText("Add who can ask for a code.");
+        return AppText::tr("Add who can ask for a code.");
     return std::nullopt;
 }
 

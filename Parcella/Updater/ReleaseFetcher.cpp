@@ -27,14 +27,14 @@ QCoro::Task<QByteArray> ReleaseFetcher::fetch(QUrl url, qint64 limit, std::stop_
     }
     const int status = answer.response.status;
     if (status < 200 || status > 299)
-        throw UpdateFailure(appText("The update server answered with status %1.").arg(status));
+        throw UpdateFailure(AppText::tr("The update server answered with status %1.").arg(status));
     co_return std::move(answer.body);
 }
 
 QCoro::Task<std::optional<AppcastItem>> ReleaseFetcher::newestRelease(QVersionNumber running,
                                                                       std::stop_token token) {
     if (!m_feedURL.isValid() || m_publicKey.isEmpty())
-        throw UpdateFailure(appText("This copy of Parcella has no update feed."));
+        throw UpdateFailure(AppText::tr("This copy of Parcella has no update feed."));
     QByteArray feed = co_await fetch(m_feedURL, Appcast::maximumFeedBytes, token);
     // Guarded as the reading is, a feed of a MiB still takes too long for the main thread.
     QFuture<QList<AppcastItem>> reading = QtConcurrent::run(&Appcast::read, std::move(feed));
@@ -46,25 +46,25 @@ QCoro::Task<std::optional<AppcastItem>> ReleaseFetcher::newestRelease(QVersionNu
 QCoro::Task<QByteArray> ReleaseFetcher::download(AppcastItem item, std::stop_token token) {
     const QString version = item.shortVersionString;
     if (item.length > maximumArchiveBytes)
-        throw UpdateFailure(appText("The update to version %1 is too large.").arg(version));
+        throw UpdateFailure(AppText::tr("The update to version %1 is too large.").arg(version));
     QByteArray archive;
     try {
         // One byte over the announced length is enough to tell a longer archive.
         archive = co_await fetch(item.archiveURL, item.length + 1, token);
     } catch (const UpdateFailure& failure) {
-        throw UpdateFailure(appText("The update to version %1 could not be downloaded: %2")
+        throw UpdateFailure(AppText::tr("The update to version %1 could not be downloaded: %2")
                                 .arg(version, failure.message));
     }
     if (archive.size() != item.length)
         throw UpdateFailure(
-            appText("The download of version %1 has the wrong length.").arg(version));
+            AppText::tr("The download of version %1 has the wrong length.").arg(version));
     QFuture<bool> checking =
         QtConcurrent::run(&ReleaseSignature::verify, m_publicKey, item.signature, archive);
     const bool signedByUs = co_await checking;
     ParcelKit::throwIfCancelled(token);
     if (!signedByUs)
         throw UpdateFailure(
-            appText("The update to version %1 is not signed by Parcella and was refused.")
+            AppText::tr("The update to version %1 is not signed by Parcella and was refused.")
                 .arg(version));
     co_return archive;
 }

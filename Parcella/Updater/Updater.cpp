@@ -89,19 +89,20 @@ QCoro::Task<void> Updater::check(bool byUser, std::stop_token token) {
     try {
         const auto release = co_await m_fetcher.newestRelease(m_setup.runningVersion, token);
         if (!release) {
-            setStatus(appText("Parcella is up to date."));
+            setStatus(AppText::tr("Parcella is up to date."));
         } else if (m_waiting && m_waiting->item.version >= release->version) {
-            setStatus(appText("Version %1 is ready to install on quit.")
+            setStatus(AppText::tr("Version %1 is ready to install on quit.")
                           .arg(m_waiting->item.shortVersionString));
         } else if (!m_canInstall || (!byUser && !m_installsAutomatically)) {
             setReleaseNotesLink(release->releaseNotesLink);
-            setStatus(m_isPackaged
-                          ? appText("Version %1 is available. Updates come from the package "
-                                    "manager.")
-                                .arg(release->shortVersionString)
-                          : appText("Version %1 is available.").arg(release->shortVersionString));
+            setStatus(
+                m_isPackaged
+                    ? AppText::tr("Version %1 is available. Updates come from the package "
+                                  "manager.")
+                          .arg(release->shortVersionString)
+                    : AppText::tr("Version %1 is available.").arg(release->shortVersionString));
         } else {
-            setStatus(appText("Downloading version %1…").arg(release->shortVersionString));
+            setStatus(AppText::tr("Downloading version %1…").arg(release->shortVersionString));
             QByteArray archive = co_await m_fetcher.download(*release, token);
             setReleaseNotesLink(release->releaseNotesLink);
             holdForInstall({*release, std::move(archive)});
@@ -116,8 +117,8 @@ QCoro::Task<void> Updater::check(bool byUser, std::stop_token token) {
 }
 
 void Updater::holdForInstall(WaitingInstall waiting) {
-    setStatus(
-        appText("Version %1 is ready to install on quit.").arg(waiting.item.shortVersionString));
+    setStatus(AppText::tr("Version %1 is ready to install on quit.")
+                  .arg(waiting.item.shortVersionString));
     m_waiting = std::move(waiting);
     emit isReadyToInstallChanged();
     m_idleTimer.start();
@@ -140,7 +141,7 @@ void Updater::installIfIdle() {
 
 QCoro::Task<void> Updater::install(WaitingInstall waiting, std::stop_token token) {
     const QString version = waiting.item.shortVersionString;
-    setStatus(appText("Installing version %1…").arg(version));
+    setStatus(AppText::tr("Installing version %1…").arg(version));
     auto job = [install = m_install, archive = std::move(waiting.archive),
                 number = waiting.item.version]() -> InstallOutcome {
         try {
@@ -157,7 +158,7 @@ QCoro::Task<void> Updater::install(WaitingInstall waiting, std::stop_token token
         emit finished();
         co_return;
     }
-    setStatus(appText("Version %1 is installed.").arg(version));
+    setStatus(AppText::tr("Version %1 is installed.").arg(version));
     emit finished();
     if (m_setup.restart)
         m_setup.restart(outcome.executable);

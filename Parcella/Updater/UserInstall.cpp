@@ -51,31 +51,31 @@ bool UserInstall::contains(const QString& executablePath) const {
 QString UserInstall::install(const QByteArray& archive, const QVersionNumber& version) const {
     const QString versionName = version.toString();
     if (!QDir().mkpath(m_root))
-        fail(appText("The folder %1 cannot be created.").arg(m_root));
+        fail(AppText::tr("The folder %1 cannot be created.").arg(m_root));
     const QString target = m_root + u'/' + versionName;
     if (QFileInfo(currentLink()).canonicalFilePath() == QFileInfo(target).canonicalFilePath() &&
         QFileInfo::exists(target))
-        fail(appText("Version %1 is already installed.").arg(versionName));
+        fail(AppText::tr("Version %1 is already installed.").arg(versionName));
 
     // Everything is staged inside the root, so the final moves stay on one file system.
     QTemporaryDir staging(m_root + QStringLiteral("/.staging-XXXXXX"));
     if (!staging.isValid())
-        fail(appText("The update cannot be unpacked: %1").arg(staging.errorString()));
+        fail(AppText::tr("The update cannot be unpacked: %1").arg(staging.errorString()));
     const QString archivePath = staging.filePath(QStringLiteral("release.tar.gz"));
     QSaveFile file(archivePath);
     if (!file.open(QIODevice::WriteOnly) || file.write(archive) != archive.size() || !file.commit())
-        fail(appText("The update cannot be unpacked: %1").arg(file.errorString()));
+        fail(AppText::tr("The update cannot be unpacked: %1").arg(file.errorString()));
     const QString tree = staging.filePath(QStringLiteral("tree"));
     QDir().mkpath(tree);
     unpack(archivePath, tree);
     if (!QFileInfo(tree + u'/' + programInArchive).isExecutable())
-        fail(appText("The update holds no program to start."));
+        fail(AppText::tr("The update holds no program to start."));
 
     // A folder of this version left by an earlier attempt never became current: replace it.
     if (QFileInfo::exists(target) && !QDir(target).removeRecursively())
-        fail(appText("The folder %1 cannot be replaced.").arg(target));
+        fail(AppText::tr("The folder %1 cannot be replaced.").arg(target));
     if (!QDir().rename(tree, target))
-        fail(appText("The update cannot be moved to %1.").arg(target));
+        fail(AppText::tr("The update cannot be moved to %1.").arg(target));
     try {
         pointCurrentAt(versionName);
     } catch (const UpdateFailure&) {
@@ -88,7 +88,7 @@ QString UserInstall::install(const QByteArray& archive, const QVersionNumber& ve
 void UserInstall::unpack(const QString& archivePath, const QString& destination) const {
     const QString tar = QStandardPaths::findExecutable(QStringLiteral("tar"));
     if (tar.isEmpty())
-        fail(appText("The update cannot be unpacked: no tar program was found."));
+        fail(AppText::tr("The update cannot be unpacked: no tar program was found."));
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(tar,
@@ -98,11 +98,11 @@ void UserInstall::unpack(const QString& archivePath, const QString& destination)
     if (!process.waitForFinished(limit)) {
         process.kill();
         process.waitForFinished(1000);
-        fail(appText("The update cannot be unpacked: %1").arg(process.errorString()));
+        fail(AppText::tr("The update cannot be unpacked: %1").arg(process.errorString()));
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         const QString output = QString::fromLocal8Bit(process.readAll()).trimmed();
-        fail(appText("The update cannot be unpacked: %1").arg(output.section(u'\n', -1)));
+        fail(AppText::tr("The update cannot be unpacked: %1").arg(output.section(u'\n', -1)));
     }
 }
 
@@ -111,11 +111,11 @@ void UserInstall::pointCurrentAt(const QString& versionName) const {
     const QByteArray fresh = QFile::encodeName(m_root + QStringLiteral("/.current-new"));
     ::unlink(fresh.constData());
     if (::symlink(QFile::encodeName(versionName).constData(), fresh.constData()) != 0)
-        fail(appText("The link to the new version cannot be made: %1").arg(systemError()));
+        fail(AppText::tr("The link to the new version cannot be made: %1").arg(systemError()));
     if (std::rename(fresh.constData(), QFile::encodeName(currentLink()).constData()) != 0) {
         const QString reason = systemError();
         ::unlink(fresh.constData());
-        fail(appText("The link to the new version cannot be made: %1").arg(reason));
+        fail(AppText::tr("The link to the new version cannot be made: %1").arg(reason));
     }
 }
 

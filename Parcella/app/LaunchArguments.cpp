@@ -1,5 +1,6 @@
 #include "LaunchArguments.h"
 
+#include "AppText.h"
 #include "CallbackListener.h"
 #include "SharedBatch.h"
 
@@ -45,9 +46,9 @@ std::variant<LaunchArguments, QString> LaunchArguments::parse(const QStringList&
             continue;
         }
         if (!onlyFiles && argument.startsWith(QLatin1Char('-')))
-            return QStringLiteral("parcella: unknown option %1\nUsage: parcella [FILE|URL]... | "
-                                  "parcella --send FILE... | parcella --autostart | "
-                                  "parcella --install-file-manager-actions")
+            return AppText::tr("parcella: unknown option %1\nUsage: parcella [FILE|URL]... | "
+                               "parcella --send FILE... | parcella --autostart | "
+                               "parcella --install-file-manager-actions")
                 .arg(argument);
         const auto url = asURL(argument);
         if (url && (!onlyFiles || url->isLocalFile()))

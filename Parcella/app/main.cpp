@@ -1,7 +1,9 @@
+#include "AppText.h"
 #include "FileManagerActions.h"
 #include "LaunchArguments.h"
 #include "ParcellaApp.h"
 #include "SignInController.h"
+#include "Translations.h"
 
 #include <QApplication>
 
@@ -27,7 +29,7 @@ bool deliverSignInCallbacks(LaunchArguments& arguments) {
             continue;
         }
         if (!SignInController::deliver(*it)) {
-            printError(QStringLiteral("parcella: No sign-in is waiting for this address."));
+            printError(AppText::tr("parcella: No sign-in is waiting for this address."));
             delivered = false;
         }
         it = arguments.urls.erase(it);
@@ -45,6 +47,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Parcella"));
+    Translations::install(application);
     // A tray application lives on without windows.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -72,7 +75,7 @@ int main(int argc, char* argv[]) {
         try {
             arguments = arguments.withFilesInBatch();
         } catch (const std::exception& failure) {
-            printError(QStringLiteral("parcella: The files could not be handed over: %1")
+            printError(AppText::tr("parcella: The files could not be handed over: %1")
                            .arg(QString::fromStdString(failure.what())));
             return 1;
         }
@@ -83,7 +86,7 @@ int main(int argc, char* argv[]) {
     case SingleInstance::Outcome::forwarded:
         return 0;
     case SingleInstance::Outcome::failed:
-        printError(QStringLiteral("parcella: The running Parcella does not answer."));
+        printError(AppText::tr("parcella: The running Parcella does not answer."));
         return 1;
     case SingleInstance::Outcome::primary:
         break;

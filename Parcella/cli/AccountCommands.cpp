@@ -1,5 +1,6 @@
 #include "AccountCommands.h"
 
+#include "AppText.h"
 #include "CallbackListener.h"
 #include "CliEngine.h"
 #include "Console.h"
@@ -51,12 +52,11 @@ QCoro::Task<int> AccountCommands::login(CliEngine& engine, CliArguments argument
     // listening before the address is shown, so no answer can come too early.
     CallbackListener channel(CallbackListener::stateOf(address));
     channel.listen();
-    Console::out(
-        QStringLiteral("Open this address to sign in:\n\n  %1\n\n").arg(address.toString()));
+    Console::out(AppText::tr("Open this address to sign in:\n\n  %1\n\n").arg(address.toString()));
     if (!arguments.noBrowser)
         openInBrowser(address);
-    Console::out(QStringLiteral("Waiting for the browser. You can also paste the address the "
-                                "browser was sent to and press Enter.\n"));
+    Console::out(AppText::tr("Waiting for the browser. You can also paste the address the "
+                             "browser was sent to and press Enter.\n"));
     LineReader input;
     try {
         const QUrl callback = co_await waitForCallback(channel, input, token);
@@ -67,23 +67,23 @@ QCoro::Task<int> AccountCommands::login(CliEngine& engine, CliArguments argument
         Console::error(QStringLiteral("parcella-cli: %1\n").arg(failure.message));
         co_return failure.code == ExitCode::signInNeeded ? ExitCode::failure : failure.code;
     }
-    Console::out(QStringLiteral("Signed in.\n"));
+    Console::out(AppText::tr("Signed in.\n"));
     co_return ExitCode::success;
 }
 
 QCoro::Task<int> AccountCommands::logout(CliEngine& engine, std::stop_token token) {
     if (!engine.auth().isSignedIn()) {
-        Console::out(QStringLiteral("Not signed in.\n"));
+        Console::out(AppText::tr("Not signed in.\n"));
         co_return ExitCode::success;
     }
     co_await engine.auth().signOut(token);
-    Console::out(QStringLiteral("Signed out.\n"));
+    Console::out(AppText::tr("Signed out.\n"));
     co_return ExitCode::success;
 }
 
 int AccountCommands::openURL(const CliArguments& arguments) {
     if (!SignInController::deliver(arguments.callbackURL)) {
-        Console::error(QStringLiteral("parcella-cli: No sign-in is waiting for this address.\n"));
+        Console::error(AppText::tr("parcella-cli: No sign-in is waiting for this address.\n"));
         return ExitCode::failure;
     }
     return ExitCode::success;

@@ -1,5 +1,6 @@
 #include "CliArguments.h"
 
+#include "AppText.h"
 #include "ParcellaConfiguration.h"
 
 #include <QHash>
@@ -58,7 +59,7 @@ std::variant<CliArguments, QString> CliArguments::parse(const QStringList& argum
     if (!environmentService.isEmpty()) {
         const auto url = ParcellaConfiguration::userServiceURL(environmentService);
         if (const auto* problem = std::get_if<QString>(&url))
-            return QStringLiteral("%1 (from %2)")
+            return AppText::tr("%1 (from %2)")
                 .arg(*problem, QLatin1String(ParcellaConfiguration::serviceURLVariable));
         result.service = std::get<QUrl>(url);
     }
@@ -71,7 +72,7 @@ std::variant<CliArguments, QString> CliArguments::parse(const QStringList& argum
             return arguments[++i];
         };
         auto needs = [&](const QString& name) {
-            return QStringLiteral("%1 needs a value.").arg(name);
+            return AppText::tr("%1 needs a value.").arg(name);
         };
 
         if (argument == "--help" || argument == "-h") {
@@ -111,7 +112,7 @@ std::variant<CliArguments, QString> CliArguments::parse(const QStringList& argum
             const auto text = value();
             const auto days = text ? positiveInteger(*text) : std::nullopt;
             if (!days)
-                return QStringLiteral("--expires needs a number of days.");
+                return AppText::tr("--expires needs a number of days.");
             result.expiresInDays = *days;
         } else if (argument == "--limit-rate") {
             const auto text = value();
@@ -131,14 +132,14 @@ std::variant<CliArguments, QString> CliArguments::parse(const QStringList& argum
             const auto text = value();
             const auto size = text ? positiveInteger(*text) : std::nullopt;
             if (!size)
-                return QStringLiteral("--part-size needs a number of bytes.");
+                return AppText::tr("--part-size needs a number of bytes.");
             result.partSize = *size;
         } else if (argument == "--max-retries") {
             const auto text = value();
             bool ok = false;
             const int retries = text ? text->toInt(&ok) : -1;
             if (!ok || retries < 0)
-                return QStringLiteral("--max-retries needs a number.");
+                return AppText::tr("--max-retries needs a number.");
             result.maxRetries = retries;
         } else if (argument == "--retry-delays") {
             const auto text = value();
@@ -149,15 +150,15 @@ std::variant<CliArguments, QString> CliArguments::parse(const QStringList& argum
                 bool ok = false;
                 const double seconds = piece.toDouble(&ok);
                 if (!ok || seconds < 0)
-                    return QStringLiteral("--retry-delays needs seconds separated by commas.");
+                    return AppText::tr("--retry-delays needs seconds separated by commas.");
                 delays.append(seconds);
             }
             result.retryDelays = delays;
         } else if (argument.startsWith("--")) {
-            return QStringLiteral("Unknown option %1.").arg(argument);
+            return AppText::tr("Unknown option %1.").arg(argument);
         } else if (!sawCommand) {
             if (!commands().contains(argument))
-                return QStringLiteral("Unknown command %1.").arg(argument);
+                return AppText::tr("Unknown command %1.").arg(argument);
             result.command = commands().value(argument);
             sawCommand = true;
         } else if (const auto problem = result.takePositional(argument)) {
@@ -171,7 +172,7 @@ std::variant<CliArguments, QString> CliArguments::parse(const QStringList& argum
 
 // A word after the command; the text says why it does not belong there.
 std::optional<QString> CliArguments::takePositional(const QString& argument) {
-    const auto unexpected = QStringLiteral("Unexpected argument %1.").arg(argument);
+    const auto unexpected = AppText::tr("Unexpected argument %1.").arg(argument);
     switch (command) {
     case Command::send:
         paths.append(argument);
@@ -185,13 +186,13 @@ std::optional<QString> CliArguments::takePositional(const QString& argument) {
         if (helpTopic)
             return unexpected;
         if (!commands().contains(argument))
-            return QStringLiteral("Unknown command %1.").arg(argument);
+            return AppText::tr("Unknown command %1.").arg(argument);
         helpTopic = commands().value(argument);
         return std::nullopt;
     case Command::transfers:
         if (transferAction == TransferAction::list) {
             if (argument != "delete" && argument != "expire")
-                return QStringLiteral("transfers takes delete ID or expire ID DAYS, not %1.")
+                return AppText::tr("transfers takes delete ID or expire ID DAYS, not %1.")
                     .arg(argument);
             transferAction = argument == "delete" ? TransferAction::remove : TransferAction::expire;
         } else if (transferID.isEmpty()) {
@@ -199,7 +200,7 @@ std::optional<QString> CliArguments::takePositional(const QString& argument) {
         } else if (transferAction == TransferAction::expire && expiryDays == 0) {
             const auto days = positiveInteger(argument);
             if (!days)
-                return QStringLiteral("transfers expire needs a number of days, not %1.")
+                return AppText::tr("transfers expire needs a number of days, not %1.")
                     .arg(argument);
             expiryDays = *days;
         } else {
@@ -216,18 +217,18 @@ std::optional<QString> CliArguments::takePositional(const QString& argument) {
 
 std::optional<QString> CliArguments::problem() const {
     if (command == Command::send && paths.isEmpty())
-        return QStringLiteral("send needs at least one file or folder.");
+        return AppText::tr("send needs at least one file or folder.");
     if (command == Command::openURL && !callbackURL.isValid())
-        return QStringLiteral("open-url needs the callback URL.");
+        return AppText::tr("open-url needs the callback URL.");
     if (transferAction != TransferAction::list && transferID.isEmpty())
-        return QStringLiteral("transfers %1 needs the transfer's ID.")
+        return AppText::tr("transfers %1 needs the transfer's ID.")
             .arg(transferAction == TransferAction::remove ? "delete" : "expire");
     if (transferAction == TransferAction::expire && expiryDays == 0)
-        return QStringLiteral("transfers expire needs the ID and a number of days.");
+        return AppText::tr("transfers expire needs the ID and a number of days.");
     const bool listsOrSends = command == Command::send || (command == Command::transfers &&
                                                            transferAction == TransferAction::list);
     if (json && !listsOrSends)
-        return QStringLiteral("--json is for send and the transfers list.");
+        return AppText::tr("--json is for send and the transfers list.");
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #include "CliEngine.h"
 
+#include "AppText.h"
 #include "KeychainError.h"
 
 #include <QDir>
@@ -39,11 +40,11 @@ std::optional<QString> CliEngine::keyringProblem() {
     try {
         m_tokens.load();
     } catch (const KeychainError& error) {
-        return QStringLiteral("No keyring answers (%1). parcella-cli keeps sign-ins only in a "
-                              "Secret Service keyring (gnome-keyring, KWallet or KeePassXC), "
-                              "never in a plain file: start one in this session, for example "
-                              "“gnome-keyring-daemon --start --components=secrets”, and try "
-                              "again.")
+        return AppText::tr("No keyring answers (%1). parcella-cli keeps sign-ins only in a "
+                           "Secret Service keyring (gnome-keyring, KWallet or KeePassXC), "
+                           "never in a plain file: start one in this session, for example "
+                           "“gnome-keyring-daemon --start --components=secrets”, and try "
+                           "again.")
             .arg(error.userText().simplified());
     }
     return std::nullopt;

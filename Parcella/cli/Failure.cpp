@@ -1,5 +1,6 @@
 #include "Failure.h"
 
+#include "AppText.h"
 #include "Cancelled.h"
 #include "ParcelKitError.h"
 
@@ -12,14 +13,13 @@ Failure Failure::from(std::exception_ptr error, Stage stage, bool interrupted) {
         std::rethrow_exception(error);
     } catch (const ParcelKit::Cancelled&) {
         if (interrupted)
-            return {
-                ExitCode::interrupted,
-                QStringLiteral("Interrupted. Run the same command again to resume the uploads.")};
-        return {ExitCode::uploadFailed, QStringLiteral("An upload was cancelled or removed.")};
+            return {ExitCode::interrupted,
+                    AppText::tr("Interrupted. Run the same command again to resume the uploads.")};
+        return {ExitCode::uploadFailed, AppText::tr("An upload was cancelled or removed.")};
     } catch (const ParcelKitError& engine) {
         if (engine.kind() == ParcelKitError::Kind::notSignedIn)
             return {ExitCode::signInNeeded,
-                    engine.userText() + QStringLiteral(" Run “parcella-cli login” first.")};
+                    engine.userText() + AppText::tr(" Run “parcella-cli login” first.")};
         if (stage == Stage::upload)
             return {ExitCode::uploadFailed, engine.userText()};
         if (engine.kind() == ParcelKitError::Kind::network)
@@ -29,7 +29,7 @@ Failure Failure::from(std::exception_ptr error, Stage stage, bool interrupted) {
         const ExitCode code = stage == Stage::upload ? ExitCode::uploadFailed : ExitCode::failure;
         return {code, ParcelKitError::wrapping(other).userText()};
     } catch (...) {
-        return {ExitCode::failure, QStringLiteral("An unknown error occurred.")};
+        return {ExitCode::failure, AppText::tr("An unknown error occurred.")};
     }
 }
 

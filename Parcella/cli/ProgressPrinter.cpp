@@ -1,6 +1,9 @@
 #include "ProgressPrinter.h"
 
+#include "AppText.h"
 #include "Console.h"
+
+#include <QLocale>
 
 namespace Parcella {
 
@@ -15,7 +18,8 @@ QString formatBytes(qint64 bytes) {
         ++unit;
     }
     return unit == 0 ? QStringLiteral("%1 B").arg(bytes)
-                     : QStringLiteral("%1 %2").arg(value, 0, 'f', 1).arg(units[unit]);
+                     : QStringLiteral("%1 %2").arg(QLocale().toString(value, 'f', 1),
+                                                   QLatin1String(units[unit]));
 }
 
 ProgressPrinter::ProgressPrinter(std::function<QList<UploadItem>()> items, QList<QUuid> ids,
@@ -39,20 +43,20 @@ void ProgressPrinter::finish() {
 QString ProgressPrinter::line(const UploadItem& item, const TransferRate& rate) const {
     switch (item.state.kind()) {
     case UploadState::Case::finished:
-        return QStringLiteral("%1  %2  done").arg(item.filename, formatBytes(item.byteCount));
+        return AppText::tr("%1  %2  done").arg(item.filename, formatBytes(item.byteCount));
     case UploadState::Case::failed:
-        return QStringLiteral("%1  failed: %2")
+        return AppText::tr("%1  failed: %2")
             .arg(item.filename, item.state.failureMessage().value_or(QString()));
     case UploadState::Case::cancelled:
-        return QStringLiteral("%1  cancelled").arg(item.filename);
+        return AppText::tr("%1  cancelled").arg(item.filename);
     case UploadState::Case::queued:
-        return QStringLiteral("%1  %2  waiting").arg(item.filename, formatBytes(item.byteCount));
+        return AppText::tr("%1  %2  waiting").arg(item.filename, formatBytes(item.byteCount));
     case UploadState::Case::uploading:
         break;
     }
     const double share =
         item.byteCount > 0 ? 100.0 * double(item.bytesSent) / double(item.byteCount) : 0;
-    QString text = QStringLiteral("%1  %2 of %3 (%4 %)")
+    QString text = AppText::tr("%1  %2 of %3 (%4 %)")
                        .arg(item.filename, formatBytes(item.bytesSent), formatBytes(item.byteCount))
                        .arg(share, 0, 'f', 0);
     if (const auto perSecond = rate.bytesPerSecond())

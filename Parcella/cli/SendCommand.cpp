@@ -1,5 +1,6 @@
 #include "SendCommand.h"
 
+#include "AppText.h"
 #include "CliEngine.h"
 #include "Console.h"
 #include "ExitCode.h"
@@ -110,7 +111,7 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
         Console::error(QStringLiteral("parcella-cli: %1\n").arg(line));
     if (!engine.auth().isSignedIn())
         co_return fail({ExitCode::signInNeeded,
-                        QStringLiteral("You are not signed in. Run “parcella-cli login” first.")});
+                        AppText::tr("You are not signed in. Run “parcella-cli login” first.")});
 
     std::optional<Workspace> workspace;
     try {
@@ -121,7 +122,7 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
                                      token.stop_requested()));
     }
     if (!workspace)
-        co_return fail({ExitCode::usageError, QStringLiteral("No such workspace.")});
+        co_return fail({ExitCode::usageError, AppText::tr("No such workspace.")});
 
     UploadQueue& queue = engine.queue();
     const auto earlier = UploadStore(engine.storeURL()).load();
@@ -185,7 +186,7 @@ QCoro::Task<int> SendCommand::run(CliEngine& engine, CliArguments arguments,
             QString::fromUtf8(QJsonDocument(transfer.toJson()).toJson(QJsonDocument::Compact)) +
             '\n');
     else if (transfer.delivery == Delivery::email)
-        Console::out(QStringLiteral("Transfer sent: %1\n").arg(link));
+        Console::out(AppText::tr("Transfer sent: %1\n").arg(link));
     else
         Console::out(link + '\n');
     co_return ExitCode::success;

@@ -1,5 +1,7 @@
 #include "SendPaths.h"
 
+#include "AppText.h"
+
 #include <QFileInfo>
 
 #include <sys/stat.h>
@@ -7,14 +9,6 @@
 namespace Parcella {
 
 using ParcelKit::FileExpander;
-
-namespace {
-
-QString counted(int count, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
-
-} // namespace
 
 QString SendPaths::shown(const QString& path) {
     QString result;
@@ -35,25 +29,25 @@ std::optional<QString> SendPaths::problemWith(const QString& path) {
     if (!info.exists() && !info.isSymLink()) {
         // Arguments are decoded as UTF-8, so a name that is not cannot be found again.
         if (nameProblem && path.contains(QChar::ReplacementCharacter))
-            return QStringLiteral("%1: %2, so it cannot be opened or sent. Rename it to a UTF-8 "
-                                  "name (convmv can do that) and send it again.")
+            return AppText::tr("%1: %2, so it cannot be opened or sent. Rename it to a UTF-8 "
+                               "name (convmv can do that) and send it again.")
                 .arg(shown(path), *nameProblem);
-        return QStringLiteral("%1: no such file or folder.").arg(shown(path));
+        return AppText::tr("%1: no such file or folder.").arg(shown(path));
     }
     if (info.isDir())
         return std::nullopt;
     struct stat status {};
     if (::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISFIFO(status.st_mode))
-        return QStringLiteral("%1 is a named pipe, not a file; only regular files can be sent. "
-                              "Save what it carries to a file and send that.")
+        return AppText::tr("%1 is a named pipe, not a file; only regular files can be sent. "
+                           "Save what it carries to a file and send that.")
             .arg(shown(path));
     if (!info.isFile())
-        return QStringLiteral("%1 is not a regular file (a socket or a device); only regular "
-                              "files can be sent.")
+        return AppText::tr("%1 is not a regular file (a socket or a device); only regular "
+                           "files can be sent.")
             .arg(shown(path));
     if (nameProblem)
-        return QStringLiteral("%1: %2, which the service does not accept. Rename the file and "
-                              "send it again.")
+        return AppText::tr("%1: %2, which the service does not accept. Rename the file and "
+                           "send it again.")
             .arg(shown(path), *nameProblem);
     return std::nullopt;
 }
@@ -61,20 +55,18 @@ std::optional<QString> SendPaths::problemWith(const QString& path) {
 QString SendPaths::leftOutLine(const QString& folder, const FileExpander::Expansion& walk) {
     QStringList parts;
     if (walk.hidden > 0)
-        parts << counted(walk.hidden, "hidden item", "hidden items");
+        parts << AppText::tr("%n hidden items", nullptr, walk.hidden);
     if (walk.links > 0)
-        parts << counted(walk.links, "symbolic link", "symbolic links");
+        parts << AppText::tr("%n symbolic links", nullptr, walk.links);
     if (walk.special > 0)
-        parts << counted(walk.special, "named pipe or other special file",
-                         "named pipes or other special files");
+        parts << AppText::tr("%n named pipes or other special files", nullptr, walk.special);
     if (walk.unusableNames > 0)
-        parts << counted(walk.unusableNames, "file", "files") +
-                     QStringLiteral(" whose name is not UTF-8 or holds a line break (rename to "
-                                    "send)");
+        parts << AppText::tr("%n files whose name is not UTF-8 or holds a line break (rename to "
+                             "send)",
+                             nullptr, walk.unusableNames);
     if (parts.isEmpty())
         return {};
-    return QStringLiteral("Left out of %1: %2.")
-        .arg(shown(folder), parts.join(QStringLiteral(", ")));
+    return AppText::tr("Left out of %1: %2.").arg(shown(folder), parts.join(QStringLiteral(", ")));
 }
 
 std::variant<SendPaths::Selection, QString> SendPaths::select(const QStringList& paths) {
@@ -85,7 +77,7 @@ std::variant<SendPaths::Selection, QString> SendPaths::select(const QStringList&
         const FileExpander::Expansion walk =
             FileExpander::expand(QFileInfo(path).absoluteFilePath());
         if (walk.files.isEmpty())
-            return QStringLiteral("%1: no files to send.").arg(shown(path));
+            return AppText::tr("%1: no files to send.").arg(shown(path));
         selection.files += walk.files;
         if (const QString line = leftOutLine(path, walk); !line.isEmpty())
             selection.leftOut << line;

@@ -1,5 +1,6 @@
 #include "TransferCommands.h"
 
+#include "AppText.h"
 #include "CliEngine.h"
 #include "Console.h"
 #include "ExitCode.h"
@@ -23,9 +24,9 @@ void list(const Workspace& workspace, const QList<Transfer>& transfers, bool jso
         Console::out(QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)) + '\n');
         return;
     }
-    Console::out(QStringLiteral("Workspace %1 (%2)\n").arg(workspace.name, workspace.id));
+    Console::out(AppText::tr("Workspace %1 (%2)\n").arg(workspace.name, workspace.id));
     if (transfers.isEmpty())
-        Console::out(QStringLiteral("No transfers yet.\n"));
+        Console::out(AppText::tr("No transfers yet.\n"));
     for (const Transfer& transfer : transfers)
         Console::out(TransferLine::describe(transfer, Timestamp::now()) + '\n');
 }
@@ -34,7 +35,7 @@ QCoro::Task<int> act(CliEngine& engine, CliArguments arguments, std::stop_token 
     const Me me = co_await engine.api().me(token);
     const auto workspace = CliEngine::chooseWorkspace(me, arguments.workspace);
     if (!workspace) {
-        Console::error(QStringLiteral("parcella-cli: No such workspace.\n"));
+        Console::error(AppText::tr("parcella-cli: No such workspace.\n"));
         co_return ExitCode::usageError;
     }
     switch (arguments.transferAction) {
@@ -43,7 +44,7 @@ QCoro::Task<int> act(CliEngine& engine, CliArguments arguments, std::stop_token 
         break;
     case CliArguments::TransferAction::remove:
         co_await engine.api().deleteTransfer(arguments.transferID, workspace->id, token);
-        Console::out(QStringLiteral("Deleted %1.\n").arg(arguments.transferID));
+        Console::out(AppText::tr("Deleted %1.\n").arg(arguments.transferID));
         break;
     case CliArguments::TransferAction::expire: {
         const Transfer changed = co_await engine.api().changeExpiry(

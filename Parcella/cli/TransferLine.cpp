@@ -1,5 +1,7 @@
 #include "TransferLine.h"
 
+#include "AppText.h"
+
 #include <cmath>
 
 namespace Parcella {
@@ -16,30 +18,26 @@ QString displayName(const Transfer& transfer) {
     if (transfer.files.size() == 1)
         return transfer.files.first().filename;
     const qint64 count = transfer.fileCount.value_or(transfer.files.size());
-    return count == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(count);
+    return AppText::tr("%n files", nullptr, int(count));
 }
 
 QString status(const Transfer& transfer, Timestamp now) {
     if (transfer.revokedAt)
-        return QStringLiteral("deleted");
+        return AppText::tr("deleted");
     const double left = transfer.expiresAt.secondsSince(now);
     if (left <= 0)
-        return QStringLiteral("expired");
+        return AppText::tr("expired");
     const auto days = qint64(std::ceil(left / 86400.0));
-    return days == 1 ? QStringLiteral("expires in 1 day")
-                     : QStringLiteral("expires in %1 days").arg(days);
-}
-
-QString counted(qint64 count, const char* one, const char* many) {
-    return count == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(count);
+    return AppText::tr("expires in %n days", nullptr, int(days));
 }
 
 } // namespace
 
 QString TransferLine::describe(const Transfer& transfer, Timestamp now) {
     return QStringLiteral("%1  ·  %2, %3  ·  %4  ·  %5")
-        .arg(displayName(transfer), counted(transfer.downloadCount, "1 download", "%1 downloads"),
-             counted(transfer.viewCount, "1 view", "%1 views"), status(transfer, now),
+        .arg(displayName(transfer),
+             AppText::tr("%n downloads", nullptr, int(transfer.downloadCount)),
+             AppText::tr("%n views", nullptr, int(transfer.viewCount)), status(transfer, now),
              transfer.url ? transfer.url->toString() : transfer.id);
 }
 

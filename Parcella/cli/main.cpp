@@ -1,4 +1,5 @@
 #include "AccountCommands.h"
+#include "AppText.h"
 #include "CliArguments.h"
 #include "CliEngine.h"
 #include "CliHelp.h"
@@ -7,6 +8,7 @@
 #include "InterruptSignal.h"
 #include "SendCommand.h"
 #include "TransferCommands.h"
+#include "Translations.h"
 #ifdef PARCELLA_STALL_PROBE
 #include "StallProbe.h"
 #endif
@@ -56,12 +58,13 @@ QCoro::Task<void> runAndQuit(CliEngine& engine, CliArguments arguments, std::sto
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Parcella"));
+    Translations::install(app);
 
     const auto parsed = CliArguments::parse(
         app.arguments(),
         qEnvironmentVariable(ParcelKit::ParcellaConfiguration::serviceURLVariable));
     if (const auto* problem = std::get_if<QString>(&parsed)) {
-        Console::error(QStringLiteral("parcella-cli: %1\nRun “parcella-cli help” for the usage.\n")
+        Console::error(AppText::tr("parcella-cli: %1\nRun “parcella-cli help” for the usage.\n")
                            .arg(*problem));
         return ExitCode::usageError;
     }

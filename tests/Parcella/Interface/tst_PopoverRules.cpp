@@ -1,11 +1,20 @@
+#include "DisplayName.h"
+#include "ParcelKitError.h"
 #include "PopoverPlacement.h"
 #include "StatusItemController.h"
 #include "TransferStatusLine.h"
+#include "Translations.h"
 #include "UploadStatusLine.h"
 
 #include <QTest>
+#include <QTranslator>
+
+#include <functional>
 
 using namespace Parcella;
+
+using Text = std::function<QString()>;
+Q_DECLARE_METATYPE(Text)
 
 // The rules behind the tray item and the popover: where it opens, what the tool tip says and the
 // upload rows' status lines.
@@ -144,6 +153,48 @@ private slots:
         QCOMPARE(TransferStatusLine::of(deleted, expiry, 0, 3, expiry.addSecs(-expiresInSeconds),
                                         QLocale(locale)),
                  text);
+    }
+
+    // The built-in tables, installed as at start, through the code that makes the texts.
+    void textsInTheUsersLanguage_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<Text>("make");
+        QTest::addColumn<QString>("text");
+        const QDateTime expiry(QDate(2025, 3, 1), QTime(12, 0));
+        const auto status = [expiry](qint64 downloads, qint64 views, const char* locale) {
+            return [=] {
+                return TransferStatusLine::of(false, expiry, downloads, views, expiry.addDays(-1),
+                                              QLocale(locale));
+            };
+        };
+        ParcelKit::Transfer twoFiles;
+        twoFiles.files = {{"f1", "a.txt", 1}, {"f2", "b.txt", 1}};
+        QTest::newRow("engine error")
+            << "de_DE" << Text([] { return ParcelKit::ParcelKitError::server(500).userText(); })
+            << "Der Server hat mit Fehler 500 geantwortet.";
+        QTest::newRow("transfer status") << "de_DE" << Text(status(0, 3, "de_DE"))
+                                         << "0 Downloads · 3 Aufrufe · bis 1. März 2025";
+        QTest::newRow("one and two") << "de_DE" << Text(status(1, 2, "de_DE"))
+                                     << "1 Download · 2 Aufrufe · bis 1. März 2025";
+        QTest::newRow("files") << "de_DE" << Text([twoFiles] { return displayName(twoFiles); })
+                               << "2 Dateien";
+        QTest::newRow("byte count") << "de_DE" << Text([expiry] {
+            return UploadStatusLine::of("queued", 0, 12'300'000, {}, {}, expiry, {}).text;
+        }) << "Wartet · 12,3 MB";
+        QTest::newRow("English singular")
+            << "en_US" << Text(status(1, 2, "en_US")) << "1 download · 2 views · until Mar 1, 2025";
+        QTest::newRow("no table: English")
+            << "fr_FR" << Text(status(1, 0, "en_US")) << "1 download · 0 views · until Mar 1, 2025";
+    }
+    void textsInTheUsersLanguage() {
+        QFETCH(QString, locale);
+        QFETCH(Text, make);
+        QFETCH(QString, text);
+        QLocale::setDefault(QLocale(locale));
+        Translations::install(*qApp, QLocale(locale));
+        const QString made = make();
+        qDeleteAll(qApp->findChildren<QTranslator*>());
+        QCOMPARE(made, text);
     }
 };
 

@@ -2,6 +2,7 @@
 #include "ModelRig.h"
 #include "StatusItemController.h"
 #include "TestSupport.h"
+#include "Translations.h"
 
 #include <QDir>
 #include <QQuickItem>
@@ -28,6 +29,13 @@ bool shown(const QQuickItem* item) {
         if (!item->isVisible())
             return false;
     return true;
+}
+
+// The views run in the user's language as the application does: English in the test run, German
+// in the German screenshot pass (LANGUAGE=de).
+QString inLanguage(const char* english, const char* german) {
+    return QString::fromUtf8(Translations::languageFor(QLocale::system()) == "de" ? german
+                                                                                  : english);
 }
 
 // Set PARCELLA_SCREENSHOTS to a folder to keep pictures of the screens passed through.
@@ -95,6 +103,7 @@ private slots:
             dark.setColor(QPalette::Base, QColor(30, 30, 30));
             QGuiApplication::setPalette(dark);
         }
+        Translations::install(*qApp);
         m_controller = std::make_unique<StatusItemController>(m_rig.start());
     }
     void cleanupTestCase() { m_controller.reset(); }
@@ -116,7 +125,8 @@ private slots:
     void signInSwitchesScreensAndMenu() {
         QVERIFY(shown(item("signedOutView")));
         QVERIFY(!shown(item("signedInView")));
-        QCOMPARE(item("signInButton")->property("text").toString(), "Sign in");
+        QCOMPARE(item("signInButton")->property("text").toString(),
+                 inLanguage("Sign in", "Anmelden"));
         QCOMPARE(menuShows("signOutItem"), std::optional(false));
         keepPicture(m_controller->popover(), "signed-out");
 
@@ -138,7 +148,8 @@ private slots:
         m_rig.enqueue({longName, "notes.txt"});
         QTRY_COMPARE(itemsNamed(m_controller->popover().rootObject(), "uploadRow").size(), 2);
         QVERIFY(!shown(item("dropZone")));
-        QCOMPARE(item("filesLine")->property("text").toString(), "2 files · 2.0 MB");
+        QCOMPARE(item("filesLine")->property("text").toString(),
+                 inLanguage("2 files · 2.0 MB", "2 Dateien · 2,0 MB"));
         const auto statuses = [this] {
             QStringList texts;
             for (QQuickItem* status :
@@ -146,7 +157,9 @@ private slots:
                 texts.append(status->property("text").toString());
             return texts;
         };
-        QTRY_COMPARE(statuses(), QStringList({"Uploaded · 2.0 MB", "Uploaded · Zero KB"}));
+        QTRY_COMPARE(statuses(),
+                     QStringList({inLanguage("Uploaded · 2.0 MB", "Hochgeladen · 2,0 MB"),
+                                  inLanguage("Uploaded · Zero KB", "Hochgeladen · Null KB")}));
         QCOMPARE(shown(item("removeUploadButton")), true);
         QCOMPARE(shown(item("cancelUploadButton")), false);
         keepPicture(m_controller->popover(), "signed-in-files");
@@ -160,24 +173,31 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QStringList>("fieldsShown");
         QTest::addColumn<QString>("button");
-        QTest::newRow("link") << QVariantMap{} << "" << QStringList{"titleField"} << "Create link";
+        QTest::newRow("link") << QVariantMap{} << "" << QStringList{"titleField"}
+                              << inLanguage("Create link", "Link erstellen");
         QTest::newRow("e-mail, no address")
             << QVariantMap{{"isEmail", true}, {"recipients", " ,; "}}
-            << "Add at least one recipient." << QStringList{"recipientsField", "subjectField"}
-            << "Send transfer";
+            << inLanguage("Add at least one recipient.", "Füge mindestens einen Empfänger hinzu.")
+            << QStringList{"recipientsField", "subjectField"}
+            << inLanguage("Send transfer", "Übertragung senden");
         QTest::newRow("short password")
             << QVariantMap{{"password", "abc"}, {"protection", "password"}}
-            << "The password needs at least 4 characters."
-            << QStringList{"titleField", "passwordField"} << "Create link";
+            << inLanguage("The password needs at least 4 characters.",
+                          "Das Passwort braucht mindestens 4 Zeichen.")
+            << QStringList{"titleField", "passwordField"}
+            << inLanguage("Create link", "Link erstellen");
         QTest::newRow("code for a link, nobody allowed")
-            << QVariantMap{{"protection", "emailCode"}} << "Add who can ask for a code."
-            << QStringList{"titleField", "allowedEmailsField"} << "Create link";
+            << QVariantMap{{"protection", "emailCode"}}
+            << inLanguage("Add who can ask for a code.", "Gib an, wer einen Code anfordern darf.")
+            << QStringList{"titleField", "allowedEmailsField"}
+            << inLanguage("Create link", "Link erstellen");
         QTest::newRow("code, then e-mail")
             << QVariantMap{{"protection", "emailCode"},
                            {"recipients", "ada@example.com"},
                            {"subject", "Proofs"},
                            {"isEmail", true}}
-            << "" << QStringList{"recipientsField", "subjectField", "codeHint"} << "Send transfer";
+            << "" << QStringList{"recipientsField", "subjectField", "codeHint"}
+            << inLanguage("Send transfer", "Übertragung senden");
     }
     void sendFormFollowsItsRules() {
         QFETCH(QVariantMap, fields);
@@ -221,7 +241,9 @@ private slots:
         QCOMPARE(m_rig.model->form().subject, "Proofs");
         QTest::keyClick(&popover, Qt::Key_Return);
         QTRY_VERIFY(shown(item("pendingSendView")));
-        QCOMPARE(text("pendingTitle"), "Link created once the uploads finish");
+        QCOMPARE(text("pendingTitle"),
+                 inLanguage("Link created once the uploads finish",
+                            "Link wird erstellt, sobald die Uploads fertig sind"));
         QTRY_VERIFY(shown(item("pendingBusy")));
         QVERIFY(!shown(item("tryAgainSendButton")));
         QCOMPARE(m_rig.model->pending()->subject, "Proofs");
@@ -230,7 +252,8 @@ private slots:
         m_rig.writeFile("later.bin", 1000);
         m_rig.enqueue({"later.bin"});
         QTRY_VERIFY(shown(item("sendButton")));
-        QCOMPARE(text("sendButton"), "Waiting for the previous transfer…");
+        QCOMPARE(text("sendButton"), inLanguage("Waiting for the previous transfer…",
+                                                "Warte auf die vorherige Übertragung …"));
         QVERIFY(!item("sendButton")->isEnabled());
         QVERIFY(shown(itemsNamed(item("sendButton"), "primaryBusy").first()));
         keepPictureFrom("pendingSendView", "pending-send");
@@ -238,7 +261,7 @@ private slots:
 
         QMetaObject::invokeMethod(item("discardButton"), "clicked");
         QTRY_VERIFY(!shown(item("pendingSendView")));
-        QCOMPARE(text("sendButton"), "Create link");
+        QCOMPARE(text("sendButton"), inLanguage("Create link", "Link erstellen"));
         // A send right after the discard starts at once.
         m_rig.network->signal().setOnline(true);
         sendForm()->setProperty("subject", "Summer photos");
@@ -249,18 +272,20 @@ private slots:
     void createdTransferIsShownAndListed() {
         const auto created = m_rig.model->lastCreated();
         QVERIFY(created);
-        QCOMPARE(text("createdTitle"), "Link created and copied");
+        QCOMPARE(text("createdTitle"),
+                 inLanguage("Link created and copied", "Link erstellt und kopiert"));
         QCOMPARE(text("createdURL"), created->url->toString());
-        QCOMPARE(text("createdCopyButton"), "Copied");
+        QCOMPARE(text("createdCopyButton"), inLanguage("Copied", "Kopiert"));
         keepPicture(m_controller->popover(), "created-transfer");
-        QTRY_COMPARE(text("createdCopyButton"), "Copy link");
+        QTRY_COMPARE(text("createdCopyButton"), inLanguage("Copy link", "Link kopieren"));
         QTRY_VERIFY(shown(item("transferRow")));
         QVERIFY(!shown(item("noTransfers")));
         QCOMPARE(item("transferName")->property("text").toString(), "Summer photos");
         QVERIFY(item("transferStatus")
                     ->property("text")
                     .toString()
-                    .startsWith("0 downloads · 0 views · until "));
+                    .startsWith(inLanguage("0 downloads · 0 views · until ",
+                                           "0 Downloads · 0 Aufrufe · bis ")));
         QVERIFY(shown(item("copyLinkButton")));
         keepPicture(m_controller->popover(), "signed-in-transfer");
         QMetaObject::invokeMethod(item("dismissCreatedButton"), "clicked");
@@ -269,7 +294,10 @@ private slots:
 
     void failedUploadKeepsTheFormFromSending() {
         const QUuid missing = m_rig.enqueue({"missing.bin"}).first();
-        QTRY_COMPARE(text("formMessage"), "Retry or remove the files that failed to upload.");
+        QTRY_COMPARE(
+            text("formMessage"),
+            inLanguage("Retry or remove the files that failed to upload.",
+                       "Lade die fehlgeschlagenen Dateien erneut hoch oder entferne sie."));
         QVERIFY(!item("sendButton")->isEnabled());
         m_rig.model->queue().remove(missing);
     }
@@ -295,7 +323,8 @@ private slots:
         m_rig.writeFile("interview-footage.zip", 3'000'000);
         const QUuid id = m_rig.enqueue({"interview-footage.zip"}).first();
         QTRY_VERIFY(shown(item("meteredLine")));
-        QCOMPARE(item("uploadStatus")->property("text").toString(), "Paused · Zero KB of 3.0 MB");
+        QCOMPARE(item("uploadStatus")->property("text").toString(),
+                 inLanguage("Paused · Zero KB of 3.0 MB", "Angehalten · Null KB von 3,0 MB"));
         QVERIFY(!shown(item("resumeUploadButton")));
         // Paused by the user too: stays paused when the network is no longer metered.
         m_rig.model->pauseUpload(id);
@@ -306,7 +335,8 @@ private slots:
         QTRY_VERIFY(!shown(item("meteredLine")));
         QVERIFY(shown(item("resumeUploadButton")));
         m_rig.model->resumeAll();
-        QTRY_COMPARE(item("uploadStatus")->property("text").toString(), "Uploaded · 3.0 MB");
+        QTRY_COMPARE(item("uploadStatus")->property("text").toString(),
+                     inLanguage("Uploaded · 3.0 MB", "Hochgeladen · 3,0 MB"));
     }
 
     void signOutReturnsToTheFirstScreen() {

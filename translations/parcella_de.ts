@@ -102,8 +102,8 @@
         <translation>Abgebrochen</translation>
     </message>
     <message>
-        <source>Zero KB</source>
-        <translation>Null KB</translation>
+        <source>Zero kB</source>
+        <translation>Null kB</translation>
     </message>
     <message>
         <source>First download</source>

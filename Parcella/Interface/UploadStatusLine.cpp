@@ -41,7 +41,7 @@ UploadStatusLine UploadStatusLine::of(const QString& state, qint64 bytesSent, qi
 
 QString UploadStatusLine::byteCount(qint64 bytes) {
     if (bytes == 0)
-        return AppText::tr("Zero KB");
+        return AppText::tr("Zero kB");
     return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 

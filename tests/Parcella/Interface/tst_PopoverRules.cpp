@@ -100,7 +100,7 @@ private slots:
         QTest::newRow("uploading") << "uploading" << 1'500'000ll << 12'300'000ll << 0ll
                                    << "1.5 MB of 12.3 MB · 8.1 MB/s · 2 min left" << false;
         QTest::newRow("uploading nothing")
-            << "uploading" << 0ll << 0ll << 0ll << "Zero KB of Zero KB" << false;
+            << "uploading" << 0ll << 0ll << 0ll << "Zero kB of Zero kB" << false;
         QTest::newRow("finished 6 days ago")
             << "finished" << 0ll << 2'000ll << 6 * 86'400ll << "Uploaded · 2.0 kB" << false;
         QTest::newRow("finished 6.5 days ago")

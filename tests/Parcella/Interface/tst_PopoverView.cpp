@@ -159,7 +159,7 @@ private slots:
         };
         QTRY_COMPARE(statuses(),
                      QStringList({inLanguage("Uploaded · 2.0 MB", "Hochgeladen · 2,0 MB"),
-                                  inLanguage("Uploaded · Zero KB", "Hochgeladen · Null KB")}));
+                                  inLanguage("Uploaded · Zero kB", "Hochgeladen · Null kB")}));
         QCOMPARE(shown(item("removeUploadButton")), true);
         QCOMPARE(shown(item("cancelUploadButton")), false);
         keepPicture(m_controller->popover(), "signed-in-files");
@@ -324,7 +324,7 @@ private slots:
         const QUuid id = m_rig.enqueue({"interview-footage.zip"}).first();
         QTRY_VERIFY(shown(item("meteredLine")));
         QCOMPARE(item("uploadStatus")->property("text").toString(),
-                 inLanguage("Paused · Zero KB of 3.0 MB", "Angehalten · Null KB von 3,0 MB"));
+                 inLanguage("Paused · Zero kB of 3.0 MB", "Angehalten · Null kB von 3,0 MB"));
         QVERIFY(!shown(item("resumeUploadButton")));
         // Paused by the user too: stays paused when the network is no longer metered.
         m_rig.model->pauseUpload(id);

@@ -22,11 +22,11 @@ PopoverWindow::Mode popoverMode() {
 
 } // namespace
 
-StatusItemController::StatusItemController(AppModel& model, QObject* parent)
+StatusItemController::StatusItemController(AppModel& model, Updater* updater, QObject* parent)
     : QObject(parent), m_model(model),
       m_painter(TrayIconPainter::Colors::from(QGuiApplication::palette())),
       m_idleIcon(m_painter.idleIcon()), m_presenter(model),
-      m_popover(std::make_unique<PopoverWindow>(model, m_presenter, popoverMode())) {
+      m_popover(std::make_unique<PopoverWindow>(model, m_presenter, updater, popoverMode())) {
     m_menu.addAction(tr("Open Parcella"), &m_presenter, &PopoverPresenter::openDashboard);
     m_menu.addSeparator();
     QAction* quit = m_menu.addAction(tr("Quit Parcella"), qApp, &QCoreApplication::quit);

@@ -15,6 +15,7 @@
 namespace Parcella {
 
 class AppModel;
+class Updater;
 
 // The tray icon and its popover. The icon shows the product mark, or the upload progress as a
 // ring and in the tool tip; a click toggles the popover, the context menu opens the dashboard or
@@ -24,7 +25,9 @@ class StatusItemController : public QObject {
     Q_OBJECT
 
 public:
-    explicit StatusItemController(AppModel& model, QObject* parent = nullptr);
+    // The settings menu offers the `updater`'s entries when there is one.
+    explicit StatusItemController(AppModel& model, Updater* updater = nullptr,
+                                  QObject* parent = nullptr);
     ~StatusItemController() override;
 
     // "Parcella", or "Parcella — 42 %" while uploading, "Parcella — 42 % · 3 min left" once the

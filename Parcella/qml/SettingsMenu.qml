@@ -30,6 +30,9 @@ ToolButton {
     Menu {
         id: menu
         objectName: "settingsMenu"
+        // Wide enough for its longest entry, at the gear's right edge.
+        width: 260
+        x: root.width - width
         y: root.height
         Optional {
             objectName: "userNameItem"

@@ -108,6 +108,8 @@ RowLayout {
                 id: expiryMenu
                 objectName: "changeExpiryMenu"
                 title: qsTr("Change expiry")
+                // Narrow: at the popover's edge it opens beside its menu, not over it.
+                width: 120
                 Instantiator {
                     model: [1, 7, 14, 30]
                     delegate: MenuItem {
@@ -122,7 +124,7 @@ RowLayout {
             MenuItem {
                 objectName: "deleteTransferItem"
                 text: qsTr("Delete transfer…")
-                palette.windowText: "#d13438"
+                palette.text: "#d13438"
                 onTriggered: confirmDelete.open()
             }
         }
@@ -130,13 +132,13 @@ RowLayout {
     Dialog {
         id: confirmDelete
         objectName: "confirmDeleteDialog"
-        parent: Overlay.overlay
-        anchors.centerIn: parent
-        width: Math.min(300, parent ? parent.width - 40 : 300)
+        // Centred in the window, but with the row's palette, which the window's overlay lacks.
+        anchors.centerIn: Overlay.overlay
+        width: 300
         modal: true
         title: qsTr("Delete this transfer?")
         Label {
-            width: parent.width
+            width: confirmDelete.availableWidth
             text: qsTr("The link stops working right away and the files are deleted from storage within the hour. This can’t be undone.")
             wrapMode: Text.Wrap
         }

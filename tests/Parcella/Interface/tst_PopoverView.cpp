@@ -163,6 +163,7 @@ private slots:
     }
 
     void sentTransferIsListedWithItsStatus() {
+        m_rig.model->setWelcoming(false);
         QVERIFY(shown(item("noTransfers")));
         SendForm form;
         form.subject = QStringLiteral("Summer photos");
@@ -182,7 +183,11 @@ private slots:
         QObject* menu = openTransferMenu(row);
         QVERIFY(menu);
         auto* expiryMenu = menu->findChild<QObject*>("changeExpiryMenu");
-        QMetaObject::invokeMethod(expiryMenu, "open");
+        QQuickItem* expiryItem = nullptr;
+        QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem*, expiryItem),
+                                  Q_ARG(int, 3));
+        QMetaObject::invokeMethod(expiryItem, "triggered");
+        QTRY_VERIFY(expiryMenu->property("opened").toBool());
         keepPicture(m_controller->popover(), "transfer-menu");
         QQuickItem* thirtyDays = nullptr;
         QMetaObject::invokeMethod(expiryMenu, "itemAt", Q_RETURN_ARG(QQuickItem*, thirtyDays),

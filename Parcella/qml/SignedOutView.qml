@@ -37,6 +37,14 @@ Item {
             Layout.fillWidth: true
         }
         Label {
+            objectName: "waitingFiles"
+            visible: root.model.pendingFiles.length > 0
+            text: qsTr("%n files will upload once you’re signed in.", "",
+                       root.model.pendingFiles.length)
+            wrapMode: Text.Wrap
+            Layout.fillWidth: true
+        }
+        Label {
             objectName: "signedOutNotice"
             visible: root.presenter.notice !== ""
             text: root.presenter.notice

@@ -198,9 +198,11 @@ private slots:
         QTRY_VERIFY(transferStatus() != before);
         QVERIFY(transferStatus().startsWith("0 downloads · 0 views · until "));
 
-        // Deleting asks first; the transfer stays listed as deleted.
-        menu = openTransferMenu(row);
-        QVERIFY(menu);
+        // Deleting, from the context menu, asks first; the transfer stays listed as deleted.
+        QTRY_VERIFY(!menu->property("visible").toBool());
+        QTest::mouseClick(&m_controller->popover(), Qt::RightButton, {},
+                          row->mapToScene(QPointF(row->width() / 3, row->height() / 2)).toPoint());
+        QTRY_VERIFY(menu->property("opened").toBool());
         QMetaObject::invokeMethod(menu->findChild<QObject*>("deleteTransferItem"), "triggered");
         QObject* dialog = row->findChild<QObject*>("confirmDeleteDialog");
         QTRY_VERIFY(dialog->property("opened").toBool());

@@ -173,13 +173,16 @@ void UploadQueue::restore() {
 
 void UploadQueue::schedule() {
     const int runLimit = std::max(1, m_options.maxConcurrentFiles);
-    QList<QUuid> queued;
+    const int singlePartLimit = std::max(runLimit, m_options.maxConcurrentSinglePartFiles);
+    QList<std::pair<QUuid, bool>> queued;
     for (const auto& item : std::as_const(m_items)) {
-        if (item.state.kind() == Case::queued && m_records.contains(item.id))
-            queued.append(item.id);
+        const auto record = m_records.constFind(item.id);
+        if (item.state.kind() == Case::queued && record != m_records.cend())
+            queued.append({item.id, item.byteCount <= record->partSize});
     }
-    for (const QUuid& id : queued) {
-        if (m_runs.size() >= runLimit)
+    // In list order: a larger file that must wait holds back the small ones behind it.
+    for (const auto& [id, singlePart] : queued) {
+        if (m_runs.size() >= (singlePart ? singlePartLimit : runLimit))
             break;
         startRun(id);
     }

@@ -25,6 +25,7 @@ using namespace ParcelKit;
 namespace {
 
 const QString selectedWorkspaceKey = QStringLiteral("selectedWorkspaceID");
+const QString uploadRateLimitKey = QStringLiteral("uploadRateLimit");
 constexpr std::chrono::seconds copiedFor{2};
 
 // The service that PARCELLA_SERVICE_URL names instead of the configured one, or what is wrong with
@@ -62,6 +63,9 @@ AppModel::AppModel(Options options, QObject* parent)
       m_uploadsModel(UploadRows::roleNames()), m_visibleUploadsModel(UploadRows::roleNames()),
       m_pendingItemsModel(UploadRows::roleNames()), m_transfersModel(TransferRows::roleNames()) {
     m_storeWriter.setMaxThreadCount(1);
+    // A stored value that is no number, or a negative one, is no limit.
+    m_uploadRateLimit = std::max<qint64>(0, m_settings->value(uploadRateLimitKey).toLongLong());
+    m_urlSession.setUploadRateLimit(m_uploadRateLimit);
     m_queue = std::make_unique<UploadQueue>(
         m_api, QUrl::fromLocalFile(QDir(m_storageFolder).filePath(QStringLiteral("uploads.json"))),
         m_options.uploadOptions, m_options.network, std::make_shared<PicturePreviewRenderer>());
@@ -182,6 +186,14 @@ void AppModel::setSelectedWorkspaceID(const std::optional<QString>& id) {
     setTransfers({});
     refreshDerived();
     startChore([this](std::stop_token token) { return loadTransfers(token); });
+}
+
+void AppModel::setUploadRateLimit(qint64 bytesPerSecond) {
+    if (!assign(m_uploadRateLimit, std::max<qint64>(0, bytesPerSecond),
+                &AppModel::uploadRateLimitChanged))
+        return;
+    m_settings->setValue(uploadRateLimitKey, m_uploadRateLimit);
+    m_urlSession.setUploadRateLimit(m_uploadRateLimit);
 }
 
 // Derived values.

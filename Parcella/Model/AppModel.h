@@ -63,6 +63,8 @@ class AppModel : public QObject {
     Q_PROPERTY(std::optional<QString> selectedWorkspaceID READ selectedWorkspaceID WRITE
                    setSelectedWorkspaceID NOTIFY selectedWorkspaceIDChanged)
     Q_PROPERTY(QList<QUrl> pendingFiles READ pendingFiles NOTIFY pendingFilesChanged)
+    Q_PROPERTY(qint64 uploadRateLimit READ uploadRateLimit WRITE setUploadRateLimit NOTIFY
+                   uploadRateLimitChanged)
 
     Q_PROPERTY(std::optional<ParcelKit::Workspace> workspace READ workspace NOTIFY workspaceChanged)
     Q_PROPERTY(QList<ParcelKit::UploadItem> uploads READ uploads NOTIFY uploadsChanged)
@@ -116,6 +118,9 @@ public:
     void setSelectedWorkspaceID(const std::optional<QString>& id);
     // Files accepted while no workspace is there to take them, in arrival order.
     const QList<QUrl>& pendingFiles() const { return m_pendingFiles; }
+    // Bytes per second for all uploads together, 0 for no limit; kept in the settings.
+    qint64 uploadRateLimit() const { return m_uploadRateLimit; }
+    void setUploadRateLimit(qint64 bytesPerSecond);
 
     std::optional<ParcelKit::Workspace> workspace() const;
     const QList<ParcelKit::UploadItem>& uploads() const { return m_lists.uploads; }
@@ -185,6 +190,7 @@ signals:
     void isWelcomingChanged();
     void selectedWorkspaceIDChanged();
     void pendingFilesChanged();
+    void uploadRateLimitChanged();
     void workspaceChanged();
     void uploadsChanged();
     void visibleUploadsChanged();
@@ -276,6 +282,7 @@ private:
     bool m_isWelcoming = false;
     std::optional<QString> m_selectedWorkspaceID;
     QList<QUrl> m_pendingFiles;
+    qint64 m_uploadRateLimit = 0;
     FileIntake m_intake;
 
     std::optional<ParcelKit::Workspace> m_workspace;

@@ -29,6 +29,17 @@ ScrollView {
             presenter: root.presenter
             Layout.fillWidth: true
         }
+        CreatedTransferView {
+            visible: root.presenter.lastCreated.transferID !== undefined
+            presenter: root.presenter
+            Layout.fillWidth: true
+        }
+        PendingSendView {
+            visible: root.presenter.sendForm.hasPending
+            model: root.model
+            presenter: root.presenter
+            Layout.fillWidth: true
+        }
         ColumnLayout {
             objectName: "filesSection"
             visible: uploads.count > 0
@@ -37,6 +48,11 @@ ScrollView {
             SectionLabel {
                 title: qsTr("Files")
                 Layout.fillWidth: true
+                LinkButton {
+                    objectName: "addFilesButton"
+                    text: qsTr("Add files…")
+                    onClicked: root.presenter.chooseFiles()
+                }
             }
             Label {
                 objectName: "filesLine"
@@ -50,10 +66,16 @@ ScrollView {
                     Layout.fillWidth: true
                 }
             }
+            SendFormView {
+                model: root.model
+                presenter: root.presenter
+                Layout.fillWidth: true
+            }
         }
         DropZone {
             visible: uploads.count === 0
             Layout.fillWidth: true
+            onClicked: root.presenter.chooseFiles()
         }
         RecentTransfersView {
             model: root.model

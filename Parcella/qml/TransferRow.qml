@@ -65,7 +65,7 @@ RowLayout {
         visible: root.hasLink
         help: qsTr("Copy link")
         iconName: copied ? "object-select" : "edit-copy"
-        fallback: copied ? "check" : "copy"
+        fallback: copied ? "checkmark" : "copy"
         onClicked: root.presenter.copyLink(root.transferID)
     }
     IconButton {

@@ -3,12 +3,17 @@
 #include "AppModel.h"
 #include "PopoverPlacement.h"
 #include "PopoverPresenter.h"
+#include "Updater.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPalette>
 #include <QScreen>
 #include <QShortcut>
+
+// Generated with the views; a static library links the views' C++ types in (and so registers
+// them) only when something refers to their registration.
+void qml_register_types_Parcella_Interface();
 
 namespace Parcella {
 
@@ -19,8 +24,10 @@ constexpr qint64 focusLossClickMs = 300;
 
 } // namespace
 
-PopoverWindow::PopoverWindow(AppModel& model, PopoverPresenter& presenter, Mode mode)
-    : m_mode(mode) {
+PopoverWindow::PopoverWindow(AppModel& model, PopoverPresenter& presenter, Updater* updater,
+                             Mode mode)
+    : m_mode(mode), m_transferActions(model) {
+    [[maybe_unused]] volatile auto registerViews = &qml_register_types_Parcella_Interface;
     setTitle(QStringLiteral("Parcella"));
     setFlags(mode == Mode::popover ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
                                    : Qt::Window);
@@ -29,8 +36,12 @@ PopoverWindow::PopoverWindow(AppModel& model, PopoverPresenter& presenter, Mode 
     resize(panelSize);
     setResizeMode(SizeRootObjectToView);
     setColor(QGuiApplication::palette().window().color());
-    setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&model)},
-                          {QStringLiteral("presenter"), QVariant::fromValue(&presenter)}});
+    setInitialProperties(
+        {{QStringLiteral("model"), QVariant::fromValue(&model)},
+         {QStringLiteral("presenter"), QVariant::fromValue(&presenter)},
+         {QStringLiteral("transferActions"), QVariant::fromValue(&m_transferActions)},
+         {QStringLiteral("updater"), QVariant::fromValue(static_cast<QObject*>(updater))},
+         {QStringLiteral("launchAtLogin"), QVariant::fromValue(&m_launchAtLogin)}});
     setSource(QUrl(QStringLiteral("qrc:/qt/qml/Parcella/Interface/PopoverView.qml")));
 
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);

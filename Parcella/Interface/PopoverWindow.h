@@ -1,5 +1,8 @@
 #pragma once
 
+#include "LaunchAtLogin.h"
+#include "TransferActions.h"
+
 #include <QElapsedTimer>
 #include <QQuickView>
 
@@ -9,6 +12,7 @@ namespace Parcella {
 
 class AppModel;
 class PopoverPresenter;
+class Updater;
 
 // The window that shows PopoverView. As a popover (a tray exists and windows may place
 // themselves) it is frameless, kept out of the task bar, opens at the tray icon and closes when
@@ -20,7 +24,8 @@ public:
     enum class Mode { popover, window };
     static constexpr QSize panelSize{360, 560};
 
-    PopoverWindow(AppModel& model, PopoverPresenter& presenter, Mode mode);
+    // The settings menu leaves out the updater's entries without an `updater`.
+    PopoverWindow(AppModel& model, PopoverPresenter& presenter, Updater* updater, Mode mode);
 
     Mode mode() const { return m_mode; }
     // `icon` is the tray icon's geometry when the tray reports one; `pointer` where the click was.
@@ -39,6 +44,8 @@ protected:
 
 private:
     Mode m_mode;
+    TransferActions m_transferActions;
+    LaunchAtLogin m_launchAtLogin;
     QElapsedTimer m_sinceFocusLoss;
 };
 

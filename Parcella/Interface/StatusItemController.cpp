@@ -24,11 +24,11 @@ PopoverWindow::Mode popoverMode() {
 } // namespace
 
 StatusItemController::StatusItemController(AppModel& model, std::function<void()> quit,
-                                           QObject* parent)
+                                           Updater* updater, QObject* parent)
     : QObject(parent), m_model(model), m_quit(std::move(quit)),
       m_painter(TrayIconPainter::Colors::from(QGuiApplication::palette())),
       m_idleIcon(m_painter.idleIcon()), m_presenter(model),
-      m_popover(std::make_unique<PopoverWindow>(model, m_presenter, popoverMode())) {
+      m_popover(std::make_unique<PopoverWindow>(model, m_presenter, updater, popoverMode())) {
     m_menu.addAction(tr("Open Parcella"), &m_presenter, &PopoverPresenter::openDashboard);
     m_pauseAction = m_menu.addAction(QString(), this, [this] {
         if (m_model.isAnythingPaused())

@@ -17,6 +17,7 @@
 namespace Parcella {
 
 class AppModel;
+class Updater;
 class Notifier;
 
 // The tray icon and its popover. The icon shows the product mark, or the upload progress as a
@@ -28,10 +29,11 @@ class StatusItemController : public QObject {
     Q_OBJECT
 
 public:
-    // `quit` ends the application.
+    // `quit` ends the application; the settings menu offers the `updater`'s entries when there is
+    // one.
     explicit StatusItemController(AppModel& model,
                                   std::function<void()> quit = &QCoreApplication::quit,
-                                  QObject* parent = nullptr);
+                                  Updater* updater = nullptr, QObject* parent = nullptr);
     ~StatusItemController() override;
 
     // "Parcella", or "Parcella — 42 %" while uploading, "Parcella — 42 % · 3 min left" once the

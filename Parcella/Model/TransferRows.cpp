@@ -34,8 +34,7 @@ QList<DiffListModel::Row> rows(const QList<Transfer>& transfers) {
                       transfer.protection.value_or(QString()),
                       transfer.fileCount.value_or(transfer.files.size()),
                       transfer.totalSize ? QVariant(*transfer.totalSize) : QVariant(),
-                      transfer.expiresAt.toDateTime(),
-                      date(transfer.sentAt.has_value() ? transfer.sentAt : transfer.createdAt),
+                      transfer.expiresAt.toDateTime(), date(transfer.sentAt),
                       transfer.revokedAt.has_value(), transfer.downloadCount, transfer.viewCount}});
     }
     return rows;

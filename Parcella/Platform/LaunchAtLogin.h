@@ -16,6 +16,8 @@ class LaunchAtLogin : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isEnabled READ isEnabled NOTIFY isEnabledChanged)
     Q_PROPERTY(std::optional<QString> error READ error NOTIFY errorChanged)
+    // The error for views: empty without one.
+    Q_PROPERTY(QString errorText READ errorText NOTIFY errorChanged)
 
 public:
     // Reads the entry at once.
@@ -30,6 +32,7 @@ public:
 
     bool isEnabled() const { return m_isEnabled; }
     const std::optional<QString>& error() const { return m_error; }
+    QString errorText() const { return m_error.value_or(QString()); }
 
     // Writes the entry (atomically) or removes it; a failure becomes `error` with the system's
     // text, and `isEnabled` is then read again from the entry.

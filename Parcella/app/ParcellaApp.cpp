@@ -46,7 +46,8 @@ SingleInstance::Outcome ParcellaApp::start(const LaunchArguments& arguments) {
 
 void ParcellaApp::finishLaunching(bool autostart) {
     m_updater = std::make_unique<Updater>(*m_model, UpdaterSetup::installed());
-    m_statusItem = std::make_unique<StatusItemController>(*m_model);
+    m_statusItem =
+        std::make_unique<StatusItemController>(*m_model, &QCoreApplication::quit, m_updater.get());
     m_updater->setPopoverShownTest(
         [popover = &m_statusItem->popover()] { return popover->isVisible(); });
     // A batch nobody opened within a day was left by a hand-over that failed.

@@ -8,6 +8,8 @@ RowLayout {
     objectName: "popoverHeader"
     required property QtObject model
     required property QtObject presenter
+    property QtObject updater: null
+    property QtObject launchAtLogin: null
     spacing: 8
 
     Item { implicitWidth: 6 }
@@ -35,54 +37,10 @@ RowLayout {
         Layout.fillWidth: true
     }
     Item { Layout.fillWidth: true }
-    ToolButton {
-        id: settings
-        objectName: "settingsButton"
-        icon.name: "configure"
-        icon.source: "qrc:/qt/qml/Parcella/Interface/icons/settings.svg"
-        display: AbstractButton.IconOnly
-        text: qsTr("Settings")
-        ToolTip.text: text
-        ToolTip.visible: hovered
-        onClicked: settingsMenu.open()
-        Menu {
-            id: settingsMenu
-            objectName: "settingsMenu"
-            y: settings.height
-            MenuItem {
-                text: root.presenter.userName
-                enabled: false
-                visible: root.presenter.isAccountLoaded
-                height: visible ? implicitHeight : 0
-            }
-            MenuItem {
-                text: root.presenter.userEmail
-                enabled: false
-                visible: root.presenter.isAccountLoaded
-                height: visible ? implicitHeight : 0
-            }
-            MenuSeparator {
-                visible: root.presenter.isAccountLoaded
-                height: visible ? implicitHeight : 0
-            }
-            MenuItem {
-                text: qsTr("Open Parcella")
-                onTriggered: root.presenter.openDashboard()
-            }
-            MenuItem {
-                objectName: "signOutItem"
-                text: qsTr("Sign out")
-                visible: root.presenter.isSignedIn
-                height: visible ? implicitHeight : 0
-                onTriggered: root.presenter.signOut()
-            }
-            MenuSeparator {}
-            MenuItem {
-                objectName: "quitItem"
-                text: qsTr("Quit Parcella")
-                onTriggered: Qt.quit()
-            }
-        }
+    SettingsMenu {
+        presenter: root.presenter
+        updater: root.updater
+        launchAtLogin: root.launchAtLogin
     }
     Item { implicitWidth: 6 }
 }

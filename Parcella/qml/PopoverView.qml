@@ -8,6 +8,10 @@ Pane {
     objectName: "popoverView"
     required property QtObject model
     required property QtObject presenter
+    required property QtObject transferActions
+    // Absent where the application runs without them (tests).
+    property QtObject updater: null
+    property QtObject launchAtLogin: null
     padding: 0
     // The controls follow the application's palette as it is now, dark or light.
     palette.window: system.window
@@ -37,6 +41,8 @@ Pane {
             Layout.fillWidth: true
             model: root.model
             presenter: root.presenter
+            updater: root.updater
+            launchAtLogin: root.launchAtLogin
         }
         MenuSeparator {
             Layout.fillWidth: true
@@ -56,6 +62,7 @@ Pane {
             SignedInView {
                 model: root.model
                 presenter: root.presenter
+                transferActions: root.transferActions
             }
         }
     }

@@ -8,6 +8,7 @@ ScrollView {
     objectName: "signedInView"
     required property QtObject model
     required property QtObject presenter
+    required property QtObject transferActions
     contentWidth: availableWidth
     ScrollBar.vertical.policy: ScrollBar.AsNeeded
 
@@ -83,38 +84,12 @@ ScrollView {
             Layout.fillWidth: true
             onClicked: root.presenter.chooseFiles()
         }
-        SectionLabel {
-            title: qsTr("Recent transfers")
+        RecentTransfersView {
+            model: root.model
+            presenter: root.presenter
+            actions: root.transferActions
+            limit: 8
             Layout.fillWidth: true
-            BusyIndicator {
-                visible: root.model.isLoadingTransfers
-                implicitWidth: 18
-                implicitHeight: 18
-            }
-            IconButton {
-                objectName: "refreshTransfersButton"
-                visible: !root.model.isLoadingTransfers
-                help: qsTr("Refresh")
-                iconName: "view-refresh"
-                fallback: "retry"
-                onClicked: root.presenter.refreshTransfers()
-            }
-        }
-        Label {
-            objectName: "noTransfers"
-            visible: transfers.count === 0 && !root.model.isLoadingTransfers
-            text: qsTr("No transfers yet.")
-            opacity: 0.7
-        }
-        Repeater {
-            id: transfers
-            model: root.model.transfersModel
-            delegate: TransferRow {
-                required property int index
-                visible: index < 8
-                presenter: root.presenter
-                Layout.fillWidth: true
-            }
         }
         Item { implicitHeight: 14 }
     }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Fusion
 import QtQuick.Layouts
+import Parcella.Interface
 
 // Shown once after signing in: who is signed in and where files go.
 Rectangle {
@@ -15,6 +16,13 @@ Rectangle {
         id: column
         anchors.fill: parent
         anchors.margins: 12
+        SignInIllustration {
+            objectName: "welcomeIllustration"
+            isConnected: true
+            isDark: system.window.hslLightness < 0.5
+            Layout.fillWidth: true
+            Layout.preferredHeight: 110
+        }
         RowLayout {
             Label {
                 text: qsTr("You’re signed in")
@@ -35,7 +43,7 @@ Rectangle {
             Layout.fillWidth: true
         }
         Label {
-            text: qsTr("Drop files on the icon in the menu bar, or here below, to send them.")
+            text: qsTr("Drop files here below, or send them from your file manager.")
             wrapMode: Text.Wrap
             Layout.fillWidth: true
         }

@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
     if (popoverState.isEmpty()) {
         bindView(model);
     } else {
-        popover = std::make_unique<PopoverWindow>(model, presenter, PopoverWindow::Mode::window);
+        popover =
+            std::make_unique<PopoverWindow>(model, presenter, nullptr, PopoverWindow::Mode::window);
         if (popoverState == "open")
             popover->show();
     }

@@ -15,9 +15,8 @@ std::string TransferStore::create(const std::string& workspaceId, const std::str
         protection = "password";
     else if (request.emailCode)
         protection = "email_code";
-    std::optional<std::int64_t> sentAt;
-    if (request.delivery == "email")
-        sentAt = now;
+    // Created is sent, a link as much as an e-mail: the link works and the e-mails go out.
+    const std::int64_t sentAt = now;
     db_.withLock([&](Database::Access& db) {
         db.transaction([&] {
             db.prepare("INSERT INTO transfers(id, workspace_id, user_id, delivery, subject, "

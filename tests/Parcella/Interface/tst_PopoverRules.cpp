@@ -1,11 +1,16 @@
 #include "DisplayName.h"
 #include "ParcelKitError.h"
+#include "ArtworkFit.h"
 #include "PopoverPlacement.h"
+#include "RecentTransfersModel.h"
+#include "SignInIllustration.h"
 #include "StatusItemController.h"
+#include "TransferRows.h"
 #include "TransferStatusLine.h"
 #include "Translations.h"
 #include "UploadStatusLine.h"
 
+#include <QPainter>
 #include <QTest>
 #include <QTranslator>
 
@@ -16,8 +21,41 @@ using namespace Parcella;
 using Text = std::function<QString()>;
 Q_DECLARE_METATYPE(Text)
 
-// The rules behind the tray item and the popover: where it opens, what the tool tip says and the
-// upload rows' status lines.
+namespace {
+
+// One transfer per letter, named t0, t1, …: "s" sent, "u" not sent yet.
+QList<ParcelKit::Transfer> transfers(const QString& kinds, const QString& prefix = "t") {
+    QList<ParcelKit::Transfer> list;
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        ParcelKit::Transfer transfer;
+        transfer.id = prefix + QString::number(i);
+        if (kinds[i] == u's')
+            transfer.sentAt = ParcelKit::Timestamp::now();
+        list.append(transfer);
+    }
+    return list;
+}
+
+QStringList ids(const QAbstractItemModel& model) {
+    QStringList ids;
+    const int role = model.roleNames().key("transferID");
+    for (int row = 0; row < model.rowCount(); ++row)
+        ids.append(model.index(row, 0).data(role).toString());
+    return ids;
+}
+
+QImage illustration(bool isConnected, bool isDark) {
+    QImage image(272, 208, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    SignInIllustration::draw(painter, image.size(), isConnected, IsoPalette::forScheme(isDark));
+    return image;
+}
+
+} // namespace
+
+// The rules behind the tray item and the popover: where it opens, what the tool tip says, the
+// upload rows' and transfers' status lines, which transfers are listed and the artwork.
 class PopoverRulesTest : public QObject {
     Q_OBJECT
 
@@ -195,6 +233,75 @@ private slots:
         const QString made = make();
         qDeleteAll(qApp->findChildren<QTranslator*>());
         QCOMPARE(made, text);
+    }
+
+    void recentTransfersAreTheFirstSentOnes_data() {
+        QTest::addColumn<QString>("kinds");
+        QTest::addColumn<QStringList>("shown");
+        // Then one more is sent and comes first.
+        QTest::addColumn<QStringList>("shownAfterAnother");
+        QTest::newRow("ten sent") << "ssssssssss"
+                                  << QStringList{"t0", "t1", "t2", "t3", "t4", "t5", "t6", "t7"}
+                                  << QStringList{"n0", "t0", "t1", "t2", "t3", "t4", "t5", "t6"};
+        QTest::newRow("the newest not sent")
+            << "usssssssss" << QStringList{"t1", "t2", "t3", "t4", "t5", "t6", "t7", "t8"}
+            << QStringList{"n0", "t1", "t2", "t3", "t4", "t5", "t6", "t7"};
+        QTest::newRow("fewer than eight")
+            << "susu" << QStringList{"t0", "t2"} << QStringList{"n0", "t0", "t2"};
+        QTest::newRow("none sent") << "uu" << QStringList{} << QStringList{"n0"};
+    }
+    void recentTransfersAreTheFirstSentOnes() {
+        QFETCH(QString, kinds);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, shownAfterAnother);
+        DiffListModel source(TransferRows::roleNames());
+        RecentTransfersModel recent;
+        recent.setSourceModel(&source);
+        QCOMPARE(recent.limit(), 8);
+        source.setRows(TransferRows::rows(transfers(kinds)));
+        QCOMPARE(ids(recent), shown);
+        source.setRows(TransferRows::rows(transfers("s", "n") + transfers(kinds)));
+        QCOMPARE(ids(recent), shownAfterAnother);
+    }
+
+    void illustrationFitsItsDesign_data() {
+        QTest::addColumn<QSizeF>("canvas");
+        QTest::addColumn<qreal>("scale");
+        QTest::addColumn<QPointF>("topLeft");
+        QTest::newRow("wider") << QSizeF(544, 208) << 1.0 << QPointF(136, 0);
+        QTest::newRow("taller") << QSizeF(136, 208) << 0.5 << QPointF(0, 52);
+    }
+    void illustrationFitsItsDesign() {
+        QFETCH(QSizeF, canvas);
+        QFETCH(qreal, scale);
+        QFETCH(QPointF, topLeft);
+        const QRectF design = SignInIllustration::designRect;
+        const QTransform fit = fitDesign(design, canvas);
+        QCOMPARE(fit.m11(), scale);
+        QCOMPARE(fit.m22(), scale);
+        QCOMPARE(fit.map(design.topLeft()), topLeft);
+        QCOMPARE(fit.map(design.bottomRight()), QPointF(canvas.width(), canvas.height()) - topLeft);
+    }
+
+    void illustrationShowsConnectionAndScheme_data() {
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<bool>("dark");
+        // Of a spot on the slab's top face, clear of the other blocks and the artwork.
+        QTest::addColumn<int>("topLevel");
+        QTest::newRow("connected") << true << false << 255;
+        QTest::newRow("dark") << false << true << 45;
+        QTest::newRow("dark, connected") << true << true << 45;
+    }
+    void illustrationShowsConnectionAndScheme() {
+        QFETCH(bool, connected);
+        QFETCH(bool, dark);
+        QFETCH(int, topLevel);
+        const QImage signedOut = illustration(false, false);
+        const QImage image = illustration(connected, dark);
+        QVERIFY(image != signedOut);
+        QVERIFY(image != illustration(!connected, dark));
+        QCOMPARE(qGray(image.pixel(188, 158)), topLevel);
+        QCOMPARE(qGray(signedOut.pixel(188, 158)), 255);
     }
 };
 

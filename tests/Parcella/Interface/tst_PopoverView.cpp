@@ -3,8 +3,11 @@
 #include "StatusItemController.h"
 #include "TestSupport.h"
 #include "Translations.h"
+#include "Updater.h"
 
 #include <QDir>
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QSignalSpy>
 #include <QTest>
@@ -57,20 +60,37 @@ class PopoverViewTest : public QObject {
         const auto items = itemsNamed(m_controller->popover().rootObject(), name);
         return items.isEmpty() ? nullptr : items.first();
     }
-    // Whether the settings menu, opened, shows the entry; nothing when it does not open.
-    std::optional<bool> menuShows(const QString& name) {
+    // Which of the settings menu's entries `names` it shows when opened; nothing when it does not
+    // open. `picture` names a picture of it, open.
+    std::optional<QStringList> menuShows(const QStringList& names, const QString& picture = {}) {
         QObject* root = m_controller->popover().rootObject();
         QObject* menu = root->findChild<QObject*>("settingsMenu");
         QMetaObject::invokeMethod(menu, "open");
         if (!QTest::qWaitFor([menu] { return menu->property("opened").toBool(); }))
             return std::nullopt;
-        const bool visible = root->findChild<QObject*>(name)->property("visible").toBool();
+        QStringList visible;
+        for (const QString& name : names)
+            if (root->findChild<QObject*>(name)->property("visible").toBool())
+                visible.append(name);
+        if (!picture.isEmpty())
+            keepPicture(m_controller->popover(), picture);
         QMetaObject::invokeMethod(menu, "close");
         if (!QTest::qWaitFor([menu] { return !menu->property("visible").toBool(); }))
             return std::nullopt;
         return visible;
     }
+    // The transfer row's menu, opened from its button.
+    QObject* openTransferMenu(QQuickItem* row) {
+        QMetaObject::invokeMethod(row, "openMenu",
+                                  Q_ARG(QVariant, QVariant::fromValue(item("moreActionsButton"))));
+        auto* menu = row->property("actionsMenu").value<QObject*>();
+        if (!menu || !QTest::qWaitFor([menu] { return menu->property("opened").toBool(); }))
+            return nullptr;
+        return menu;
+    }
+    QString transferStatus() { return item("transferStatus")->property("text").toString(); }
 
+    const QStringList m_accountEntries{"userNameItem", "userEmailItem", "signOutItem"};
     // Scrolls the signed-in screen to the named item, then keeps a picture.
     void keepPictureFrom(const QString& name, const QString& picture) {
         if (!qEnvironmentVariableIsSet("PARCELLA_SCREENSHOTS"))
@@ -91,6 +111,7 @@ class PopoverViewTest : public QObject {
     }
 
     Testing::ModelRig m_rig;
+    std::unique_ptr<Updater> m_updater;
     std::unique_ptr<StatusItemController> m_controller;
 
 private slots:
@@ -104,9 +125,19 @@ private slots:
             QGuiApplication::setPalette(dark);
         }
         Translations::install(*qApp);
-        m_controller = std::make_unique<StatusItemController>(m_rig.start());
+        AppModel& model = m_rig.start();
+        UpdaterSetup setup;
+        setup.runningVersion = QVersionNumber(0, 1, 0);
+        setup.settings = m_rig.settings;
+        setup.firstCheckDelay = std::chrono::hours(24);
+        m_updater = std::make_unique<Updater>(model, setup);
+        m_controller =
+            std::make_unique<StatusItemController>(model, &QCoreApplication::quit, m_updater.get());
     }
-    void cleanupTestCase() { m_controller.reset(); }
+    void cleanupTestCase() {
+        m_controller.reset();
+        m_updater.reset();
+    }
 
     void withoutTrayIsAnOrdinaryWindowShownAtOnce() {
         if (QSystemTrayIcon::isSystemTrayAvailable())
@@ -127,13 +158,13 @@ private slots:
         QVERIFY(!shown(item("signedInView")));
         QCOMPARE(item("signInButton")->property("text").toString(),
                  inLanguage("Sign in", "Anmelden"));
-        QCOMPARE(menuShows("signOutItem"), std::optional(false));
+        QCOMPARE(menuShows(m_accountEntries), std::optional(QStringList()));
         keepPicture(m_controller->popover(), "signed-out");
 
         QVERIFY(m_rig.signIn());
         QTRY_VERIFY(shown(item("signedInView")));
         QVERIFY(!shown(item("signedOutView")));
-        QCOMPARE(menuShows("signOutItem"), std::optional(true));
+        QCOMPARE(menuShows(m_accountEntries, "settings-menu"), std::optional(m_accountEntries));
         // One workspace shows its name, several the picker.
         const bool several = m_rig.model->me()->workspaces.size() > 1;
         QCOMPARE(shown(item("workspacePicker")), several);
@@ -290,6 +321,63 @@ private slots:
         keepPicture(m_controller->popover(), "signed-in-transfer");
         QMetaObject::invokeMethod(item("dismissCreatedButton"), "clicked");
         QVERIFY(!shown(item("createdTransferView")));
+
+        // A longer expiry, from the menu's submenu.
+        QQuickItem* row = item("transferRow");
+        QObject* menu = openTransferMenu(row);
+        QVERIFY(menu);
+        auto* expiryMenu = menu->findChild<QObject*>("changeExpiryMenu");
+        QQuickItem* expiryItem = nullptr;
+        QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem*, expiryItem),
+                                  Q_ARG(int, 3));
+        QMetaObject::invokeMethod(expiryItem, "triggered");
+        QTRY_VERIFY(expiryMenu->property("opened").toBool());
+        keepPicture(m_controller->popover(), "transfer-menu");
+        QQuickItem* thirtyDays = nullptr;
+        QMetaObject::invokeMethod(expiryMenu, "itemAt", Q_RETURN_ARG(QQuickItem*, thirtyDays),
+                                  Q_ARG(int, 3));
+        QCOMPARE(thirtyDays->property("text").toString(), "30 days");
+        const QString before = transferStatus();
+        QMetaObject::invokeMethod(thirtyDays, "triggered");
+        QTRY_VERIFY(transferStatus() != before);
+        QVERIFY(transferStatus().startsWith("0 downloads · 0 views · until "));
+
+        // Deleting, from the context menu, asks first; the transfer stays listed as deleted.
+        QTRY_VERIFY(!menu->property("visible").toBool());
+        QTest::mouseClick(&m_controller->popover(), Qt::RightButton, {},
+                          row->mapToScene(QPointF(row->width() / 3, row->height() / 2)).toPoint());
+        QTRY_VERIFY(menu->property("opened").toBool());
+        QMetaObject::invokeMethod(menu->findChild<QObject*>("deleteTransferItem"), "triggered");
+        QObject* dialog = row->findChild<QObject*>("confirmDeleteDialog");
+        QTRY_VERIFY(dialog->property("opened").toBool());
+        keepPicture(m_controller->popover(), "delete-transfer");
+        QMetaObject::invokeMethod(dialog, "accept");
+        QTRY_COMPARE(transferStatus(), "Deleted");
+    }
+
+    void transferWithoutLinkOffersNothing() {
+        QQuickWindow& popover = m_controller->popover();
+        QQmlComponent component(m_controller->popover().engine(),
+                                QUrl("qrc:/qt/qml/Parcella/Interface/TransferRow.qml"));
+        QObject* root = m_controller->popover().rootObject();
+        std::unique_ptr<QObject> row(component.createWithInitialProperties(
+            {{"presenter", root->property("presenter")},
+             {"actions", root->property("transferActions")},
+             {"transferID", "unlinked"},
+             {"url", QUrl()},
+             {"displayName", "Draft"},
+             {"isEmail", true},
+             {"isDeleted", false},
+             {"expiresAt", QDateTime::currentDateTimeUtc().addDays(1)},
+             {"downloadCount", 0},
+             {"viewCount", 0}}));
+        QVERIFY2(row, qPrintable(component.errorString()));
+        auto* rowItem = qobject_cast<QQuickItem*>(row.get());
+        rowItem->setParentItem(popover.contentItem());
+        QVERIFY(!itemsNamed(rowItem, "copyLinkButton").first()->isVisible());
+        QVERIFY(!itemsNamed(rowItem, "moreActionsButton").first()->isEnabled());
+        QMetaObject::invokeMethod(rowItem, "openMenu", Q_ARG(QVariant, QVariant()));
+        QVERIFY(!rowItem->property("actionsMenu").value<QObject*>());
     }
 
     void failedUploadKeepsTheFormFromSending() {
@@ -346,7 +434,7 @@ private slots:
         m_rig.model->setNotice(std::nullopt);
         ParcelKit::Testing::await(m_rig.model->signOut());
         QTRY_VERIFY(shown(item("signedOutView")));
-        QCOMPARE(menuShows("signOutItem"), std::optional(false));
+        QCOMPARE(menuShows(m_accountEntries), std::optional(QStringList()));
     }
 };
 

@@ -788,21 +788,20 @@ Dateien erneut läuft.
         <source>Workspace</source>
         <translation>Arbeitsbereich</translation>
     </message>
+</context>
+<context>
+    <name>RecentTransfersView</name>
     <message>
-        <source>Settings</source>
-        <translation>Einstellungen</translation>
+        <source>Recent transfers</source>
+        <translation>Letzte Übertragungen</translation>
     </message>
     <message>
-        <source>Open Parcella</source>
-        <translation>Parcella öffnen</translation>
+        <source>Refresh</source>
+        <translation>Aktualisieren</translation>
     </message>
     <message>
-        <source>Sign out</source>
-        <translation>Abmelden</translation>
-    </message>
-    <message>
-        <source>Quit Parcella</source>
-        <translation>Parcella beenden</translation>
+        <source>No transfers yet.</source>
+        <translation>Noch keine Übertragungen.</translation>
     </message>
 </context>
 <context>
@@ -904,22 +903,61 @@ Dateien erneut läuft.
     </message>
 </context>
 <context>
+    <name>SettingsMenu</name>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Open at login</source>
+        <translation>Beim Anmelden öffnen</translation>
+    </message>
+    <message>
+        <source>Install updates automatically</source>
+        <translation>Updates automatisch installieren</translation>
+    </message>
+    <message>
+        <source>Check for updates…</source>
+        <translation>Nach Updates suchen …</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Resume all</source>
+        <translation>Alle fortsetzen</translation>
+    </message>
+    <message>
+        <source>Pause all</source>
+        <translation>Alle anhalten</translation>
+    </message>
+    <message>
+        <source>Upload on metered connections</source>
+        <translation>Bei getakteten Verbindungen hochladen</translation>
+    </message>
+    <message>
+        <source>Limit upload speed</source>
+        <translation>Upload-Geschwindigkeit begrenzen</translation>
+    </message>
+    <message>
+        <source>Open Parcella</source>
+        <translation>Parcella öffnen</translation>
+    </message>
+    <message>
+        <source>Sign out</source>
+        <translation>Abmelden</translation>
+    </message>
+    <message>
+        <source>Quit Parcella</source>
+        <translation>Parcella beenden</translation>
+    </message>
+</context>
+<context>
     <name>SignedInView</name>
     <message>
         <source>Files</source>
         <translation>Dateien</translation>
-    </message>
-    <message>
-        <source>Recent transfers</source>
-        <translation>Letzte Übertragungen</translation>
-    </message>
-    <message>
-        <source>Refresh</source>
-        <translation>Aktualisieren</translation>
-    </message>
-    <message>
-        <source>No transfers yet.</source>
-        <translation>Noch keine Übertragungen.</translation>
     </message>
     <message>
         <source>Add files…</source>
@@ -941,20 +979,12 @@ Dateien erneut läuft.
         <translation>Schließen</translation>
     </message>
     <message>
-        <source>Drop files on the icon in the menu bar, or here below, to send them.</source>
-        <translation>Lege Dateien zum Senden auf dem Symbol in der Systemleiste ab oder hier unten.</translation>
+        <source>Drop files here below, or send them from your file manager.</source>
+        <translation>Lege Dateien hier unten ab oder sende sie aus deinem Dateimanager.</translation>
     </message>
 </context>
 <context>
     <name>SignedOutView</name>
-    <message>
-        <source>Send large files right from the menu bar.</source>
-        <translation>Große Dateien direkt aus der Systemleiste senden.</translation>
-    </message>
-    <message>
-        <source>Drop files on the icon, or choose «Send with Parcella» in Finder. They upload in the background, and the link is copied when they’re done.</source>
-        <translation>Lege Dateien auf dem Symbol ab oder wähle „Mit Parcella senden“ im Dateimanager. Sie werden im Hintergrund hochgeladen, und der Link wird kopiert, sobald sie fertig sind.</translation>
-    </message>
     <message>
         <source>Signing in…</source>
         <translation>Anmeldung läuft …</translation>
@@ -968,12 +998,27 @@ Dateien erneut läuft.
         <translation>Bestätige im Browser und komm dann hierher zurück.</translation>
     </message>
     <message>
-        <source>Your browser opens to sign in. Afterwards, Parcella waits for you up here in the menu bar.</source>
-        <translation>Zum Anmelden öffnet sich dein Browser. Danach wartet Parcella hier in der Systemleiste auf dich.</translation>
-    </message>
-    <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Send large files right from the tray.</source>
+        <translation>Große Dateien direkt aus dem Systembereich senden.</translation>
+    </message>
+    <message>
+        <source>Drop files here, or choose «Send with Parcella» in your file manager. They upload in the background, and the link is copied when they’re done.</source>
+        <translation>Lege Dateien hier ab oder wähle „Mit Parcella senden“ in deinem Dateimanager. Sie werden im Hintergrund hochgeladen, und der Link wird kopiert, sobald sie fertig sind.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n files will upload once you’re signed in.</source>
+        <translation>
+            <numerusform>%n Datei wird hochgeladen, sobald du angemeldet bist.</numerusform>
+            <numerusform>%n Dateien werden hochgeladen, sobald du angemeldet bist.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Your browser opens to sign in. Afterwards, Parcella waits for you up here in the tray.</source>
+        <translation>Zum Anmelden öffnet sich dein Browser. Danach wartet Parcella hier oben im Systembereich auf dich.</translation>
     </message>
 </context>
 <context>
@@ -981,6 +1026,45 @@ Dateien erneut läuft.
     <message>
         <source>Copy link</source>
         <translation>Link kopieren</translation>
+    </message>
+    <message>
+        <source>More actions</source>
+        <translation>Weitere Aktionen</translation>
+    </message>
+    <message>
+        <source>Open download page</source>
+        <translation>Downloadseite öffnen</translation>
+    </message>
+    <message>
+        <source>Change expiry</source>
+        <translation>Ablauf ändern</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n days</source>
+        <translation>
+            <numerusform>%n Tag</numerusform>
+            <numerusform>%n Tage</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Delete transfer…</source>
+        <translation>Übertragung löschen …</translation>
+    </message>
+    <message>
+        <source>Delete this transfer?</source>
+        <translation>Diese Übertragung löschen?</translation>
+    </message>
+    <message>
+        <source>The link stops working right away and the files are deleted from storage within the hour. This can’t be undone.</source>
+        <translation>Der Link funktioniert sofort nicht mehr, und die Dateien werden innerhalb einer Stunde aus dem Speicher gelöscht. Das lässt sich nicht rückgängig machen.</translation>
+    </message>
+    <message>
+        <source>Delete transfer</source>
+        <translation>Übertragung löschen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>

@@ -80,4 +80,24 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>SignedOutView</name>
+    <message numerus="yes">
+        <source>%n files will upload once you’re signed in.</source>
+        <translation>
+            <numerusform>%n file will upload once you’re signed in.</numerusform>
+            <numerusform>%n files will upload once you’re signed in.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>TransferRow</name>
+    <message numerus="yes">
+        <source>%n days</source>
+        <translation>
+            <numerusform>%n day</numerusform>
+            <numerusform>%n days</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>

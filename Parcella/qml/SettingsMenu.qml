@@ -2,8 +2,8 @@ import QtQuick
 import QtQuick.Controls.Fusion
 import QtQuick.Layouts
 
-// The gear button and its menu: who is signed in, the login item and updates, the dashboard,
-// signing out and quitting. Without an updater (or a login item) its entries are left out.
+// The gear button and its menu: who is signed in, the login item and updates, pausing and the
+// upload speed, the dashboard, signing out and quitting. Without an updater (or a login item) its entries are left out.
 ToolButton {
     id: root
     objectName: "settingsButton"
@@ -91,6 +91,43 @@ ToolButton {
             text: root.updater ? qsTr("Version %1").arg(root.updater.version) : ""
             enabled: false
             visible: root.updater !== null
+        }
+        MenuSeparator {}
+        MenuItem {
+            objectName: "pauseAllItem"
+            text: root.presenter.isAnythingPaused ? qsTr("Resume all") : qsTr("Pause all")
+            onTriggered: root.presenter.isAnythingPaused ? root.presenter.resumeAll()
+                                                         : root.presenter.pauseAll()
+        }
+        MenuItem {
+            objectName: "meteredItem"
+            text: qsTr("Upload on metered connections")
+            readonly property bool isOn: root.presenter.uploadsOnMeteredConnections
+            checkable: true
+            checked: isOn
+            onTriggered: {
+                root.presenter.uploadsOnMeteredConnections = checked
+                checked = Qt.binding(() => isOn)
+            }
+        }
+        Menu {
+            objectName: "uploadLimitMenu"
+            title: qsTr("Limit upload speed")
+            width: 180
+            Repeater {
+                model: root.presenter.uploadLimitNames
+                delegate: MenuItem {
+                    required property int index
+                    required property string modelData
+                    text: modelData
+                    checkable: true
+                    checked: root.presenter.uploadLimitIndex === index
+                    onTriggered: {
+                        root.presenter.uploadLimitIndex = index
+                        checked = Qt.binding(() => root.presenter.uploadLimitIndex === index)
+                    }
+                }
+            }
         }
         MenuSeparator {}
         MenuItem {

@@ -1,6 +1,6 @@
+#include "ArtworkFit.h"
 #include "DisplayName.h"
 #include "ParcelKitError.h"
-#include "ArtworkFit.h"
 #include "PopoverPlacement.h"
 #include "RecentTransfersModel.h"
 #include "SignInIllustration.h"

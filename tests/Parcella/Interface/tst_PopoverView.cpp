@@ -336,11 +336,12 @@ private slots:
         QQuickItem* thirtyDays = nullptr;
         QMetaObject::invokeMethod(expiryMenu, "itemAt", Q_RETURN_ARG(QQuickItem*, thirtyDays),
                                   Q_ARG(int, 3));
-        QCOMPARE(thirtyDays->property("text").toString(), "30 days");
+        QCOMPARE(thirtyDays->property("text").toString(), inLanguage("30 days", "30 Tage"));
         const QString before = transferStatus();
         QMetaObject::invokeMethod(thirtyDays, "triggered");
         QTRY_VERIFY(transferStatus() != before);
-        QVERIFY(transferStatus().startsWith("0 downloads · 0 views · until "));
+        QVERIFY(transferStatus().startsWith(
+            inLanguage("0 downloads · 0 views · until ", "0 Downloads · 0 Aufrufe · bis ")));
 
         // Deleting, from the context menu, asks first; the transfer stays listed as deleted.
         QTRY_VERIFY(!menu->property("visible").toBool());
@@ -352,7 +353,7 @@ private slots:
         QTRY_VERIFY(dialog->property("opened").toBool());
         keepPicture(m_controller->popover(), "delete-transfer");
         QMetaObject::invokeMethod(dialog, "accept");
-        QTRY_COMPARE(transferStatus(), "Deleted");
+        QTRY_COMPARE(transferStatus(), inLanguage("Deleted", "Gelöscht"));
     }
 
     void transferWithoutLinkOffersNothing() {
@@ -422,7 +423,10 @@ private slots:
         m_rig.network->setMetered(false);
         QTRY_VERIFY(!shown(item("meteredLine")));
         QVERIFY(shown(item("resumeUploadButton")));
-        m_rig.model->resumeAll();
+        auto* resumeAll = m_controller->popover().rootObject()->findChild<QObject*>("pauseAllItem");
+        QCOMPARE(resumeAll->property("text").toString(),
+                 inLanguage("Resume all", "Alle fortsetzen"));
+        QMetaObject::invokeMethod(resumeAll, "triggered");
         QTRY_COMPARE(item("uploadStatus")->property("text").toString(),
                      inLanguage("Uploaded · 3.0 MB", "Hochgeladen · 3,0 MB"));
     }

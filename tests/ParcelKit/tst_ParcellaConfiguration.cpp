@@ -63,7 +63,7 @@ private slots:
     void installedDictionaryWinsOverCompiledCopy() {
         QTemporaryDir directory;
         const QString path = writeFile(
-            directory, R"({"PCBaseURL":"https://staging.example.test","PCAppGroup":"g"})");
+            directory, "{\"PCBaseURL\":\"https://staging.example.test\",\"PCAppGroup\":\"g\"}");
         const auto info = InfoDictionary::load(path);
         QVERIFY(info);
         QCOMPARE(info->value("PCAppGroup").toString(), QString("g"));

@@ -115,19 +115,22 @@ class Tools:
                       % (REGION, extra))
         return path
 
-    names = ("parcella", "parcella-model", "aws-default", "aws-16M-x3", "rclone-16M-x3",
+    names = ("parcella", "parcella-model", "parcella-popover-closed", "parcella-popover-open",
+             "aws-default", "aws-16M-x3", "rclone-16M-x3",
              "curl-single-put")
 
     def commands(self, tool, service_url, paths, folder, prefix):
         """[(argv, env)] that upload the files; several when one command cannot take them all."""
         # Settings of the caller's own AWS setup (a CA bundle, a profile) must not reach the peers.
         env = {k: v for k, v in harness.environment().items() if not k.startswith("AWS_")}
-        if tool in ("parcella", "parcella-model"):
+        if tool.startswith("parcella"):
             batches = [paths[i:i + TRANSFER_LIMIT] for i in range(0, len(paths), TRANSFER_LIMIT)]
-            if tool == "parcella-model":
+            if tool != "parcella":
                 env.update(QT_QPA_PLATFORM="offscreen")
-                return [([os.environ["PARCELLA_MODEL_BENCH"], "--service", service_url, *batch],
-                         env) for batch in batches]
+                popover = (["--popover", tool.rsplit("-", 1)[1]]
+                           if tool.startswith("parcella-popover") else [])
+                return [([os.environ["PARCELLA_MODEL_BENCH"], "--service", service_url, *popover,
+                          *batch], env) for batch in batches]
             return [([self.cli_binary, "--service", service_url, "send", *batch], env)
                     for batch in batches]
         if tool.startswith("aws"):
@@ -257,13 +260,13 @@ def main():
 
 
 def report(rows, args):
-    print("\n%-14s %-16s %9s %9s %10s %9s %16s" % (
+    print("\n%-14s %-23s %9s %9s %10s %9s %16s" % (
         "workload", "tool", "median s", "MB/s", "CPU s/GB", "RSS MiB", "stall ms (CPU)"))
     for r in rows:
         stall = fmt(r["max_stall_ms"], "%.1f")
         if r["max_stall_cpu_ms"] is not None and r["max_stall_cpu_ms"] >= 0:
             stall += " (%.1f)" % r["max_stall_cpu_ms"]
-        print("%-14s %-16s %9.2f %9.1f %10.2f %9.1f %16s" % (
+        print("%-14s %-23s %9.2f %9.1f %10.2f %9.1f %16s" % (
             r["workload"], r["tool"], r["wall_s"], r["mb_per_s"], r["cpu_s_per_gb"],
             r["peak_rss_mib"], stall))
     ours = {r["workload"]: r for r in rows if r["tool"] == "parcella"}

@@ -16,7 +16,7 @@ packages=(
     qt6-declarative-dev qml6-module-qtquick qml6-module-qtquick-controls
     qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtquick-layouts
     qml6-module-qtquick-shapes qml6-module-qtqml-workerscript libqt6svg6
-    trayer xdotool
+    trayer xdotool xfce4-panel xfconf weston qt6-wayland xclip
 )
 
 missing=()

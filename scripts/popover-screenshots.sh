@@ -20,7 +20,10 @@ for scheme in light dark; do
 done
 QT_QPA_PLATFORM=offscreen PARCELLA_SCREENSHOTS="$out" \
     "$build/tests/Parcella/Interface/tst_TrayIconPainter" >/dev/null
-# The icon as a real XEmbed tray shows it.
-PARCELLA_SCREENSHOTS="$out" "$root/tests/support/with-xembed-tray.sh" \
-    "$root/tests/support/with-keyring.sh" "$build/tests/Parcella/Interface/tst_TrayPopover" >/dev/null
+# The icon as real trays show it: trayer (XEmbed) and an Xfce panel (StatusNotifierItem).
+for host in trayer xfce4-panel; do
+    PARCELLA_SCREENSHOTS="$out" "$root/tests/support/with-keyring.sh" \
+        "$root/tests/support/with-tray.sh" "$host" \
+        "$build/tests/Parcella/Interface/tst_TrayPopover" >/dev/null
+done
 echo "Pictures in $out"

@@ -1,6 +1,7 @@
 #include "CurlTransfer.h"
 
 #include "ParcelKitError.h"
+#include "SendRateLimiter.h"
 #include "TransportError.h"
 
 #include <algorithm>
@@ -34,8 +35,12 @@ CurlTransfer::~CurlTransfer() {
     curl_slist_free_all(m_headerList);
 }
 
-bool CurlTransfer::attach(CURL* easy) {
+bool CurlTransfer::attach(CURL* easy, SendRateLimiter& limiter) {
     m_easy = easy;
+    if (m_request.uploadRateLimited) {
+        m_limiter = &limiter;
+        m_limiter->join();
+    }
     const CURLcode result = configure();
     if (result == CURLE_OK)
         return true;
@@ -44,6 +49,8 @@ bool CurlTransfer::attach(CURL* easy) {
 }
 
 CURL* CurlTransfer::detach() {
+    if (m_limiter)
+        std::exchange(m_limiter, nullptr)->leave(m_easy);
     return std::exchange(m_easy, nullptr);
 }
 
@@ -172,7 +179,12 @@ void CurlTransfer::reportProgress(curl_off_t sent) {
 size_t CurlTransfer::readBody(char* buffer, size_t size, size_t count, void* self) {
     auto* transfer = static_cast<CurlTransfer*>(self);
     const QByteArray& body = transfer->m_request.body;
-    const size_t length = std::min(size * count, size_t(body.size() - transfer->m_bodyOffset));
+    size_t length = std::min(size * count, size_t(body.size() - transfer->m_bodyOffset));
+    if (length > 0 && transfer->m_limiter) {
+        length = transfer->m_limiter->allow(transfer->m_easy, length);
+        if (length == 0)
+            return CURL_READFUNC_PAUSE;
+    }
     std::memcpy(buffer, body.constData() + transfer->m_bodyOffset, length);
     transfer->m_bodyOffset += qint64(length);
     return length;

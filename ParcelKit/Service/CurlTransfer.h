@@ -9,6 +9,8 @@
 
 namespace ParcelKit {
 
+class SendRateLimiter;
+
 // One request on its way through libcurl: it configures an easy handle, feeds the request body
 // from the request's own buffer, collects the final answer and hands the outcome to the awaiting
 // coroutine. Built on any thread; everything from attach() on happens on the network thread.
@@ -24,8 +26,9 @@ public:
     const Continuation<HTTP::Answer>& continuation() const { return m_continuation; }
 
     // Configures `easy` for this request; false when libcurl refused an option, in which case
-    // the continuation has been failed.
-    bool attach(CURL* easy);
+    // the continuation has been failed. A request under the upload rate limit sends its body
+    // within `limiter`.
+    bool attach(CURL* easy, SendRateLimiter& limiter);
     // The easy handle, released for reuse.
     CURL* detach();
 
@@ -49,6 +52,7 @@ private:
     HTTP::ProgressCallback m_progress;
     Continuation<HTTP::Answer> m_continuation;
     CURL* m_easy = nullptr;
+    SendRateLimiter* m_limiter = nullptr;
     curl_slist* m_headerList = nullptr;
     qint64 m_bodyOffset = 0;
     curl_off_t m_reportedSent = -1;

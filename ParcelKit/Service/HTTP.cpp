@@ -46,7 +46,9 @@ QString validationMessage(const std::optional<ErrorBody>& body) {
 
 // The first two or three letters of a language tag such as "de-DE" or "en_GB".
 std::optional<QString> languageCode(const QString& tag) {
-    const QString code = tag.section(QRegularExpression(QStringLiteral("[-_.@]")), 0, 0).toLower();
+    // Every request to the service asks: compiled once.
+    static const QRegularExpression separator(QStringLiteral("[-_.@]"));
+    const QString code = tag.section(separator, 0, 0).toLower();
     if (code.size() < 2 || code.size() > 3)
         return std::nullopt;
     for (QChar c : code) {

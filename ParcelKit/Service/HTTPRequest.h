@@ -24,6 +24,9 @@ struct HTTPRequest {
     // timeout never fires while bytes arrive). No answer of the service or its storage comes
     // near the default; a download that is known to be larger raises it.
     qint64 answerLimit = 4 * 1024 * 1024;
+    // The body goes out within the session's upload rate limit, shared with every other such
+    // body in flight (the parts of uploads; requests to the service are never held back).
+    bool uploadRateLimited = false;
 
     void setHeader(const QByteArray& name, const QByteArray& value);
     std::optional<QByteArray> header(const QByteArray& name) const;

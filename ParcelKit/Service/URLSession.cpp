@@ -3,6 +3,7 @@
 #include "Continuation.h"
 #include "CurlTransfer.h"
 #include "ParcelKitError.h"
+#include "SendRateLimiter.h"
 #include "TransportError.h"
 
 #include <curl/curl.h>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -19,6 +21,8 @@ namespace {
 
 // Idle easy handles kept for reuse; connections themselves live in the multi handle's cache.
 constexpr size_t maxPooledHandles = 16;
+// The network loop sleeps at most this long when nothing wakes it.
+constexpr std::chrono::milliseconds idleWait{10'000};
 
 void initializeCurlOnce() {
     static std::once_flag once;
@@ -49,6 +53,13 @@ public:
         wake();
     }
 
+    void setUploadRate(qint64 bytesPerSecond) {
+        std::lock_guard lock(m_mutex);
+        m_uploadRate = bytesPerSecond;
+        if (m_multi)
+            wake();
+    }
+
     void stop() {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -59,6 +70,7 @@ public:
     struct Work {
         std::vector<std::unique_ptr<CurlTransfer>> added;
         std::vector<quint64> cancelled;
+        std::optional<qint64> uploadRate;
         bool stopping = false;
     };
 
@@ -71,6 +83,7 @@ public:
         m_hasWork.store(false, std::memory_order_relaxed);
         work.added = std::move(m_added);
         work.cancelled = std::move(m_cancelled);
+        work.uploadRate = std::exchange(m_uploadRate, std::nullopt);
         work.stopping = m_stopping;
         return work;
     }
@@ -94,6 +107,7 @@ private:
     CURLM* m_multi;
     std::vector<std::unique_ptr<CurlTransfer>> m_added;
     std::vector<quint64> m_cancelled;
+    std::optional<qint64> m_uploadRate;
     bool m_stopping = false;
     std::atomic<bool> m_hasWork{false};
     std::atomic<quint64> m_nextID{1};
@@ -121,6 +135,8 @@ private:
     void run() {
         for (;;) {
             auto work = m_mailbox->take();
+            if (work.uploadRate)
+                m_limiter.setRate(*work.uploadRate);
             // Added before cancelled: a transfer may be cancelled in the same batch that adds it.
             for (auto& transfer : work.added)
                 start(std::move(transfer));
@@ -131,7 +147,8 @@ private:
             int running = 0;
             curl_multi_perform(m_multi, &running);
             collectFinished();
-            curl_multi_poll(m_multi, nullptr, 0, 10'000, nullptr);
+            const auto wait = m_limiter.resumeDue(idleWait);
+            curl_multi_poll(m_multi, nullptr, 0, int(wait.count()), nullptr);
         }
         shutDown();
     }
@@ -142,7 +159,8 @@ private:
             transfer->continuation().fail(TransportError::fromCurl(CURLE_FAILED_INIT));
             return;
         }
-        if (!transfer->attach(easy) || curl_multi_add_handle(m_multi, easy) != CURLM_OK) {
+        if (!transfer->attach(easy, m_limiter) ||
+            curl_multi_add_handle(m_multi, easy) != CURLM_OK) {
             transfer->continuation().fail(TransportError::fromCurl(CURLE_FAILED_INIT));
             recycle(transfer->detach());
             return;
@@ -206,6 +224,8 @@ private:
 
     CURLM* m_multi;
     std::shared_ptr<Mailbox> m_mailbox;
+    // Before the transfers, which leave it as they end.
+    SendRateLimiter m_limiter;
     std::map<quint64, std::unique_ptr<CurlTransfer>> m_active;
     std::vector<CURL*> m_pool;
     std::thread m_thread;
@@ -217,6 +237,10 @@ URLSession::URLSession() {
 }
 
 URLSession::~URLSession() = default;
+
+void URLSession::setUploadRateLimit(qint64 bytesPerSecond) {
+    m_engine->mailbox()->setUploadRate(std::max<qint64>(0, bytesPerSecond));
+}
 
 QCoro::Task<HTTP::Answer> URLSession::perform(HTTPRequest request, HTTP::ProgressCallback progress,
                                               std::stop_token token) {

@@ -21,6 +21,10 @@ public:
     QCoro::Task<HTTP::Answer> perform(HTTPRequest request, HTTP::ProgressCallback progress,
                                       std::stop_token token);
 
+    // Bytes per second that the bodies of requests marked uploadRateLimited send together;
+    // 0 lifts the limit. Takes effect at once, for requests in flight too. Any thread.
+    void setUploadRateLimit(qint64 bytesPerSecond);
+
 private:
     class Engine;
     std::unique_ptr<Engine> m_engine;

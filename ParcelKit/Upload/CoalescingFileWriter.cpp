@@ -2,6 +2,7 @@
 
 #include "AtomicFileWriter.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QThreadPool>
@@ -37,6 +38,14 @@ void CoalescingFileWriter::write(Contents contents) {
 void CoalescingFileWriter::waitUntilWritten() {
     std::unique_lock lock(m_mutex);
     m_idle.wait(lock, [this] { return !m_writing; });
+}
+
+std::optional<QByteArray> CoalescingFileWriter::read() {
+    waitUntilWritten();
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
 }
 
 void CoalescingFileWriter::drain() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace ParcelKit {
 
@@ -28,6 +29,8 @@ public:
     void write(Contents contents);
     // Blocks until every version handed over so far has been written or has failed.
     void waitUntilWritten();
+    // The file once every version handed over so far is written; none when it cannot be read.
+    std::optional<QByteArray> read();
 
 private:
     // Only forPath makes writers, so that a path has one.

@@ -92,6 +92,7 @@ QCoro::Task<UploadedPart> MultipartStorage::putPart(SignedRequest signedRequest,
                                                     std::stop_token token) const {
     const qint64 size = body.size();
     HTTPRequest put = request(signedRequest, "PUT");
+    put.uploadRateLimited = true;
     const HTTP::Answer answer =
         co_await HTTP::upload(m_api->urlSession(), std::move(put), std::move(body),
                               std::move(progress), std::move(token));

@@ -3,7 +3,10 @@
 #include <QCoroTask>
 
 #include <chrono>
+#include <functional>
 #include <stop_token>
+
+class QObject;
 
 namespace ParcelKit {
 
@@ -23,6 +26,16 @@ public:
                                             std::stop_token token) = 0;
     // Wakes every task waiting for a change, as if the network had changed.
     virtual void nudge() = 0;
+
+    // Whether the connection is charged by the amount of data (a phone's hotspot, say); false
+    // when nothing says so.
+    virtual bool isMetered() const { return false; }
+    // Calls `changed` on `context`'s thread after every report of isMetered, until `context` is
+    // destroyed.
+    virtual void watchMetered(QObject* context, std::function<void()> changed) {
+        Q_UNUSED(context);
+        Q_UNUSED(changed);
+    }
 };
 
 } // namespace ParcelKit

@@ -17,6 +17,7 @@ public:
 
 signals:
     void reachabilityReported(bool online);
+    void meteredReported(bool metered);
     void wokeFromSleep();
 };
 

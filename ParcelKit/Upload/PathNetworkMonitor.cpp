@@ -18,6 +18,9 @@ PathNetworkMonitor::PathNetworkMonitor(std::unique_ptr<NetworkReports> reports)
                      });
     QObject::connect(m_reports.get(), &NetworkReports::wokeFromSleep, m_reports.get(),
                      [signal = m_signal] { signal->pulse(); });
+    // Connected before any watcher, so that watchers read the new value.
+    QObject::connect(m_reports.get(), &NetworkReports::meteredReported, m_reports.get(),
+                     [this](bool metered) { m_metered = metered; });
     m_reports->start();
 }
 
@@ -40,6 +43,11 @@ QCoro::Task<void> PathNetworkMonitor::waitForChange(std::chrono::milliseconds up
 
 void PathNetworkMonitor::nudge() {
     m_signal->pulse();
+}
+
+void PathNetworkMonitor::watchMetered(QObject* context, std::function<void()> changed) {
+    QObject::connect(m_reports.get(), &NetworkReports::meteredReported, context,
+                     [changed = std::move(changed)](bool) { changed(); });
 }
 
 } // namespace ParcelKit

@@ -4,6 +4,7 @@
 #include "NetworkReports.h"
 #include "NetworkSignal.h"
 
+#include <atomic>
 #include <memory>
 
 namespace ParcelKit {
@@ -22,6 +23,8 @@ public:
     QCoro::Task<void> waitUntilOnline(std::stop_token token) override;
     QCoro::Task<void> waitForChange(std::chrono::milliseconds upTo, std::stop_token token) override;
     void nudge() override;
+    bool isMetered() const override { return m_metered; }
+    void watchMetered(QObject* context, std::function<void()> changed) override;
 
     const NetworkSignal& signal() const { return *m_signal; }
 
@@ -29,6 +32,7 @@ private:
     // Shared with the waits so that a wait still running when the monitor goes away stays safe.
     std::shared_ptr<NetworkSignal> m_signal = std::make_shared<NetworkSignal>();
     std::unique_ptr<NetworkReports> m_reports;
+    std::atomic<bool> m_metered = false;
 };
 
 } // namespace ParcelKit

@@ -33,6 +33,11 @@ void SystemNetworkReports::watchReachability() {
     if (!QNetworkInformation::loadDefaultBackend())
         return;
     auto* information = QNetworkInformation::instance();
+    if (information->supports(QNetworkInformation::Feature::Metered)) {
+        connect(information, &QNetworkInformation::isMeteredChanged, this,
+                &NetworkReports::meteredReported);
+        emit meteredReported(information->isMetered());
+    }
     if (!information->supports(QNetworkInformation::Feature::Reachability))
         return;
     connect(information, &QNetworkInformation::reachabilityChanged, this,

@@ -6,9 +6,9 @@
 
 namespace ParcelKit {
 
-// Reachability from QNetworkInformation and wake-ups from logind. Lives on the thread that
-// creates it (QNetworkInformation reports on the main thread). Without a reachability backend it
-// reports nothing, so the monitor keeps assuming connectivity; without a system bus it hears of
+// Reachability and metering from QNetworkInformation and wake-ups from logind. Lives on the thread
+// that creates it (QNetworkInformation reports on the main thread). Without a reachability backend
+// it reports nothing, so the monitor keeps assuming connectivity; without a system bus it hears of
 // no wake-ups. Neither case is worth a message.
 class SystemNetworkReports : public NetworkReports {
     Q_OBJECT

@@ -24,6 +24,9 @@ struct UploadItem {
     // While an uploading item waits to retry a request: when and why, as the user reads it
     // ("retrying in 8 s: The network connection was lost."). Never saved.
     std::optional<QString> retryNotice = std::nullopt;
+    // The user paused it: it stays queued, keeping its stored parts, until resumed. Kept beside
+    // "uploads.json", not in it.
+    bool isPaused = false;
 
     bool isActive() const {
         return state.kind() == UploadState::Case::queued ||

@@ -12,6 +12,10 @@ namespace ParcelKit {
 struct UploadOptions {
     // Files uploading at once.
     int maxConcurrentFiles = 2;
+    // Files uploading at once while the next to start is a single part: such a file spends most
+    // of its time on requests in a row, not on bytes. Fewer than maxConcurrentFiles counts as
+    // maxConcurrentFiles; larger files still start only below that.
+    int maxConcurrentSinglePartFiles = 0;
     // Parts in flight per file; fewer than 1 counts as 1.
     int maxConcurrentParts = 3;
     // Capacity of the byte budget shared by all workers; fewer than 1 counts as 1.

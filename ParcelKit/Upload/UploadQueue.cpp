@@ -69,6 +69,7 @@ UploadQueue::UploadQueue(APIClient& api, QUrl storeURL, UploadOptions options,
                          std::shared_ptr<NetworkMonitor> network,
                          std::shared_ptr<const PreviewRenderer> renderer, QObject* parent)
     : QObject(parent), m_api(api), m_store(std::move(storeURL)), m_options(std::move(options)),
+      m_paused(m_store.url()),
       m_network(network ? std::move(network) : std::make_shared<PathNetworkMonitor>()),
       m_progress(std::make_shared<ProgressBoard>()),
       m_budget(std::make_shared<ByteBudget>(std::max<qint64>(m_options.memoryBudget, 1))),
@@ -80,6 +81,7 @@ UploadQueue::UploadQueue(APIClient& api, QUrl storeURL, UploadOptions options,
                                    std::max(1, m_options.maxConcurrentParts));
     if (renderer)
         m_previews = std::make_unique<PreviewUploader>(api, std::move(renderer));
+    m_network->watchMetered(this, [this] { updateHold(); });
     restore();
 }
 
@@ -151,12 +153,15 @@ QList<QUuid> UploadQueue::add(QList<UploadRecord> records) {
 }
 
 void UploadQueue::restore() {
+    const QSet<QUuid> paused = m_paused.load();
     for (UploadRecord record : m_store.load()) {
         UploadItem& item = record.item;
         if (item.state.kind() == Case::uploading)
             item.state = UploadState::queued();
-        if (item.state.kind() == Case::queued)
+        if (item.state.kind() == Case::queued) {
             item.bytesSent = record.confirmedBytes();
+            item.isPaused = paused.contains(item.id);
+        }
         // A repeated id (only a damaged file has one) keeps its last record and one list entry.
         if (m_records.contains(item.id))
             m_items.removeIf([&item](const UploadItem& listed) { return listed.id == item.id; });
@@ -173,13 +178,16 @@ void UploadQueue::restore() {
 
 void UploadQueue::schedule() {
     const int runLimit = std::max(1, m_options.maxConcurrentFiles);
-    QList<QUuid> queued;
+    const int singlePartLimit = std::max(runLimit, m_options.maxConcurrentSinglePartFiles);
+    QList<std::pair<QUuid, bool>> queued;
     for (const auto& item : std::as_const(m_items)) {
-        if (item.state.kind() == Case::queued && m_records.contains(item.id))
-            queued.append(item.id);
+        const auto record = m_records.constFind(item.id);
+        if (item.state.kind() == Case::queued && mayRun(item) && record != m_records.cend())
+            queued.append({item.id, item.byteCount <= record->partSize});
     }
-    for (const QUuid& id : queued) {
-        if (m_runs.size() >= runLimit)
+    // In list order: a larger file that must wait holds back the small ones behind it.
+    for (const auto& [id, singlePart] : queued) {
+        if (m_runs.size() >= (singlePart ? singlePartLimit : runLimit))
             break;
         startRun(id);
     }
@@ -306,6 +314,7 @@ void UploadQueue::cancel(const QUuid& id) {
     stopRun(id);
     record.item.state = UploadState::cancelled();
     record.item.retryNotice.reset();
+    record.item.isPaused = false;
     showItem(record.item);
     m_aborter.start(record);
     afterChange();
@@ -392,35 +401,11 @@ void UploadQueue::nudgeNetwork() {
 }
 
 std::optional<UploadWaiters::Answer> UploadQueue::evaluate(const QList<QUuid>& ids) const {
-    QStringList uploadIDs;
-    bool pending = false;
-    for (const QUuid& id : ids) {
+    auto find = [this](const QUuid& id) {
         const qsizetype index = indexOf(id);
-        if (index < 0)
-            return std::make_exception_ptr(Cancelled{});
-        const UploadState& state = m_items[index].state;
-        switch (state.kind()) {
-        case Case::finished:
-            uploadIDs.append(*state.uploadID());
-            break;
-        case Case::failed: {
-            const auto error = m_errors.constFind(id);
-            if (error != m_errors.cend())
-                return std::make_exception_ptr(*error);
-            return std::make_exception_ptr(
-                ParcelKitError::network(state.failureMessage().value_or(QString())));
-        }
-        case Case::cancelled:
-            return std::make_exception_ptr(Cancelled{});
-        case Case::queued:
-        case Case::uploading:
-            pending = true;
-            break;
-        }
-    }
-    if (pending)
-        return std::nullopt;
-    return uploadIDs;
+        return index < 0 ? nullptr : &m_items[index];
+    };
+    return UploadWaiters::evaluate(ids, find, m_errors);
 }
 
 QCoro::Task<QStringList> UploadQueue::uploadIDs(QList<QUuid> ids, std::stop_token token) {
@@ -500,8 +485,10 @@ void UploadQueue::publishProgress() {
 }
 
 void UploadQueue::updateActivity() {
-    const bool active = std::any_of(m_items.cbegin(), m_items.cend(),
-                                    [](const UploadItem& item) { return item.isActive(); });
+    // Nothing to keep the computer awake for while every upload waits for the user or the network.
+    const bool active =
+        std::any_of(m_items.cbegin(), m_items.cend(),
+                    [this](const UploadItem& item) { return item.isActive() && mayRun(item); });
     m_activity.setHeld(active);
 }
 
@@ -529,6 +516,11 @@ void UploadQueue::writeRecords() const {
 
 void UploadQueue::afterChange() {
     save();
+    QSet<QUuid> paused;
+    for (const auto& item : std::as_const(m_items))
+        if (item.isPaused)
+            paused.insert(item.id);
+    m_paused.save(paused);
     schedule();
     updateActivity();
     updateTicker();

@@ -2,6 +2,7 @@
 
 #include "MultipartAborter.h"
 #include "ParcelKitError.h"
+#include "PausedUploads.h"
 #include "SleepInhibitor.h"
 #include "TaskHandle.h"
 #include "Throttle.h"
@@ -41,12 +42,15 @@ class ProgressBoard;
 // at most `maxConcurrentFiles` of them at once in list order, publishes progress while runs exist,
 // saves "uploads.json" after every change of an item's state, a record or the list (never for
 // progress alone; changes are written together, at most every 100 ms, except a new multipart
-// upload, written at once), resumes unfinished uploads when it is created, keeps the computer
-// from idle sleep while items are active, and lets callers wait for the service upload ids of
+// upload, written at once), resumes unfinished uploads when it is created, pauses and resumes
+// them on request (or while the network is metered, when asked to), keeps the computer from idle
+// sleep while items are active and not paused, and lets callers wait for the service upload ids of
 // items. Lives on the main thread; every operation and every worker callback runs there.
 class UploadQueue : public QObject, public UploadWorkerDelegate {
     Q_OBJECT
     Q_PROPERTY(QList<ParcelKit::UploadItem> items READ items NOTIFY itemsChanged)
+    Q_PROPERTY(
+        bool isHeldByMeteredNetwork READ isHeldByMeteredNetwork NOTIFY heldByMeteredNetworkChanged)
 
 public:
     // Restores the records in the store at `storeURL`, resuming unfinished uploads. Without a
@@ -73,6 +77,18 @@ public:
     void cancel(const QUuid& id);
     // failed → queued (resuming with the stored parts); cancelled → queued (from scratch).
     void retry(const QUuid& id);
+    // A queued or uploading item stops and stays queued, marked paused, until resumed (also
+    // across restarts). Its run ends without aborting the multipart upload; the stored parts stay.
+    void pause(const QUuid& id);
+    // A paused item runs again when a slot is free, sending only the parts storage does not have.
+    void resume(const QUuid& id);
+    void pauseAll();
+    void resumeAll();
+    // With `pauses`, no upload runs while the network is metered; the items are not marked paused
+    // and run again once it is not. Off at first.
+    void setPausesOnMeteredNetworks(bool pauses);
+    // Uploads wait for the network to be no longer metered.
+    bool isHeldByMeteredNetwork() const { return m_held; }
     // Takes a finished, failed or cancelled item out of the list; active items stay.
     void remove(const QUuid& id);
     // The same for many items in one change of the list (one save, one itemsChanged).
@@ -113,6 +129,7 @@ public:
 
 signals:
     void itemsChanged();
+    void heldByMeteredNetworkChanged();
 
 private:
     using Outcome = std::variant<QString, std::exception_ptr>;
@@ -137,6 +154,11 @@ private:
     void startRun(const QUuid& id);
     void finishRun(const QUuid& id, const QUuid& runID, const Outcome& outcome);
     void stopRun(const QUuid& id);
+    // Stops an uploading item's run and queues it again, keeping what storage has.
+    void suspendRun(UploadRecord& record);
+    void setPaused(const QList<QUuid>& ids, bool paused);
+    void updateHold();
+    bool mayRun(const UploadItem& item) const;
     void failRun(UploadRecord& record, const std::exception_ptr& error);
 
     void publishProgress();
@@ -164,6 +186,7 @@ private:
     APIClient& m_api;
     UploadStore m_store;
     const UploadOptions m_options;
+    PausedUploads m_paused;
     // Shared with the run tasks, which may end after the queue is gone.
     std::shared_ptr<NetworkMonitor> m_network;
     std::shared_ptr<ProgressBoard> m_progress;
@@ -181,6 +204,8 @@ private:
     // Every change asks for a save; with a thousand records a write of each would keep a core busy.
     Throttle m_saves;
     QHash<QUuid, UploadRecord> m_records;
+    bool m_pausesOnMeteredNetworks = false;
+    bool m_held = false;
     QHash<QUuid, Run> m_runs;
     QHash<QUuid, ParcelKitError> m_errors;
     UploadWaiters m_waiters;

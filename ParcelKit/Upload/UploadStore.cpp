@@ -41,17 +41,13 @@ UploadStore::UploadStore(QUrl url)
 }
 
 QList<UploadRecord> UploadStore::load() const {
-    if (!m_writer)
+    const auto contents = m_writer ? m_writer->read() : std::nullopt;
+    if (!contents)
         return {};
-    m_writer->waitUntilWritten();
-    QFile file(m_writer->path());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray contents = file.readAll();
     try {
-        return decode(contents);
+        return decode(*contents);
     } catch (const StoredJSONError&) {
-        if (!contents.isEmpty())
+        if (!contents->isEmpty())
             m_damaged->store(true);
         return {};
     }

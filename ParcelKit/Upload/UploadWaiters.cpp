@@ -4,6 +4,42 @@
 
 namespace ParcelKit {
 
+using Case = UploadState::Case;
+
+std::optional<UploadWaiters::Answer>
+UploadWaiters::evaluate(const QList<QUuid>& ids, const Find& find,
+                        const QHash<QUuid, ParcelKitError>& errors) {
+    QStringList uploadIDs;
+    bool pending = false;
+    for (const QUuid& id : ids) {
+        const UploadItem* const item = find(id);
+        if (!item)
+            return std::make_exception_ptr(Cancelled{});
+        const UploadState& state = item->state;
+        switch (state.kind()) {
+        case Case::finished:
+            uploadIDs.append(*state.uploadID());
+            break;
+        case Case::failed: {
+            const auto error = errors.constFind(id);
+            if (error != errors.cend())
+                return std::make_exception_ptr(*error);
+            return std::make_exception_ptr(
+                ParcelKitError::network(state.failureMessage().value_or(QString())));
+        }
+        case Case::cancelled:
+            return std::make_exception_ptr(Cancelled{});
+        case Case::queued:
+        case Case::uploading:
+            pending = true;
+            break;
+        }
+    }
+    if (pending)
+        return std::nullopt;
+    return uploadIDs;
+}
+
 void UploadWaiters::add(const QUuid& waiter, QList<QUuid> ids,
                         Continuation<QStringList> continuation) {
     m_waiters.insert(waiter, {std::move(ids), std::move(continuation)});

@@ -5,13 +5,23 @@
 #include "UploadStatusLine.h"
 
 #include <QDesktopServices>
+#include <QLocale>
+
+#include <algorithm>
+#include <array>
+#include <span>
 
 namespace Parcella {
 
 using ParcelKit::TaskHandle;
 
+namespace {
+// Bytes per second, 0 for no limit.
+constexpr std::array<qint64, 5> uploadLimits{0, 1'000'000, 5'000'000, 10'000'000, 50'000'000};
+} // namespace
+
 PopoverPresenter::PopoverPresenter(AppModel& model, QObject* parent)
-    : QObject(parent), m_model(model) {
+    : QObject(parent), m_model(model), m_sendForm(model) {
     connect(&model.auth(), &ParcelKit::AuthSession::isSignedInChanged, this,
             &PopoverPresenter::isSignedInChanged);
     connect(&model.auth(), &ParcelKit::AuthSession::isSignedInChanged, this,
@@ -25,6 +35,12 @@ PopoverPresenter::PopoverPresenter(AppModel& model, QObject* parent)
             &PopoverPresenter::copiedTransferIDChanged);
     connect(&model, &AppModel::uploadsChanged, this, &PopoverPresenter::filesLineChanged);
     connect(&model, &AppModel::totalBytesChanged, this, &PopoverPresenter::filesLineChanged);
+    connect(&model, &AppModel::uploadRateLimitChanged, this, &PopoverPresenter::uploadLimitChanged);
+    connect(&model, &AppModel::lastCreatedChanged, this, &PopoverPresenter::lastCreatedChanged);
+    for (const auto changed :
+         {&AppModel::isAnythingPausedChanged, &AppModel::isPausedByMeteringChanged,
+          &AppModel::uploadsOnMeteredConnectionsChanged})
+        connect(&model, changed, this, &PopoverPresenter::pausingChanged);
 }
 
 PopoverPresenter::Screen PopoverPresenter::screen() const {
@@ -93,6 +109,50 @@ QString PopoverPresenter::filesLine() const {
            UploadStatusLine::byteCount(m_model.totalBytes());
 }
 
+QStringList PopoverPresenter::uploadLimitNames() const {
+    QStringList names{tr("Off")};
+    for (qint64 rate : std::span(uploadLimits).subspan(1))
+        names.append(QLocale().formattedDataSize(rate, 0, QLocale::DataSizeSIFormat) +
+                     QStringLiteral("/s"));
+    return names;
+}
+
+int PopoverPresenter::uploadLimitIndex() const {
+    const auto found =
+        std::find(uploadLimits.begin(), uploadLimits.end(), m_model.uploadRateLimit());
+    return found == uploadLimits.end() ? -1 : int(found - uploadLimits.begin());
+}
+
+void PopoverPresenter::setUploadLimitIndex(int index) {
+    if (index >= 0 && index < int(uploadLimits.size()))
+        m_model.setUploadRateLimit(uploadLimits[size_t(index)]);
+}
+
+QVariantMap PopoverPresenter::lastCreated() const {
+    const auto& transfer = m_model.lastCreated();
+    if (!transfer)
+        return {};
+    return {{QStringLiteral("transferID"), transfer->id},
+            {QStringLiteral("url"), transfer->url.value_or(QUrl()).toString()},
+            {QStringLiteral("isEmail"), transfer->delivery == ParcelKit::Delivery::email}};
+}
+
+bool PopoverPresenter::isAnythingPaused() const {
+    return m_model.isAnythingPaused();
+}
+
+bool PopoverPresenter::isPausedByMetering() const {
+    return m_model.isPausedByMetering();
+}
+
+bool PopoverPresenter::uploadsOnMeteredConnections() const {
+    return m_model.uploadsOnMeteredConnections();
+}
+
+void PopoverPresenter::setUploadsOnMeteredConnections(bool allowed) {
+    m_model.setUploadsOnMeteredConnections(allowed);
+}
+
 void PopoverPresenter::signIn() {
     TaskHandle<void>::start([model = &m_model](std::stop_token) { return model->signIn(); });
 }
@@ -123,9 +183,9 @@ void PopoverPresenter::dismissCreated() {
 
 QString PopoverPresenter::uploadStatus(const QString& state, qint64 bytesSent, qint64 byteCount,
                                        const QString& message, const QVariant& finishedAt,
-                                       const QString& pace) const {
+                                       const QString& pace, bool isPaused) const {
     return UploadStatusLine::of(state, bytesSent, byteCount, message, finishedAt.toDateTime(),
-                                QDateTime::currentDateTimeUtc(), pace)
+                                QDateTime::currentDateTimeUtc(), pace, isPaused)
         .text;
 }
 
@@ -143,6 +203,9 @@ void PopoverPresenter::refreshTransfers() {
 }
 
 void PopoverPresenter::copyLink(const QString& transferID) {
+    // The created transfer may be missing from a list reloaded meanwhile.
+    if (m_model.lastCreated() && m_model.lastCreated()->id == transferID)
+        return m_model.copyLink(*m_model.lastCreated());
     for (const auto& transfer : m_model.transfers())
         if (transfer.id == transferID)
             return m_model.copyLink(transfer);
@@ -167,6 +230,32 @@ void PopoverPresenter::retryUpload(const QString& itemID) {
 
 void PopoverPresenter::removeUpload(const QString& itemID) {
     m_model.queue().remove(QUuid::fromString(itemID));
+}
+
+void PopoverPresenter::chooseFiles() {
+    if (!m_chooser) {
+        m_chooser = new FileChooser;
+        connect(m_chooser, &FileChooser::chosen, &m_model, &AppModel::addFiles);
+    }
+    m_chooser->show();
+    m_chooser->raise();
+    m_chooser->activateWindow();
+}
+
+void PopoverPresenter::pauseUpload(const QString& itemID) {
+    m_model.pauseUpload(QUuid::fromString(itemID));
+}
+
+void PopoverPresenter::resumeUpload(const QString& itemID) {
+    m_model.resumeUpload(QUuid::fromString(itemID));
+}
+
+void PopoverPresenter::pauseAll() {
+    m_model.pauseAll();
+}
+
+void PopoverPresenter::resumeAll() {
+    m_model.resumeAll();
 }
 
 } // namespace Parcella

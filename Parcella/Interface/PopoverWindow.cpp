@@ -61,10 +61,19 @@ bool PopoverWindow::justLostFocus() const {
 
 void PopoverWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        hide();
+        // An ordinary window goes the way its close button goes.
+        if (m_mode == Mode::window)
+            close();
+        else
+            hide();
         return;
     }
     QQuickView::keyPressEvent(event);
+}
+
+void PopoverWindow::closeEvent(QCloseEvent* event) {
+    QQuickView::closeEvent(event);
+    emit closed();
 }
 
 } // namespace Parcella

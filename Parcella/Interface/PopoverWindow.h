@@ -29,8 +29,13 @@ public:
     // the focus away must not open it again.
     bool justLostFocus() const;
 
+signals:
+    // The window was closed (its close button, Escape for an ordinary window), not just hidden.
+    void closed();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     Mode m_mode;

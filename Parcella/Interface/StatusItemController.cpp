@@ -1,6 +1,7 @@
 #include "StatusItemController.h"
 
 #include "AppModel.h"
+#include "Notifier.h"
 #include "TransferRate.h"
 
 #include <QAction>
@@ -22,15 +23,26 @@ PopoverWindow::Mode popoverMode() {
 
 } // namespace
 
-StatusItemController::StatusItemController(AppModel& model, QObject* parent)
-    : QObject(parent), m_model(model),
+StatusItemController::StatusItemController(AppModel& model, std::function<void()> quit,
+                                           QObject* parent)
+    : QObject(parent), m_model(model), m_quit(std::move(quit)),
       m_painter(TrayIconPainter::Colors::from(QGuiApplication::palette())),
       m_idleIcon(m_painter.idleIcon()), m_presenter(model),
       m_popover(std::make_unique<PopoverWindow>(model, m_presenter, popoverMode())) {
     m_menu.addAction(tr("Open Parcella"), &m_presenter, &PopoverPresenter::openDashboard);
+    m_pauseAction = m_menu.addAction(QString(), this, [this] {
+        if (m_model.isAnythingPaused())
+            m_model.resumeAll();
+        else
+            m_model.pauseAll();
+    });
+    connect(&model, &AppModel::isAnythingPausedChanged, this,
+            &StatusItemController::updatePauseAction);
+    connect(&model, &AppModel::isUploadingChanged, this, &StatusItemController::updatePauseAction);
+    updatePauseAction();
     m_menu.addSeparator();
-    QAction* quit = m_menu.addAction(tr("Quit Parcella"), qApp, &QCoreApplication::quit);
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QAction* quitAction = m_menu.addAction(tr("Quit Parcella"), qApp, &QCoreApplication::quit);
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     model.showPopover = [this] { showPopover(); };
 
@@ -50,8 +62,13 @@ StatusItemController::StatusItemController(AppModel& model, QObject* parent)
         updateAppearance();
         m_tray->show();
     }
-    if (m_popover->mode() == PopoverWindow::Mode::window)
+    if (m_popover->mode() == PopoverWindow::Mode::window) {
+        // With a tray (Wayland) the icon brings the window back; without one it is all there is.
+        if (!m_tray)
+            connect(m_popover.get(), &PopoverWindow::closed, this,
+                    &StatusItemController::windowClosed);
         showPopover();
+    }
 }
 
 StatusItemController::~StatusItemController() {
@@ -82,6 +99,25 @@ void StatusItemController::showPopover() {
     if (m_tray && m_tray->geometry().isValid())
         icon = m_tray->geometry();
     m_popover->open(icon, QCursor::pos());
+}
+
+void StatusItemController::windowClosed() {
+    // Work that is under way or waiting keeps Parcella running; saying so once is enough.
+    if (!m_model.isUploading() && !m_model.pending() && !m_model.isSigningIn()) {
+        m_quit();
+        return;
+    }
+    if (m_notifier)
+        return;
+    m_notifier = std::make_unique<Notifier>();
+    m_notifier->post(tr("Parcella keeps running"),
+                     tr("Your files go on uploading. Start Parcella again to see them."));
+}
+
+void StatusItemController::updatePauseAction() {
+    const bool paused = m_model.isAnythingPaused();
+    m_pauseAction->setText(paused ? tr("Resume all") : tr("Pause all"));
+    m_pauseAction->setEnabled(paused || m_model.isUploading());
 }
 
 void StatusItemController::updateAppearance() {

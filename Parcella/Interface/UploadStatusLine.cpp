@@ -19,7 +19,11 @@ QString tr(const char* text) {
 
 UploadStatusLine UploadStatusLine::of(const QString& state, qint64 bytesSent, qint64 byteCount,
                                       const QString& message, const QDateTime& finishedAt,
-                                      const QDateTime& now, const QString& pace) {
+                                      const QDateTime& now, const QString& pace, bool isPaused) {
+    const bool active = state == QLatin1String("queued") || state == QLatin1String("uploading");
+    if (active && isPaused)
+        return {tr("Paused · ") + UploadStatusLine::byteCount(bytesSent) + tr(" of ") +
+                UploadStatusLine::byteCount(byteCount)};
     if (state == QLatin1String("queued"))
         return {tr("Waiting · ") + UploadStatusLine::byteCount(byteCount)};
     if (state == QLatin1String("uploading"))

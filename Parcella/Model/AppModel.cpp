@@ -25,6 +25,7 @@ using namespace ParcelKit;
 namespace {
 
 const QString selectedWorkspaceKey = QStringLiteral("selectedWorkspaceID");
+const QString uploadRateLimitKey = QStringLiteral("uploadRateLimit");
 constexpr std::chrono::seconds copiedFor{2};
 
 // The service that PARCELLA_SERVICE_URL names instead of the configured one, or what is wrong with
@@ -62,10 +63,14 @@ AppModel::AppModel(Options options, QObject* parent)
       m_uploadsModel(UploadRows::roleNames()), m_visibleUploadsModel(UploadRows::roleNames()),
       m_pendingItemsModel(UploadRows::roleNames()), m_transfersModel(TransferRows::roleNames()) {
     m_storeWriter.setMaxThreadCount(1);
+    // A stored value that is no number, or a negative one, is no limit.
+    m_uploadRateLimit = std::max<qint64>(0, m_settings->value(uploadRateLimitKey).toLongLong());
+    m_urlSession.setUploadRateLimit(m_uploadRateLimit);
     m_queue = std::make_unique<UploadQueue>(
         m_api, QUrl::fromLocalFile(QDir(m_storageFolder).filePath(QStringLiteral("uploads.json"))),
         m_options.uploadOptions, m_options.network, std::make_shared<PicturePreviewRenderer>());
     connect(m_queue.get(), &UploadQueue::itemsChanged, this, &AppModel::refreshDerived);
+    watchMetering();
     m_expiry.setSingleShot(true);
     connect(&m_expiry, &QTimer::timeout, this, &AppModel::refreshDerived);
     m_selectedWorkspaceID = storedText(*m_settings, selectedWorkspaceKey);
@@ -184,6 +189,14 @@ void AppModel::setSelectedWorkspaceID(const std::optional<QString>& id) {
     startChore([this](std::stop_token token) { return loadTransfers(token); });
 }
 
+void AppModel::setUploadRateLimit(qint64 bytesPerSecond) {
+    if (!assign(m_uploadRateLimit, std::max<qint64>(0, bytesPerSecond),
+                &AppModel::uploadRateLimitChanged))
+        return;
+    m_settings->setValue(uploadRateLimitKey, m_uploadRateLimit);
+    m_urlSession.setUploadRateLimit(m_uploadRateLimit);
+}
+
 // Derived values.
 
 std::optional<Workspace> AppModel::workspace() const {
@@ -217,18 +230,23 @@ void AppModel::refreshDerived() {
     std::swap(m_lists, lists);
     const UploadLists& old = lists;
     const QHash<QUuid, QString> paces = measurePaces();
-    if (old.uploads != m_lists.uploads) {
-        m_uploadsModel.setRows(UploadRows::rows(m_lists.uploads, paces));
+    // A hold shows on rows whose items did not change.
+    const bool held = isPausedByMetering();
+    const bool reshow = std::exchange(m_rowsHeld, held) != held;
+    if (reshow || old.uploads != m_lists.uploads)
+        m_uploadsModel.setRows(UploadRows::rows(m_lists.uploads, paces, held));
+    if (old.uploads != m_lists.uploads)
         emit uploadsChanged();
-    }
-    if (old.visibleUploads != m_lists.visibleUploads) {
-        m_visibleUploadsModel.setRows(UploadRows::rows(m_lists.visibleUploads, paces));
+    if (reshow || old.visibleUploads != m_lists.visibleUploads)
+        m_visibleUploadsModel.setRows(UploadRows::rows(m_lists.visibleUploads, paces, held));
+    if (old.visibleUploads != m_lists.visibleUploads)
         emit visibleUploadsChanged();
-    }
-    if (old.pendingItems != m_lists.pendingItems) {
-        m_pendingItemsModel.setRows(UploadRows::rows(m_lists.pendingItems, paces));
+    if (reshow || old.pendingItems != m_lists.pendingItems)
+        m_pendingItemsModel.setRows(UploadRows::rows(m_lists.pendingItems, paces, held));
+    if (old.pendingItems != m_lists.pendingItems)
         emit pendingItemsChanged();
-    }
+    if (old.isAnythingPaused != m_lists.isAnythingPaused)
+        emit isAnythingPausedChanged();
     if (old.isUploading != m_lists.isUploading)
         emit isUploadingChanged();
     if (old.progress != m_lists.progress)

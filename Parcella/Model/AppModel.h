@@ -63,6 +63,8 @@ class AppModel : public QObject {
     Q_PROPERTY(std::optional<QString> selectedWorkspaceID READ selectedWorkspaceID WRITE
                    setSelectedWorkspaceID NOTIFY selectedWorkspaceIDChanged)
     Q_PROPERTY(QList<QUrl> pendingFiles READ pendingFiles NOTIFY pendingFilesChanged)
+    Q_PROPERTY(qint64 uploadRateLimit READ uploadRateLimit WRITE setUploadRateLimit NOTIFY
+                   uploadRateLimitChanged)
 
     Q_PROPERTY(std::optional<ParcelKit::Workspace> workspace READ workspace NOTIFY workspaceChanged)
     Q_PROPERTY(QList<ParcelKit::UploadItem> uploads READ uploads NOTIFY uploadsChanged)
@@ -77,6 +79,13 @@ class AppModel : public QObject {
     Q_PROPERTY(bool hasFailedUploads READ hasFailedUploads NOTIFY hasFailedUploadsChanged)
     Q_PROPERTY(qint64 totalBytes READ totalBytes NOTIFY totalBytesChanged)
     Q_PROPERTY(bool canSend READ canSend NOTIFY canSendChanged)
+    // Some upload, in any workspace, waits for the user to resume it.
+    Q_PROPERTY(bool isAnythingPaused READ isAnythingPaused NOTIFY isAnythingPausedChanged)
+    // Uploads wait because the network is metered and the user did not allow uploading on it.
+    Q_PROPERTY(bool isPausedByMetering READ isPausedByMetering NOTIFY isPausedByMeteringChanged)
+    // "Upload on metered connections"; off until the user allows it, kept in the settings.
+    Q_PROPERTY(bool uploadsOnMeteredConnections READ uploadsOnMeteredConnections WRITE
+                   setUploadsOnMeteredConnections NOTIFY uploadsOnMeteredConnectionsChanged)
 
     Q_PROPERTY(QAbstractListModel* uploadsModel READ uploadsModel CONSTANT)
     Q_PROPERTY(QAbstractListModel* visibleUploadsModel READ visibleUploadsModel CONSTANT)
@@ -116,6 +125,9 @@ public:
     void setSelectedWorkspaceID(const std::optional<QString>& id);
     // Files accepted while no workspace is there to take them, in arrival order.
     const QList<QUrl>& pendingFiles() const { return m_pendingFiles; }
+    // Bytes per second for all uploads together, 0 for no limit; kept in the settings.
+    qint64 uploadRateLimit() const { return m_uploadRateLimit; }
+    void setUploadRateLimit(qint64 bytesPerSecond);
 
     std::optional<ParcelKit::Workspace> workspace() const;
     const QList<ParcelKit::UploadItem>& uploads() const { return m_lists.uploads; }
@@ -127,6 +139,10 @@ public:
     bool hasFailedUploads() const { return m_lists.hasFailedUploads; }
     qint64 totalBytes() const { return m_lists.totalBytes; }
     bool canSend() const;
+    bool isAnythingPaused() const { return m_lists.isAnythingPaused; }
+    bool isPausedByMetering() const;
+    bool uploadsOnMeteredConnections() const;
+    void setUploadsOnMeteredConnections(bool allowed);
 
     QAbstractListModel* uploadsModel() { return &m_uploadsModel; }
     QAbstractListModel* visibleUploadsModel() { return &m_visibleUploadsModel; }
@@ -165,6 +181,13 @@ public:
     void addFilesFrom(FileIntake::Gather gather);
     void flushPendingFiles();
 
+    // Pausing: an upload keeps what it sent and goes on from there when resumed, also after a
+    // restart. All means every upload of every workspace.
+    void pauseUpload(const QUuid& id);
+    void resumeUpload(const QUuid& id);
+    void pauseAll();
+    void resumeAll();
+
     // The send flow.
     QCoro::Task<void> send();
     void resumePendingSend();
@@ -185,6 +208,7 @@ signals:
     void isWelcomingChanged();
     void selectedWorkspaceIDChanged();
     void pendingFilesChanged();
+    void uploadRateLimitChanged();
     void workspaceChanged();
     void uploadsChanged();
     void visibleUploadsChanged();
@@ -195,6 +219,9 @@ signals:
     void hasFailedUploadsChanged();
     void totalBytesChanged();
     void canSendChanged();
+    void isAnythingPausedChanged();
+    void isPausedByMeteringChanged();
+    void uploadsOnMeteredConnectionsChanged();
 
 private:
     // Stores `value` and announces it through `changed` only when it differs; true when it did.
@@ -224,6 +251,8 @@ private:
     // Recomputes the derived values and announces those that changed.
     void refreshDerived();
     void scheduleExpiry(ParcelKit::Timestamp now);
+    // Hands the user's choice on metered connections to the queue and follows its hold.
+    void watchMetering();
     void restorePending();
     // No pending send any more, in memory and in the store.
     void dropPending();
@@ -276,6 +305,7 @@ private:
     bool m_isWelcoming = false;
     std::optional<QString> m_selectedWorkspaceID;
     QList<QUrl> m_pendingFiles;
+    qint64 m_uploadRateLimit = 0;
     FileIntake m_intake;
 
     std::optional<ParcelKit::Workspace> m_workspace;
@@ -285,6 +315,8 @@ private:
     QHash<QUuid, ParcelKit::TransferRate> m_itemRates;
     std::optional<qint64> m_secondsLeft;
     bool m_canSend = false;
+    // Whether the rows last shown were held by a metered network.
+    bool m_rowsHeld = false;
     // Fires when the next finished upload ages out of the visible ones.
     QTimer m_expiry;
     DiffListModel m_uploadsModel;

@@ -203,6 +203,8 @@ void AppModel::discardPendingSend() {
         return;
     m_sendTask.cancel();
     m_sendTask = {};
+    // Not busy from now on, though the task ends a turn later: a send right away must start.
+    setSending(false);
     // With no other files waiting, the user can edit and send the same files again.
     if (m_lists.uploads.isEmpty())
         setForm(m_pending->form(m_pendingPassword));

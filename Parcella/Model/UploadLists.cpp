@@ -24,8 +24,10 @@ UploadLists UploadLists::of(const QList<UploadItem>& items,
                             const std::optional<PendingSend>& pending, Timestamp now) {
     UploadLists lists;
     QHash<QUuid, const UploadItem*> byID;
-    for (const UploadItem& item : items)
+    for (const UploadItem& item : items) {
         byID.insert(item.id, &item);
+        lists.isAnythingPaused |= item.isPaused;
+    }
 
     if (pending) {
         for (const QUuid& id : pending->itemIDs)

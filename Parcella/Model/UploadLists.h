@@ -28,6 +28,8 @@ struct UploadLists {
     // Bytes the active items have yet to send.
     qint64 activeBytesLeft = 0;
     bool hasFailedUploads = false;
+    // Over all the items, of every workspace.
+    bool isAnythingPaused = false;
     qint64 totalBytes = 0;
 
     static UploadLists of(const QList<ParcelKit::UploadItem>& items,

@@ -7,8 +7,8 @@ namespace Parcella::UploadRows {
 using ParcelKit::UploadItem;
 
 QByteArrayList roleNames() {
-    return {"itemID",    "filename", "byteCount", "bytesSent",  "fraction",
-            "stateName", "message",  "isActive",  "finishedAt", "pace"};
+    return {"itemID",  "filename", "byteCount",  "bytesSent", "fraction", "stateName",
+            "message", "isActive", "finishedAt", "pace",      "isPaused", "canResume"};
 }
 
 namespace {
@@ -26,7 +26,8 @@ double fraction(const UploadItem& item) {
 
 } // namespace
 
-QList<DiffListModel::Row> rows(const QList<UploadItem>& items, const QHash<QUuid, QString>& paces) {
+QList<DiffListModel::Row> rows(const QList<UploadItem>& items, const QHash<QUuid, QString>& paces,
+                               bool held) {
     QList<DiffListModel::Row> rows;
     rows.reserve(items.size());
     for (const UploadItem& item : items) {
@@ -36,7 +37,7 @@ QList<DiffListModel::Row> rows(const QList<UploadItem>& items, const QHash<QUuid
              {id, item.filename, item.byteCount, item.bytesSent, fraction(item), stateName(item),
               item.state.failureMessage().value_or(QString()), item.isActive(),
               item.finishedAt ? QVariant(item.finishedAt->toDateTime()) : QVariant(),
-              paces.value(item.id)}});
+              paces.value(item.id), item.isPaused || (held && item.isActive()), item.isPaused}});
     }
     return rows;
 }

@@ -12,9 +12,11 @@ namespace Parcella {
 namespace UploadRows {
 
 QByteArrayList roleNames();
-// `paces` holds "8.1 MB/s · 2 min left" for the items whose rate is steady.
+// `paces` holds "8.1 MB/s · 2 min left" for the items whose rate is steady. While `held` (by a
+// metered network), every active item shows as paused, but only those the user paused can be
+// resumed one by one ("canResume").
 QList<DiffListModel::Row> rows(const QList<ParcelKit::UploadItem>& items,
-                               const QHash<QUuid, QString>& paces = {});
+                               const QHash<QUuid, QString>& paces = {}, bool held = false);
 
 } // namespace UploadRows
 

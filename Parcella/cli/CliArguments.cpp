@@ -3,6 +3,9 @@
 #include "ParcellaConfiguration.h"
 
 #include <QHash>
+#include <QRegularExpression>
+
+#include <cmath>
 
 #include <variant>
 
@@ -30,6 +33,21 @@ std::optional<qint64> positiveInteger(const QString& text) {
     if (!ok || value < 1)
         return std::nullopt;
     return value;
+}
+
+// "10M": K, M and G count in thousands, like the rates the progress line shows.
+std::optional<qint64> byteRate(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^([0-9]+(?:\\.[0-9]+)?)([KMG]?)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QString unit = match.captured(2).toUpper();
+    const double scale = unit == "K" ? 1e3 : unit == "M" ? 1e6 : unit == "G" ? 1e9 : 1;
+    const double rate = match.captured(1).toDouble() * scale;
+    if (rate > 1e15)
+        return std::nullopt;
+    return qint64(std::llround(rate));
 }
 
 } // namespace
@@ -95,6 +113,12 @@ std::variant<CliArguments, QString> CliArguments::parse(const QStringList& argum
             if (!days)
                 return QStringLiteral("--expires needs a number of days.");
             result.expiresInDays = *days;
+        } else if (argument == "--limit-rate") {
+            const auto text = value();
+            const auto rate = text ? byteRate(*text) : std::nullopt;
+            if (!rate)
+                return QStringLiteral("--limit-rate needs bytes per second, such as 500K or 10M.");
+            result.limitRate = *rate;
         } else if (argument == "--password-stdin") {
             result.passwordFromStdin = true;
         } else if (argument == "--email-code") {

@@ -34,6 +34,8 @@ struct CliArguments {
     bool passwordFromStdin = false;
     bool emailCode = false;
     QStringList allowed;
+    // Bytes per second for all uploads together; 0 for no limit.
+    qint64 limitRate = 0;
 
     // login: read the callback from standard input only (no browser, no socket)
     bool noBrowser = false;

@@ -80,7 +80,10 @@ QString CliHelp::forCommand(CliArguments::Command command) {
             "  --password-stdin   protect it with a password read from standard input\n"
             "  --email-code       protect it with a one-time code sent by e-mail to\n"
             "  --allow ADDR       ... these addresses or @domains (repeatable)\n"
-            "  --json             print the created transfer as JSON, no progress\n");
+            "  --json             print the created transfer as JSON, no progress\n"
+            "  --limit-rate RATE  upload at most RATE bytes per second, all files together;\n"
+            "                     K, M and G count in thousands as the progress line does\n"
+            "                     (10M is 10 MB/s, not curl's MiB/s); 0 is no limit\n");
     case Command::transfers:
         return QStringLiteral(
             "Usage: parcella-cli transfers [--json]\n"

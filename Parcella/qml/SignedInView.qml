@@ -28,6 +28,17 @@ ScrollView {
             presenter: root.presenter
             Layout.fillWidth: true
         }
+        CreatedTransferView {
+            visible: root.presenter.lastCreated.transferID !== undefined
+            presenter: root.presenter
+            Layout.fillWidth: true
+        }
+        PendingSendView {
+            visible: root.presenter.sendForm.hasPending
+            model: root.model
+            presenter: root.presenter
+            Layout.fillWidth: true
+        }
         ColumnLayout {
             objectName: "filesSection"
             visible: uploads.count > 0
@@ -36,10 +47,22 @@ ScrollView {
             SectionLabel {
                 title: qsTr("Files")
                 Layout.fillWidth: true
+                LinkButton {
+                    objectName: "addFilesButton"
+                    text: qsTr("Add files…")
+                    onClicked: root.presenter.chooseFiles()
+                }
             }
             Label {
                 objectName: "filesLine"
                 text: root.presenter.filesLine
+            }
+            Label {
+                objectName: "meteredLine"
+                visible: root.presenter.isPausedByMetering
+                text: qsTr("Paused on a metered connection")
+                opacity: 0.7
+                font.pointSize: Qt.application.font.pointSize * 0.85
             }
             Repeater {
                 id: uploads
@@ -49,10 +72,16 @@ ScrollView {
                     Layout.fillWidth: true
                 }
             }
+            SendFormView {
+                model: root.model
+                presenter: root.presenter
+                Layout.fillWidth: true
+            }
         }
         DropZone {
             visible: uploads.count === 0
             Layout.fillWidth: true
+            onClicked: root.presenter.chooseFiles()
         }
         SectionLabel {
             title: qsTr("Recent transfers")

@@ -16,6 +16,10 @@ RowLayout {
     required property string message
     required property var finishedAt
     required property string pace
+    // Paused by the user, or held with every upload by a metered network.
+    required property bool isPaused
+    // Paused by the user, so it can be resumed on its own.
+    required property bool canResume
     readonly property bool isAlert: presenter.uploadIsAlert(stateName, finishedAt)
     spacing: 6
     SystemPalette { id: system }
@@ -37,13 +41,30 @@ RowLayout {
         Label {
             objectName: "uploadStatus"
             text: root.presenter.uploadStatus(root.stateName, root.bytesSent, root.byteCount,
-                                              root.message, root.finishedAt, root.pace)
+                                              root.message, root.finishedAt, root.pace,
+                                              root.isPaused)
             color: root.isAlert ? "#d13438" : system.windowText
             opacity: root.isAlert ? 1 : 0.7
             font.pointSize: Qt.application.font.pointSize * 0.85
             wrapMode: Text.Wrap
             Layout.fillWidth: true
         }
+    }
+    IconButton {
+        objectName: "pauseUploadButton"
+        visible: (root.stateName === "queued" || root.stateName === "uploading") && !root.isPaused
+        help: qsTr("Pause")
+        iconName: "media-playback-pause"
+        fallback: "pause"
+        onClicked: root.presenter.pauseUpload(root.itemID)
+    }
+    IconButton {
+        objectName: "resumeUploadButton"
+        visible: root.canResume
+        help: qsTr("Resume")
+        iconName: "media-playback-start"
+        fallback: "resume"
+        onClicked: root.presenter.resumeUpload(root.itemID)
     }
     IconButton {
         objectName: "cancelUploadButton"

@@ -1,11 +1,14 @@
 // The application model at work during an upload: parcella-cli's send, but through AppModel, with
 // a view bound to its list models that reads every row and role they report as changed. Its
 // throughput and main-thread stalls next to parcella-cli's show what an open popover costs.
+// With --popover the real popover window is built instead, shown ("open") or hidden ("closed").
 //
-//     bench-model --service URL FILE...
+//     bench-model --service URL [--popover open|closed] FILE...
 //
 // Signs in with the tokens parcella-cli keeps in the keyring; exits 0 once the transfer exists.
 #include "AppModel.h"
+#include "PopoverPresenter.h"
+#include "PopoverWindow.h"
 #include "StallProbe.h"
 
 #include "ParcellaConfiguration.h"
@@ -16,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <memory>
 
 using namespace Parcella;
 
@@ -69,9 +73,12 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addOption({"service", "The service's base URL.", "url"});
+    parser.addOption({"popover", "The real popover window, shown or hidden.", "open|closed"});
     parser.addPositionalArgument("files", "Files to send.", "FILE...");
     parser.process(app);
-    if (parser.positionalArguments().isEmpty() || !parser.isSet("service"))
+    const QString popoverState = parser.value("popover");
+    if (parser.positionalArguments().isEmpty() || !parser.isSet("service") ||
+        !QStringList{"", "open", "closed"}.contains(popoverState))
         parser.showHelp(2);
 
     QTemporaryDir folder;
@@ -85,7 +92,15 @@ int main(int argc, char** argv) {
 
     StallProbe probe;
     AppModel model(options);
-    bindView(model);
+    PopoverPresenter presenter(model);
+    std::unique_ptr<PopoverWindow> popover;
+    if (popoverState.isEmpty()) {
+        bindView(model);
+    } else {
+        popover = std::make_unique<PopoverWindow>(model, presenter, PopoverWindow::Mode::window);
+        if (popoverState == "open")
+            popover->show();
+    }
     ParcelKit::TaskHandle<void> settling;
     QObject::connect(&model, &AppModel::lastCreatedChanged, &app, [&model, &settling] {
         if (model.lastCreated() && !settling.isValid())

@@ -3,7 +3,9 @@
 #include "service/AccessCodes.h"
 #include "service/Accounts.h"
 #include "service/ApiGuard.h"
+#include "service/BrowserSession.h"
 #include "service/Clock.h"
+#include "service/Dashboard.h"
 #include "service/Database.h"
 #include "service/DownloadPages.h"
 #include "service/HtmlPage.h"
@@ -34,7 +36,8 @@ namespace devservice {
 
 namespace {
 
-// The secret behind download-page cookies, kept so that grants survive a restart.
+// The secret behind download-page and browser-session cookies, kept so that grants survive a
+// restart.
 std::string pageSecret(Database& database) {
     return database.withLock([](Database::Access& db) {
         db.prepare("INSERT OR IGNORE INTO meta(key, value) VALUES('page_secret', ?1)")
@@ -73,7 +76,7 @@ struct DevService::State {
           store(options.dataDir / "storage"), multipart(store, options.minPartSize),
           sweeper(multipart, options.abandonedUploadAge, serviceNow),
           outbox(options.dataDir / "outbox"), access(pageSecret(database)),
-          guard(tokens, accounts) {}
+          session(pageSecret(database)), guard(tokens, accounts) {}
 
     static std::chrono::system_clock::time_point serviceNow() {
         return std::chrono::system_clock::time_point(std::chrono::milliseconds(Clock::nowMs()));
@@ -90,6 +93,7 @@ struct DevService::State {
     AbandonedUploadSweeper sweeper;
     Outbox outbox;
     PageAccess access;
+    BrowserSession session;
     ApiGuard guard;
     FaultInjector faults;
     RequestCounters counters;
@@ -98,6 +102,7 @@ struct DevService::State {
     std::unique_ptr<UploadRoutes> uploadRoutes;
     std::unique_ptr<TransferRoutes> transferRoutes;
     std::unique_ptr<DownloadPages> pages;
+    std::unique_ptr<Dashboard> dashboard;
 };
 
 DevService::DevService(ServiceOptions options)
@@ -168,7 +173,7 @@ void DevService::registerRoutes() {
     installFaultHook(server, s.faults, s.counters);
 
     s.mailer = std::make_unique<TransferMailer>(s.outbox, options_.publicUrl);
-    s.oauth = std::make_unique<OAuthRoutes>(s.accounts, s.tokens, options_.clientId,
+    s.oauth = std::make_unique<OAuthRoutes>(s.accounts, s.tokens, s.session, options_.clientId,
                                             options_.redirectUri);
     s.uploadRoutes = std::make_unique<UploadRoutes>(
         s.guard, s.uploads, s.store,
@@ -178,6 +183,8 @@ void DevService::registerRoutes() {
     s.transferRoutes = std::make_unique<TransferRoutes>(s.guard, s.accounts, s.transfers, s.uploads,
                                                         *s.mailer, options_.publicUrl);
     s.pages = std::make_unique<DownloadPages>(s.transfers, s.store, s.codes, s.access, *s.mailer);
+    s.dashboard =
+        std::make_unique<Dashboard>(s.accounts, s.transfers, s.session, options_.publicUrl);
 
     s.oauth->registerRoutes(server);
     server.Get("/api/v1/me", [&s](const httplib::Request& req, httplib::Response& res) {
@@ -187,6 +194,7 @@ void DevService::registerRoutes() {
     s.transferRoutes->registerRoutes(server);
     s.uploadRoutes->registerRoutes(server);
     s.pages->registerRoutes(server);
+    s.dashboard->registerRoutes(server);
     registerNotFound(server, "/api/", true);
     registerNotFound(server, "/oauth/", false);
     registerNotFound(server, "/t/", false);

@@ -121,6 +121,7 @@ void OAuthRoutes::decide(const httplib::Request& req, httplib::Response& res) {
     }
     const auto code =
         tokens_.issueCode(clientId_, redirectUri_, param(params, "code_challenge"), userId);
+    session_.start(res, userId);
     redirectBack(res, params, {{"code", code}});
 }
 

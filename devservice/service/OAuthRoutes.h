@@ -1,6 +1,7 @@
 #pragma once
 
 #include "service/Accounts.h"
+#include "service/BrowserSession.h"
 #include "service/TokenStore.h"
 
 #include <map>
@@ -14,13 +15,14 @@ struct Response;
 
 namespace devservice {
 
-// The browser sign-in page (GET/POST /oauth/authorize), the token endpoint (POST /oauth/token)
-// and revocation (DELETE /api/v1/token) for the one registered client.
+// The browser sign-in page (GET/POST /oauth/authorize; allowing also signs the browser in), the
+// token endpoint (POST /oauth/token) and revocation (DELETE /api/v1/token) for the one registered
+// client.
 class OAuthRoutes {
 public:
-    OAuthRoutes(Accounts& accounts, TokenStore& tokens, std::string clientId,
-                std::string redirectUri)
-        : accounts_(accounts), tokens_(tokens), clientId_(std::move(clientId)),
+    OAuthRoutes(Accounts& accounts, TokenStore& tokens, const BrowserSession& session,
+                std::string clientId, std::string redirectUri)
+        : accounts_(accounts), tokens_(tokens), session_(session), clientId_(std::move(clientId)),
           redirectUri_(std::move(redirectUri)) {}
 
     void registerRoutes(httplib::Server& server);
@@ -40,6 +42,7 @@ private:
 
     Accounts& accounts_;
     TokenStore& tokens_;
+    const BrowserSession& session_;
     std::string clientId_;
     std::string redirectUri_;
 };

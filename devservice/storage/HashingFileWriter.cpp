@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <stdexcept>
 #include <unistd.h>
-#include <vector>
 
 namespace devservice {
 
@@ -36,7 +36,8 @@ bool writeAll(int fd, const char* data, std::size_t length) {
 struct HashingFileWriter::State {
     int fd = -1;
     EVP_MD_CTX* md5 = nullptr;
-    std::vector<char> buffer;
+    // Not zeroed first: it is written before it is read, and a small body fills little of it.
+    std::unique_ptr<char[]> buffer;
     std::size_t buffered = 0;
     bool failed = false;
 };
@@ -73,11 +74,11 @@ bool HashingFileWriter::write(std::string_view bytes) {
         s.failed = !writeAll(s.fd, bytes.data(), bytes.size());
         return !s.failed;
     }
-    if (s.buffer.empty())
-        s.buffer.resize(bufferSize);
+    if (!s.buffer)
+        s.buffer = std::make_unique_for_overwrite<char[]>(bufferSize);
     while (!bytes.empty()) {
         const std::size_t n = std::min(bytes.size(), bufferSize - s.buffered);
-        std::copy_n(bytes.data(), n, s.buffer.data() + s.buffered);
+        std::copy_n(bytes.data(), n, s.buffer.get() + s.buffered);
         s.buffered += n;
         bytes.remove_prefix(n);
         if (s.buffered == bufferSize && !flush())
@@ -89,7 +90,7 @@ bool HashingFileWriter::write(std::string_view bytes) {
 bool HashingFileWriter::flush() {
     State& s = *m_state;
     if (s.buffered > 0) {
-        s.failed = s.failed || !writeAll(s.fd, s.buffer.data(), s.buffered);
+        s.failed = s.failed || !writeAll(s.fd, s.buffer.get(), s.buffered);
         s.buffered = 0;
     }
     return !s.failed;

@@ -57,18 +57,25 @@ void RequestBody::answerExpectContinue() {
         ::send(m_fd, interim.data(), interim.size(), MSG_NOSIGNAL);
 }
 
-RequestBody::RequestBody(const httplib::Request& request, const httplib::ContentReader& reader)
-    : m_request(request), m_reader(reader) {}
+RequestBody::RequestBody(const httplib::Request& request, const httplib::ContentReader& reader,
+                         Arrival arrival)
+    : m_request(request), m_reader(reader), m_arrival(std::move(arrival)) {}
+
+void RequestBody::count(std::size_t bytes) {
+    m_bytesRead += static_cast<std::int64_t>(bytes);
+    if (m_arrival)
+        m_arrival(static_cast<std::int64_t>(bytes));
+}
 
 bool RequestBody::deliver(std::string_view chunk, const Sink& sink, Outcome& outcome) {
     if (m_stopAfter && m_bytesRead + static_cast<std::int64_t>(chunk.size()) >= *m_stopAfter) {
         chunk = chunk.substr(0, static_cast<std::size_t>(*m_stopAfter - m_bytesRead));
-        m_bytesRead += static_cast<std::int64_t>(chunk.size());
+        count(chunk.size());
         sink(chunk);
         outcome = Outcome::Stopped;
         return false;
     }
-    m_bytesRead += static_cast<std::int64_t>(chunk.size());
+    count(chunk.size());
     if (!sink(chunk)) {
         outcome = Outcome::SinkRefused;
         return false;

@@ -24,10 +24,13 @@ public:
         SinkRefused, // the sink returned false (disk full, too large)
     };
     using Sink = std::function<bool(std::string_view)>;
+    // Hears of every piece as it is read, so that counts move while a long body arrives.
+    using Arrival = std::function<void(std::int64_t bytes)>;
 
     static constexpr int idleTimeoutSeconds = 30;
 
-    RequestBody(const httplib::Request& request, const httplib::ContentReader& reader);
+    RequestBody(const httplib::Request& request, const httplib::ContentReader& reader,
+                Arrival arrival = {});
 
     // With stopAfter, reading ends once that many bytes have arrived; the connection is then
     // out of step and must be closed.
@@ -38,11 +41,13 @@ public:
 
 private:
     Outcome readDirect(int fd, std::int64_t remaining, const Sink& sink);
+    void count(std::size_t bytes);
     bool deliver(std::string_view chunk, const Sink& sink, Outcome& outcome);
     void answerExpectContinue();
 
     const httplib::Request& m_request;
     const httplib::ContentReader& m_reader;
+    Arrival m_arrival;
     std::int64_t m_bytesRead = 0;
     std::optional<std::int64_t> m_stopAfter;
     int m_fd = -1;

@@ -15,8 +15,7 @@ void RequestCounters::countPart(const std::string& uploadId, int partNumber) {
 }
 
 void RequestCounters::addBytesReceived(std::int64_t bytes) {
-    std::lock_guard lock(m_mutex);
-    m_bytesReceived += bytes;
+    m_bytesReceived.fetch_add(bytes, std::memory_order_relaxed);
 }
 
 void RequestCounters::reset() {
@@ -38,7 +37,7 @@ std::string RequestCounters::json() const {
             perPart[std::to_string(number)] = n;
         document["parts"][uploadId] = std::move(perPart);
     }
-    document["bytesReceived"] = m_bytesReceived;
+    document["bytesReceived"] = m_bytesReceived.load(std::memory_order_relaxed);
     return document.dump();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -24,7 +25,8 @@ private:
     mutable std::mutex m_mutex;
     std::map<std::string, std::int64_t> m_requests;
     std::map<std::string, std::map<int, std::int64_t>> m_parts;
-    std::int64_t m_bytesReceived = 0;
+    // Added to for every piece of a body, so outside the lock.
+    std::atomic<std::int64_t> m_bytesReceived{0};
 };
 
 } // namespace devservice

@@ -41,13 +41,13 @@ StorageCall::StorageCall(const httplib::Request& request, httplib::Response& res
     : m_request(request), m_response(response), m_target(std::move(target)), m_counters(counters),
       m_requestId(Crypto::randomHex(8)) {
     if (reader)
-        m_body.emplace(request, *reader);
+        m_body.emplace(request, *reader,
+                       [&counters](std::int64_t bytes) { counters.addBytesReceived(bytes); });
     m_response.set_header("x-amz-request-id", m_requestId);
 }
 
 std::optional<S3Error> StorageCall::outcomeError(RequestBody::Outcome outcome) {
     m_bodyRead = true;
-    m_counters.addBytesReceived(m_body->bytesRead());
     // Whatever of the body is left unread would be taken for the next request.
     if (outcome != RequestBody::Outcome::Complete)
         m_response.set_header("Connection", "close");
@@ -168,7 +168,6 @@ std::optional<S3Error> StorageCall::receiveSmall(std::string& out, std::size_t l
 void StorageCall::dropConnection(std::int64_t afterBytes) {
     if (m_body) {
         m_body->read([](std::string_view) { return true; }, afterBytes);
-        m_counters.addBytesReceived(m_body->bytesRead());
     }
     m_bodyRead = true;
     const int fd = ConnectionSocket::find(m_request);
@@ -186,7 +185,6 @@ void StorageCall::fail(const S3Error& error) {
         const bool chunked = m_request.has_header("Transfer-Encoding");
         const auto length = m_request.get_header_value<std::uint64_t>("Content-Length");
         if (!chunked && length > 0 && length <= discardLimit) {
-            m_counters.addBytesReceived(static_cast<std::int64_t>(length));
             m_body->discard();
         } else if (chunked || length > 0) {
             m_response.set_header("Connection", "close");

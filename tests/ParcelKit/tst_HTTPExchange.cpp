@@ -2,6 +2,7 @@
 #include "TestHTTPServer.h"
 #include "TestSupport.h"
 #include "TestTLSServer.h"
+#include "TokenBucket.h"
 #include "TransportError.h"
 #include "URLSession.h"
 
@@ -172,6 +173,68 @@ private slots:
         QCOMPARE(reported.last(), qint64(body.size()));
         for (qsizetype i = 1; i < reported.size(); ++i)
             QVERIFY2(reported[i] > reported[i - 1], "progress repeats or goes back");
+    }
+
+    void tokenBucketGrantsTheRateAndNoMore() {
+        using namespace std::chrono;
+        // At 100,000 bytes per second at most 5,000 pile up, and waking pays from 2,500 on.
+        const TokenBucket::Clock::time_point start;
+        TokenBucket bucket;
+        bucket.setRate(100'000, start);
+        QCOMPARE(bucket.take(1'000, start), 0); // starts empty
+        QCOMPARE(ceil<milliseconds>(bucket.untilRefilled(start)), 25ms);
+        QCOMPARE(bucket.take(400, start + 10ms), 400);
+        QCOMPARE(bucket.take(1'000, start + 10ms), 600);
+        QCOMPARE(bucket.take(1'000'000, start + 2s), 5'000); // an idle spell adds a burst at most
+        bucket.setRate(0, start + 2s);
+        QCOMPARE(bucket.take(1'000'000, start + 2s), 1'000'000);
+        QCOMPARE(ceil<milliseconds>(bucket.untilRefilled(start + 2s)), 0ms);
+        bucket.setRate(1'000, start + 3s); // slow rates refill in slices of 512
+        QCOMPARE(ceil<milliseconds>(bucket.untilRefilled(start + 3s)), 256ms);
+
+        // A steady demand gets the rate exactly, whatever the slices; one that comes back later
+        // than a burst lasts loses the difference.
+        for (const auto& [slice, expected] : QList<std::pair<milliseconds, qint64>>{
+                 {1ms, 100'000}, {37ms, 99'900}, {80ms, 60'000}}) {
+            TokenBucket steady;
+            steady.setRate(100'000, start);
+            qint64 sent = 0;
+            for (auto at = slice; at <= 1000ms; at += slice)
+                sent += steady.take(1'000'000, start + at);
+            QVERIFY2(std::abs(sent - expected) <= 1, qPrintable(QString::number(sent)));
+        }
+    }
+
+    void limitedBodiesShareOneRateThatCanChange() {
+        using Clock = std::chrono::steady_clock;
+        TestHTTPServer server;
+        server.setHandler([](const RecordedRequest&) { return Reply::empty(200); });
+        URLSession session;
+        const auto put = [&](const QString& path, const QByteArray& body, bool limited) {
+            HTTPRequest request = requestTo(server.url(path), "PUT");
+            request.uploadRateLimited = limited;
+            return HTTP::upload(session, request, body, {}, {});
+        };
+        const QByteArray first = patternedBody(150'000), second = patternedBody(150'001);
+
+        // Two parts at 100,000 bytes per second together cannot take less than about 2.9 s.
+        session.setUploadRateLimit(100'000);
+        const auto started = Clock::now();
+        auto running = put("/1", first, true);
+        Testing::await(put("/2", second, true));
+        Testing::await(std::move(running));
+        QVERIFY(Clock::now() - started >= std::chrono::milliseconds(2900));
+
+        // At 1,000 bytes per second the part would take minutes; a request that is not limited
+        // passes it, and lifting the limit lets the part through at once.
+        session.setUploadRateLimit(1'000);
+        running = put("/1", first, true);
+        Testing::await(put("/2", second, false));
+        QVERIFY(!running.isReady());
+        session.setUploadRateLimit(0);
+        Testing::await(std::move(running));
+        for (const RecordedRequest& request : server.requests())
+            QVERIFY(request.body == (request.path() == "/1" ? first : second));
     }
 
     void connectionsAreReused() {

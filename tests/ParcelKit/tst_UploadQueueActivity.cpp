@@ -1,14 +1,18 @@
-// Keeping the computer awake: a logind "sleep:idle" block lock, held exactly while items are
-// active. A private bus plays the system bus and the test plays logind on it; the lock is the
-// write end of a pipe whose read end the test watches.
+// The queue and the system bus. Keeping the computer awake: a logind "sleep:idle" block lock, held
+// exactly while items are active and not paused. Metering as NetworkManager reports it through
+// QNetworkInformation. A private bus plays the system bus and the test plays logind and
+// NetworkManager on it; the lock is the write end of a pipe whose read end the test watches.
+#include "PathNetworkMonitor.h"
 #include "SleepInhibitor.h"
 #include "TestSupport.h"
 #include "UploadQueueRig.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
 #include <QtTest>
 
 #include <poll.h>
@@ -53,6 +57,32 @@ public slots:
     }
 };
 
+const QString managerPath = QStringLiteral("/org/freedesktop/NetworkManager");
+
+// NetworkManager's main object, metered as the test says. It answers on a thread of its own: the
+// backend reads its properties blocking the main thread.
+class FakeNetworkManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.NetworkManager")
+    Q_PROPERTY(uint Metered READ metered)
+
+public:
+    uint metered() const { return m_metered; }
+
+    // 1 metered, 2 not, as NetworkManager numbers them.
+    void setMetered(QDBusConnection bus, uint metered) {
+        m_metered = metered;
+        QDBusMessage changed = QDBusMessage::createSignal(
+            managerPath, "org.freedesktop.DBus.Properties", "PropertiesChanged");
+        changed << "org.freedesktop.NetworkManager" << QVariantMap{{"Metered", metered}}
+                << QStringList();
+        bus.send(changed);
+    }
+
+private:
+    std::atomic<uint> m_metered = 2;
+};
+
 const QStringList expectedCall{"sleep:idle", "Parcella", "Uploading files to Parcella", "block"};
 
 } // namespace
@@ -66,10 +96,13 @@ private slots:
     void inhibitorHoldsTheLockWhileWanted();
     void withoutASystemBusNothingHappens();
     void queueHoldsTheLockWhileItemsAreActive();
+    void meteredFollowsNetworkManager();
 
 private:
     QProcess m_bus;
     FakeLogind m_logind;
+    QThread m_managerThread;
+    FakeNetworkManager* m_manager = new FakeNetworkManager;
 };
 
 void tst_UploadQueueActivity::initTestCase() {
@@ -88,11 +121,18 @@ void tst_UploadQueueActivity::initTestCase() {
     QVERIFY(logind.registerObject("/org/freedesktop/login1", &m_logind,
                                   QDBusConnection::ExportAllSlots));
     QVERIFY(logind.registerService("org.freedesktop.login1"));
+    m_manager->moveToThread(&m_managerThread);
+    connect(&m_managerThread, &QThread::finished, m_manager, &QObject::deleteLater);
+    m_managerThread.start();
+    QVERIFY(logind.registerObject(managerPath, m_manager, QDBusConnection::ExportAllProperties));
+    QVERIFY(logind.registerService("org.freedesktop.NetworkManager"));
     QVERIFY(QDBusConnection::systemBus().isConnected());
 }
 
 void tst_UploadQueueActivity::cleanupTestCase() {
     QDBusConnection::disconnectFromBus("fake-logind");
+    m_managerThread.quit();
+    m_managerThread.wait();
     m_bus.terminate();
     m_bus.waitForFinished();
 }
@@ -155,8 +195,9 @@ void tst_UploadQueueActivity::queueHoldsTheLockWhileItemsAreActive() {
     rig.gate.close();
     const QUuid b = rig.enqueue({"b.bin"}).first();
     QVERIFY(spinUntil([&] { return m_logind.isHeld(first + 1); }));
-    queue.cancel(b);
+    queue.pause(b);
     QVERIFY(spinUntil([&] { return !m_logind.isHeld(first + 1); }));
+    queue.cancel(b);
 
     // An item that fails as it is added is never active; the next real one asks once more.
     rig.enqueue({"ghost.bin"});
@@ -167,6 +208,19 @@ void tst_UploadQueueActivity::queueHoldsTheLockWhileItemsAreActive() {
     QVERIFY(spinUntil([&] { return m_logind.calls.size() == first + 3; }));
     QVERIFY(spinUntil([&] { return !m_logind.isHeld(first + 2); }));
     QCOMPARE(m_logind.calls.size(), first + 3);
+}
+
+void tst_UploadQueueActivity::meteredFollowsNetworkManager() {
+    PathNetworkMonitor monitor;
+    QVERIFY(!monitor.isMetered());
+    int reports = 0;
+    QObject watcher;
+    monitor.watchMetered(&watcher, [&reports] { ++reports; });
+    for (const bool metered : {true, false, true}) {
+        m_manager->setMetered(QDBusConnection("fake-logind"), metered ? 1 : 2);
+        QVERIFY(spinUntil([&] { return monitor.isMetered() == metered; }));
+    }
+    QCOMPARE(reports, 3);
 }
 
 QTEST_GUILESS_MAIN(tst_UploadQueueActivity)

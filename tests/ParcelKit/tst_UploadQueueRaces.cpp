@@ -1,6 +1,7 @@
 // Cancel, retry and remove while uploads run: what each accepts, and that a stopped or replaced
-// run can change nothing any more; removeAll outruns a folder walk still adding items. Waiting
-// for upload ids: answers, failures and cancellation.
+// run can change nothing any more; removeAll outruns a folder walk still adding items. Pausing by
+// the user and by a metered network, across a restart too. Waiting for upload ids: answers,
+// failures and cancellation.
 #include "Cancelled.h"
 #include "FileChangedError.h"
 #include "TestSupport.h"
@@ -76,6 +77,8 @@ private slots:
     void uploadIDsWaitForEveryItem();
     void uploadIDsFailWithTheItemsError();
     void uploadIDsEndWhenAnItemIsCancelledOrMissingOrTheCallerStops();
+    void pausedUploadsSendOnlyTheirMissingParts_data();
+    void pausedUploadsSendOnlyTheirMissingParts();
 };
 
 void tst_UploadQueueRaces::actionsApplyOnlyToTheirStates() {
@@ -263,6 +266,60 @@ void tst_UploadQueueRaces::removeAllOutrunsAFolderWalk() {
 
     // Intake after the removal goes on as usual.
     QCOMPARE(rig.enqueue({"small.bin"}).size(), 1);
+}
+
+void tst_UploadQueueRaces::pausedUploadsSendOnlyTheirMissingParts_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("paused and resumed") << "pause";
+    QTest::newRow("paused, restarted and resumed") << "restart";
+    QTest::newRow("held while the network is metered") << "metered";
+}
+
+void tst_UploadQueueRaces::pausedUploadsSendOnlyTheirMissingParts() {
+    QFETCH(QString, how);
+    UploadQueueRig rig;
+    UploadOptions options = UploadQueueRig::fastOptions();
+    options.maxConcurrentParts = 1;
+    rig.start(options).setPausesOnMeteredNetworks(true);
+    rig.writeFile("big.bin", 10 * 1024, 1);
+    rig.writeFile("paused.bin", 100, 2);
+    // At 40 %: the fourth part is in storage, its answer not yet with the client.
+    rig.service.fake.onPartStored([&rig](int part) {
+        if (part == 4)
+            rig.gate.close();
+    });
+    const QUuid id = rig.enqueue({"big.bin"}).first();
+    QVERIFY(spinUntil([&] { return rig.gate.held() == 1; }));
+    if (how == "metered")
+        rig.network->setMetered(true);
+    else
+        rig.queue->pause(id);
+    rig.gate.open();
+    QCOMPARE(rig.item(id).bytesSent, 3 * 1024);
+    QCOMPARE(rig.queue->isHeldByMeteredNetwork(), how == "metered");
+    if (how == "restart") {
+        rig.start(options);
+        QVERIFY(!fileBytes(rig.storeURL().toLocalFile()).contains("aused"));
+    }
+    QCOMPARE(rig.item(id).state, UploadState::queued());
+    QCOMPARE(rig.item(id).isPaused, how != "metered");
+    // A file the user pauses while the network holds everything stays paused after it.
+    const QUuid paused = how == "metered" ? rig.enqueue({"paused.bin"}).first() : QUuid();
+    rig.queue->pause(paused);
+
+    // A pending send waits, neither failing nor ending.
+    auto waiting = begin(rig.queue->uploadIDs({id}));
+    QVERIFY(!waiting->done);
+    if (how == "metered")
+        rig.network->setMetered(false);
+    else
+        rig.queue->resume(id);
+    QVERIFY(spinUntil([&] { return waiting->done; }));
+    QCOMPARE(*waiting->value, QStringList{*rig.item(id).state.uploadID()});
+    QCOMPARE(rig.objectOf(id), rig.contentOf("big.bin"));
+    QCOMPARE(rig.service.fake.count(Route::part), 10);
+    if (how == "metered")
+        QVERIFY(rig.item(paused).isPaused && rig.item(paused).state == UploadState::queued());
 }
 
 QTEST_GUILESS_MAIN(tst_UploadQueueRaces)

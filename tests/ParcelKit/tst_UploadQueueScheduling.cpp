@@ -1,7 +1,8 @@
 // Adding files and running them: folder expansion in file-manager order, the checks made when a
 // file is added, the part-size rule (at enqueue and at retry), runs in list order at most
-// maxConcurrentFiles at a time, parts moving while the global pool is busy, what a retrying item
-// says, and real files arriving byte for byte in the storage.
+// maxConcurrentFiles at a time (more while single-part files come next), parts moving while the
+// global pool is busy, what a retrying item says, and real files arriving byte for byte in the
+// storage.
 #include "FileExpander.h"
 #include "RecordMaker.h"
 #include "TestSupport.h"
@@ -45,7 +46,8 @@ private slots:
     void foldersAreExpandedInFileManagerOrder();
     void filesThatCannotUploadFailAtOnce();
     void partSizeRule();
-    void filesRunTwoAtATimeInListOrder();
+    void filesRunInListOrderWithinTheirLimit_data();
+    void filesRunInListOrderWithinTheirLimit();
     void realFilesArriveByteForByte();
     void nudgeWakesNetworkWaits();
     void anUnusablePartSizeStaysRefusedOnRetry();
@@ -142,13 +144,31 @@ void tst_UploadQueueScheduling::partSizeRule() {
     QCOMPARE(RecordMaker::partSize(10, 0), std::nullopt);
 }
 
-void tst_UploadQueueScheduling::filesRunTwoAtATimeInListOrder() {
+void tst_UploadQueueScheduling::filesRunInListOrderWithinTheirLimit_data() {
+    QTest::addColumn<int>("singlePartFiles");
+    QTest::addColumn<QList<qint64>>("sizes");
+    QTest::addColumn<QList<Case>>("startingStates");
+    const auto U = Case::uploading, Q = Case::queued;
+    const QList<qint64> small{700, 700, 700, 700, 700};
+    QTest::newRow("two at a time") << 0 << small << QList<Case>{U, U, Q, Q, Q};
+    QTest::newRow("more single parts") << 4 << small << QList<Case>{U, U, U, U, Q};
+    // The file of three parts waits for a run of the two to be free, and the last behind it.
+    QTest::newRow("a larger file waits in line")
+        << 4 << QList<qint64>{700, 700, 700, 3000, 700} << QList<Case>{U, U, U, Q, Q};
+}
+
+void tst_UploadQueueScheduling::filesRunInListOrderWithinTheirLimit() {
+    QFETCH(int, singlePartFiles);
+    QFETCH(QList<qint64>, sizes);
+    QFETCH(QList<Case>, startingStates);
     UploadQueueRig rig;
-    UploadQueue& queue = rig.start();
+    UploadOptions options = UploadQueueRig::fastOptions();
+    options.maxConcurrentSinglePartFiles = singlePartFiles;
+    UploadQueue& queue = rig.start(options);
     QStringList names;
-    for (int i = 1; i <= 5; ++i) {
+    for (int i = 1; i <= sizes.size(); ++i) {
         names.append(QStringLiteral("file%1.bin").arg(i));
-        rig.writeFile(names.last(), 700, i);
+        rig.writeFile(names.last(), sizes[i - 1], i);
     }
     QList<QUuid> started;
     int mostUploading = 0;
@@ -166,16 +186,16 @@ void tst_UploadQueueScheduling::filesRunTwoAtATimeInListOrder() {
 
     rig.gate.close();
     const QList<QUuid> ids = rig.enqueue(names);
-    QCOMPARE(statesOf(queue.items()), (QList<Case>{Case::uploading, Case::uploading, Case::queued,
-                                                   Case::queued, Case::queued}));
-    QVERIFY(spinUntil([&] { return rig.gate.held() == 2; }));
-    QCOMPARE(statesOf(queue.items())[2], Case::queued);
+    QCOMPARE(statesOf(queue.items()), startingStates);
+    const int running = int(startingStates.count(Case::uploading));
+    QVERIFY(spinUntil([&] { return rig.gate.held() == running; }));
+    QCOMPARE(statesOf(queue.items()), startingStates);
 
     rig.gate.open();
     for (const QUuid& id : ids)
         QVERIFY(rig.waitUntilFinished(id));
     QCOMPARE(started, ids);
-    QCOMPARE(mostUploading, 2);
+    QCOMPARE(mostUploading, running);
     for (qsizetype i = 0; i < ids.size(); ++i)
         QCOMPARE(rig.objectOf(ids[i]), rig.contentOf(names[i]));
 }

@@ -49,9 +49,11 @@ class _FormReader(html.parser.HTMLParser):
             self._done = True
 
 
-def authorize(authorize_url, timeout=15):
-    """Returns the callback URL that the service sends the browser to after Allow."""
-    with opener().open(authorize_url, timeout=timeout) as page:
+def authorize(authorize_url, timeout=15, cookies=None):
+    """Returns the callback URL that the service sends the browser to after Allow; `cookies`, a
+    cookie jar, keeps what the service sets, as the browser would."""
+    kept = [urllib.request.HTTPCookieProcessor(cookies)] if cookies is not None else []
+    with opener(*kept).open(authorize_url, timeout=timeout) as page:
         reader = _FormReader()
         reader.feed(page.read().decode("utf-8"))
     if reader.action is None:
@@ -61,7 +63,7 @@ def authorize(authorize_url, timeout=15):
     request = urllib.request.Request(
         target, data=body, headers={"Content-Type": "application/x-www-form-urlencoded"})
     try:
-        opener(_NoRedirect()).open(request, timeout=timeout)
+        opener(_NoRedirect(), *kept).open(request, timeout=timeout)
     except urllib.error.HTTPError as answer:
         if answer.code in (302, 303) and answer.headers.get("Location"):
             return answer.headers["Location"]

@@ -178,15 +178,16 @@ class Cli:
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
                                 env=self.environment())
 
-    def login(self, timeout=30):
-        """Signs in by playing the browser; returns the finished process."""
+    def login(self, timeout=30, cookies=None):
+        """Signs in by playing the browser (keeping its cookies in `cookies`); returns the
+        finished process."""
         process = subprocess.Popen(self.command("login", "--no-browser"), stdin=subprocess.PIPE,
                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
                                    env=self.environment())
         try:
             output = LineQueue(process.stdout)
             line = output.wait_for(lambda l: "/oauth/authorize?" in l, timeout=timeout)
-            callback = browser.authorize(line.strip())
+            callback = browser.authorize(line.strip(), cookies=cookies)
             process.stdin.write(callback + "\n")
             process.stdin.flush()
             process.wait(timeout=timeout)
@@ -225,8 +226,8 @@ class Recipient:
     """A visitor of download pages, with the cookies a browser keeps."""
 
     def __init__(self):
-        self.opener = browser.opener(
-            urllib.request.HTTPCookieProcessor(http.cookiejar.CookieJar()))
+        self.cookies = http.cookiejar.CookieJar()
+        self.opener = browser.opener(urllib.request.HTTPCookieProcessor(self.cookies))
 
     def get(self, url, timeout=30):
         with self.opener.open(url, timeout=timeout) as answer:

@@ -20,7 +20,8 @@ class Cli(E2ECase):
         self.assertIn("6    no keyring", general.stdout)
         self.assertRegex(self.cli.run("--version").stdout, r"^parcella-cli \d+\.\d+\.\d+\n$")
         for args in (["transfers", "expire", "some-id"], ["transfers", "rename", "x"],
-                     ["login", "--json"], ["help", "nothing"]):
+                     ["login", "--json"], ["help", "nothing"],
+                     ["send", "x", "--limit-rate", "fast"]):
             self.assertExit(self.cli.run(*args), 2)
 
     def test_no_keyring_is_named_as_such(self):

@@ -1,5 +1,8 @@
 """Sending an empty, a small and a multipart file as a link and as an e-mail with code
-protection: the download page lists them in the order sent, byte-identical to the sources."""
+protection: the download page lists them in the order sent, byte-identical to the sources. A
+send under a rate limit takes at least as long as the limit demands."""
+
+import time
 
 import e2ecase
 import harness
@@ -51,6 +54,16 @@ class Send(E2ECase):
         code = harness.one_time_code(self.service, RECIPIENT, sent_before)
         recipient.post(link + "/verify", {"email": RECIPIENT, "code": code})
         self.assertDelivered(recipient.files(link), paths)
+
+    def test_limited_rate(self):
+        path = self.file("limited.bin", 4 * PART + 5, seed=3)
+        started = time.monotonic()
+        result = self.cli.run("send", path, "--part-size", str(PART), "--limit-rate", "100K")
+        self.assertExit(result, 0)
+        # 262,149 bytes at 100,000 bytes per second cannot take less than 2.6 s.
+        self.assertGreaterEqual(time.monotonic() - started, 2.6)
+        link = result.stdout.strip().splitlines()[-1]
+        self.assertDelivered(harness.Recipient().files(link), [path])
 
 
 if __name__ == "__main__":

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs a command on a private X display (Xvfb) and a private D-Bus session with a real dunst as
 # the notification server, and a test browser registered for http(s) in a private home: every
-# address it is asked to open is appended to $PARCELLA_TEST_BROWSER_LOG.
+# address it is asked to open is appended to $PARCELLA_TEST_BROWSER_LOG. A with-keyring.sh inside
+# adds its keyring to this bus.
 set -euo pipefail
+. "$(dirname "$0")/wrapper-lib.sh"
 
 if [ -z "${PARCELLA_PRIVATE_DESKTOP:-}" ]; then
     home=$(mktemp -d)
@@ -41,17 +43,9 @@ MIMEAPPS
     timeout = 0
 DUNSTRC
 
-    # Xvfb writes the display number it took once it accepts connections.
-    Xvfb -displayfd 3 -nolisten tcp -screen 0 640x480x24 3>"$home/display" 2>/dev/null &
-    xvfb=$!
-    for _ in $(seq 100); do
-        [ -s "$home/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$home/display" ] || { echo "with-notifications.sh: Xvfb did not start" >&2; exit 1; }
-    export DISPLAY=":$(head -n1 "$home/display")" QT_QPA_PLATFORM=xcb
+    start_xvfb "$home" 640x480x24
     status=0
-    PARCELLA_PRIVATE_DESKTOP=1 dbus-run-session -- "$0" "$@" || status=$?
+    PARCELLA_PRIVATE_DESKTOP=1 PARCELLA_PRIVATE_BUS=1 dbus-run-session -- "$0" "$@" || status=$?
     exit "$status"
 fi
 
@@ -64,10 +58,7 @@ server_on_bus() {
         org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications 2>/dev/null |
         grep -q 'true'
 }
-for _ in $(seq 100); do
-    server_on_bus && break
-    sleep 0.1
-done
-server_on_bus || { echo "with-notifications.sh: dunst did not start" >&2; exit 1; }
+wait_until 100 server_on_bus ||
+    { echo "with-notifications.sh: dunst did not start" >&2; exit 1; }
 
 "$@"

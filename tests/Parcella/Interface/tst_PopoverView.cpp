@@ -1,3 +1,4 @@
+#include "FileChooser.h"
 #include "ModelRig.h"
 #include "StatusItemController.h"
 #include "TestSupport.h"
@@ -60,6 +61,25 @@ class PopoverViewTest : public QObject {
         if (!QTest::qWaitFor([menu] { return !menu->property("visible").toBool(); }))
             return std::nullopt;
         return visible;
+    }
+
+    // Scrolls the signed-in screen to the named item, then keeps a picture.
+    void keepPictureFrom(const QString& name, const QString& picture) {
+        if (!qEnvironmentVariableIsSet("PARCELLA_SCREENSHOTS"))
+            return;
+        QTest::qWait(100); // lets the layout settle before it is measured
+        auto* flickable = item("signedInView")->property("contentItem").value<QQuickItem*>();
+        auto* content = flickable->property("contentItem").value<QQuickItem*>();
+        const qreal bottom = flickable->property("contentHeight").toReal() - flickable->height();
+        const qreal top = item(name)->mapToItem(content, QPointF()).y() - 14;
+        flickable->setProperty("contentY", std::clamp<qreal>(top, 0, std::max<qreal>(bottom, 0)));
+        keepPicture(m_controller->popover(), picture);
+        flickable->setProperty("contentY", 0);
+    }
+    QString text(const QString& name) { return item(name)->property("text").toString(); }
+    QObject* sendForm() {
+        const QVariant presenter = m_controller->popover().rootObject()->property("presenter");
+        return presenter.value<QObject*>()->property("sendForm").value<QObject*>();
     }
 
     Testing::ModelRig m_rig;
@@ -130,13 +150,110 @@ private slots:
         QCOMPARE(shown(item("removeUploadButton")), true);
         QCOMPARE(shown(item("cancelUploadButton")), false);
         keepPicture(m_controller->popover(), "signed-in-files");
+        m_rig.model->setWelcoming(false);
+        keepPictureFrom("sendFormView", "send-form-link");
     }
 
-    void sentTransferIsListedWithItsStatus() {
+    // The fields are written as the controls write them.
+    void sendFormFollowsItsRules_data() {
+        QTest::addColumn<QVariantMap>("fields");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("fieldsShown");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("link") << QVariantMap{} << "" << QStringList{"titleField"} << "Create link";
+        QTest::newRow("e-mail, no address")
+            << QVariantMap{{"isEmail", true}, {"recipients", " ,; "}}
+            << "Add at least one recipient." << QStringList{"recipientsField", "subjectField"}
+            << "Send transfer";
+        QTest::newRow("short password")
+            << QVariantMap{{"password", "abc"}, {"protection", "password"}}
+            << "The password needs at least 4 characters."
+            << QStringList{"titleField", "passwordField"} << "Create link";
+        QTest::newRow("code for a link, nobody allowed")
+            << QVariantMap{{"protection", "emailCode"}} << "Add who can ask for a code."
+            << QStringList{"titleField", "allowedEmailsField"} << "Create link";
+        QTest::newRow("code, then e-mail")
+            << QVariantMap{{"protection", "emailCode"},
+                           {"recipients", "ada@example.com"},
+                           {"subject", "Proofs"},
+                           {"isEmail", true}}
+            << "" << QStringList{"recipientsField", "subjectField", "codeHint"} << "Send transfer";
+    }
+    void sendFormFollowsItsRules() {
+        QFETCH(QVariantMap, fields);
+        QFETCH(QString, message);
+        QFETCH(QStringList, fieldsShown);
+        QFETCH(QString, button);
+        m_rig.model->setForm({});
+        for (const auto& [key, value] : fields.asKeyValueRange())
+            sendForm()->setProperty(key.toUtf8(), value);
+        QCOMPARE(text("formMessage"), message);
+        QCOMPARE(shown(item("formMessage")), !message.isEmpty());
+        QStringList shownNow;
+        for (const QString name : {"titleField", "recipientsField", "subjectField", "passwordField",
+                                   "codeHint", "allowedEmailsField"})
+            if (shown(item(name)))
+                shownNow.append(name);
+        QCOMPARE(shownNow, fieldsShown);
+        QCOMPARE(text("sendButton"), button);
+        QCOMPARE(item("sendButton")->isEnabled(), message.isEmpty());
+        if (QTest::currentDataTag() == QByteArray("code, then e-mail"))
+            keepPictureFrom("sendFormView", "send-form-email-code");
+    }
+
+    void returnSendsAndTheFormWaitsForThePendingSend() {
         QVERIFY(shown(item("noTransfers")));
-        SendForm form;
-        form.subject = QStringLiteral("Summer photos");
-        QVERIFY(m_rig.sendAndWait(form));
+        PopoverWindow& popover = m_controller->popover();
+        m_rig.model->setForm({});
+        m_rig.network->signal().setOnline(false);
+        m_rig.writeFile("late.bin", 1000);
+        m_rig.enqueue({"late.bin"});
+        // Return breaks the line in a field of several lines and sends elsewhere.
+        for (auto* child : item("messageField")->findChildren<QQuickItem*>())
+            if (child->inherits("QQuickTextEdit"))
+                child->forceActiveFocus();
+        QTest::keyClick(&popover, Qt::Key_Return);
+        QCOMPARE(m_rig.model->form().message, "\n");
+        QVERIFY(!m_rig.model->pending());
+        item("titleField")->forceActiveFocus();
+        for (const char key : QByteArray("Proofs"))
+            QTest::keyClick(&popover, key);
+        QCOMPARE(m_rig.model->form().subject, "Proofs");
+        QTest::keyClick(&popover, Qt::Key_Return);
+        QTRY_VERIFY(shown(item("pendingSendView")));
+        QCOMPARE(text("pendingTitle"), "Link created once the uploads finish");
+        QTRY_VERIFY(shown(item("pendingBusy")));
+        QVERIFY(!shown(item("tryAgainSendButton")));
+        QCOMPARE(m_rig.model->pending()->subject, "Proofs");
+
+        // Files added meanwhile bring the form back, which waits for the previous send.
+        m_rig.writeFile("later.bin", 1000);
+        m_rig.enqueue({"later.bin"});
+        QTRY_VERIFY(shown(item("sendButton")));
+        QCOMPARE(text("sendButton"), "Waiting for the previous transfer…");
+        QVERIFY(!item("sendButton")->isEnabled());
+        QVERIFY(shown(itemsNamed(item("sendButton"), "primaryBusy").first()));
+        keepPictureFrom("pendingSendView", "pending-send");
+        keepPictureFrom("messageField", "pending-send-button");
+
+        QMetaObject::invokeMethod(item("discardButton"), "clicked");
+        QTRY_VERIFY(!shown(item("pendingSendView")));
+        QCOMPARE(text("sendButton"), "Create link");
+        // A send right after the discard starts at once.
+        m_rig.network->signal().setOnline(true);
+        sendForm()->setProperty("subject", "Summer photos");
+        QTest::keyClick(&popover, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(m_rig.model->lastCreated(), 30000);
+    }
+
+    void createdTransferIsShownAndListed() {
+        const auto created = m_rig.model->lastCreated();
+        QVERIFY(created);
+        QCOMPARE(text("createdTitle"), "Link created and copied");
+        QCOMPARE(text("createdURL"), created->url->toString());
+        QCOMPARE(text("createdCopyButton"), "Copied");
+        keepPicture(m_controller->popover(), "created-transfer");
+        QTRY_COMPARE(text("createdCopyButton"), "Copy link");
         QTRY_VERIFY(shown(item("transferRow")));
         QVERIFY(!shown(item("noTransfers")));
         QCOMPARE(item("transferName")->property("text").toString(), "Summer photos");
@@ -146,6 +263,50 @@ private slots:
                     .startsWith("0 downloads · 0 views · until "));
         QVERIFY(shown(item("copyLinkButton")));
         keepPicture(m_controller->popover(), "signed-in-transfer");
+        QMetaObject::invokeMethod(item("dismissCreatedButton"), "clicked");
+        QVERIFY(!shown(item("createdTransferView")));
+    }
+
+    void failedUploadKeepsTheFormFromSending() {
+        const QUuid missing = m_rig.enqueue({"missing.bin"}).first();
+        QTRY_COMPARE(text("formMessage"), "Retry or remove the files that failed to upload.");
+        QVERIFY(!item("sendButton")->isEnabled());
+        m_rig.model->queue().remove(missing);
+    }
+
+    // "Add" with a folder selected adds the folder instead of opening it.
+    void chooserAddsFilesAndFolders() {
+        QDir(m_rig.dir.path()).mkpath("album");
+        m_rig.writeFile("notes.txt", 0);
+        FileChooser chooser;
+        QSignalSpy chosen(&chooser, &FileChooser::chosen);
+        chooser.setDirectory(m_rig.dir.path());
+        chooser.selectFile(R"("album" "notes.txt")");
+        chooser.accept();
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.first().first().value<QList<QUrl>>(),
+                 QList({QUrl::fromLocalFile(m_rig.dir.filePath("album")),
+                        QUrl::fromLocalFile(m_rig.dir.filePath("notes.txt"))}));
+    }
+
+    void pausedUploadsSayWhy() {
+        QVERIFY(!m_rig.model->uploadsOnMeteredConnections());
+        m_rig.network->setMetered(true);
+        m_rig.writeFile("interview-footage.zip", 3'000'000);
+        const QUuid id = m_rig.enqueue({"interview-footage.zip"}).first();
+        QTRY_VERIFY(shown(item("meteredLine")));
+        QCOMPARE(item("uploadStatus")->property("text").toString(), "Paused · Zero KB of 3.0 MB");
+        QVERIFY(!shown(item("resumeUploadButton")));
+        // Paused by the user too: stays paused when the network is no longer metered.
+        m_rig.model->pauseUpload(id);
+        QVERIFY(m_rig.model->isAnythingPaused());
+        QTRY_VERIFY(shown(item("resumeUploadButton")));
+        keepPicture(m_controller->popover(), "signed-in-paused");
+        m_rig.network->setMetered(false);
+        QTRY_VERIFY(!shown(item("meteredLine")));
+        QVERIFY(shown(item("resumeUploadButton")));
+        m_rig.model->resumeAll();
+        QTRY_COMPARE(item("uploadStatus")->property("text").toString(), "Uploaded · 3.0 MB");
     }
 
     void signOutReturnsToTheFirstScreen() {

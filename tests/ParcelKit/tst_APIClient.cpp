@@ -7,7 +7,6 @@
 #include "TestHTTPServer.h"
 #include "TestSupport.h"
 #include "URLSession.h"
-#include "WireEncoder.h"
 
 #include <QJsonDocument>
 #include <QThread>
@@ -48,8 +47,8 @@ struct Fixture {
     std::unique_ptr<AuthSession> auth;
     std::unique_ptr<APIClient> client;
 
-    explicit Fixture(const QString& basePath = "/svc") {
-        const ParcellaConfiguration configuration{server.url(basePath), "client",
+    Fixture() {
+        const ParcellaConfiguration configuration{server.url("/svc"), "client",
                                                   QUrl("parcella://oauth/callback")};
         // The session reads its clock when it hands out a token; which thread that happens on
         // tells whether the client hopped to the main thread.
@@ -110,69 +109,6 @@ private slots:
                  QByteArray("/svc/api/v1/workspaces/team%20one/uploads/up%201%3F%23%25/complete"));
     }
 
-    void getAndDeleteCarryNoBody() {
-        Fixture f;
-        f.answer([](const RecordedRequest& request) {
-            if (request.method == "DELETE")
-                return Reply::empty(204);
-            return answer(200, "{'data':{'id':'u','name':'Ann','email':'a@example.org',"
-                               "'locale':'en','workspaces':[{'id':'w','name':'Studio'}]}}");
-        });
-        const Me me = Testing::await(f.client->me({}));
-        QCOMPARE(me.workspaces.at(0).role, QStringLiteral("member"));
-        Testing::await(f.client->deleteTransfer("t 1", "w", {}));
-
-        const QList<RecordedRequest> requests = f.server.requests();
-        QCOMPARE(requests.size(), 2);
-        QCOMPARE(requests[0].target, QByteArray("/svc/api/v1/me"));
-        QCOMPARE(requests[1].method, QByteArray("DELETE"));
-        QCOMPARE(requests[1].target, QByteArray("/svc/api/v1/workspaces/w/transfers/t%201"));
-        for (const RecordedRequest& request : requests) {
-            QCOMPARE(request.header("Content-Type"), std::nullopt);
-            QVERIFY(request.body.isEmpty());
-            QCOMPARE(request.header("Authorization"), QByteArray("Bearer access-0"));
-        }
-    }
-
-    void operationsSendTheirBodies() {
-        Fixture f("");
-        f.answer([](const RecordedRequest& request) {
-            if (request.path().endsWith("/sign"))
-                return answer(201, "{'url':'https://s3.example.org/b/k','key':'k'}");
-            if (request.method == "GET")
-                return answer(200, "{'data':[" + transferJson +
-                                       ",{'id':'t0','delivery':'email',"
-                                       "'expires_at':'2025-03-01T10:00:00Z'}]}");
-            return answer(200, transferEnvelope);
-        });
-        NewTransfer newTransfer;
-        newTransfer.uploadIDs = {"u1"};
-        newTransfer.expiresInDays = 7;
-        QCOMPARE(Testing::await(f.client->createTransfer(newTransfer, "w", {})).id, "t1");
-        QCOMPARE(Testing::await(f.client->changeExpiry("t1", "w", 3, {})).id, "t1");
-        const SignBody sign{"PUT", "k", "up", 2, std::nullopt};
-        QCOMPARE(Testing::await(f.client->signUpload(sign, "w", {})).key, "k");
-        const QList<Transfer> transfers = Testing::await(f.client->transfers("w", {}));
-        QCOMPARE(transfers.size(), 2);
-        QCOMPARE(transfers[1].id, QStringLiteral("t0"));
-
-        const QList<RecordedRequest> requests = f.server.requests();
-        QCOMPARE(requests.size(), 4);
-        const QByteArray targets[] = {
-            "/api/v1/workspaces/w/transfers", "/api/v1/workspaces/w/transfers/t1",
-            "/api/v1/workspaces/w/uploads/sign", "/api/v1/workspaces/w/transfers"};
-        const QByteArray methods[] = {"POST", "PATCH", "POST", "GET"};
-        const QByteArray bodies[] = {WireEncoder::encode(newTransfer.toJson()),
-                                     json("{'expires_in':3}"), WireEncoder::encode(sign.toJson()),
-                                     ""};
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(requests[i].target, targets[i]);
-            QCOMPARE(requests[i].method, methods[i]);
-            QCOMPARE(requests[i].body, bodies[i]);
-            QCOMPARE(requests[i].header("Content-Type").has_value(), i < 3);
-        }
-    }
-
     void undecodableAnswersFailAsNotUnderstood() {
         Fixture f;
         const auto expectNotUnderstood = [&f](int status, const QByteArray& body, auto call) {
@@ -200,16 +136,6 @@ private slots:
 
         f.answerAll(200, "{'data':[]}");
         QVERIFY(Testing::await(list()).isEmpty());
-    }
-
-    void errorAnswersAreMapped() {
-        Fixture f;
-        f.answerAll(422, "{'message':'Expiry too long'}");
-        QCOMPARE(Testing::failureOf(f.client->changeExpiry("t", "w", 400, {})),
-                 ParcelKitError::validation("Expiry too long"));
-        f.answerAll(404, "{'message':'Gone'}");
-        QCOMPARE(Testing::failureOf(f.client->deleteTransfer("t", "w", {})),
-                 ParcelKitError::server(404, "Gone"));
     }
 
     void failuresOfTheRetryAreTheAnswer() {

@@ -9,15 +9,6 @@
 using namespace ParcelKit;
 using namespace std::chrono_literals;
 
-class tst_NetworkSignal : public QObject {
-    Q_OBJECT
-
-private slots:
-    void wakingRules();
-    void cancelledWaitersAreRemovedAndResumedOnce();
-    void waitForChangeEndsOnChangeOrDeadline();
-};
-
 namespace {
 
 struct Waiting {
@@ -53,92 +44,97 @@ bool resumedOnce(const Waiting& waiting) {
 
 } // namespace
 
-void tst_NetworkSignal::wakingRules() {
-    NetworkSignal signal;
-    // Online from the start: waiting for it returns at once.
-    QVERIFY(signal.isOnline());
-    auto atOnce = startWait(signal, false);
-    QCOMPARE(signal.onlineWaiterCount(), 0);
-    QVERIFY(resumedOnce(*atOnce));
+class tst_NetworkSignal : public QObject {
+    Q_OBJECT
 
-    auto firstChange = startWait(signal, true);
-    signal.setOnline(false);
-    QVERIFY(!signal.isOnline());
-    QVERIFY(resumedOnce(*firstChange));
+private slots:
+    void wakingRules() {
+        NetworkSignal signal;
+        // Online from the start: waiting for it returns at once.
+        QVERIFY(signal.isOnline());
+        auto atOnce = startWait(signal, false);
+        QCOMPARE(signal.onlineWaiterCount(), 0);
+        QVERIFY(resumedOnce(*atOnce));
 
-    auto online = startWait(signal, false);
-    auto secondChange = startWait(signal, true);
-    signal.setOnline(false);
-    QCOMPARE(signal.changeWaiterCount(), 1);
-    QCOMPARE(signal.onlineWaiterCount(), 1);
+        auto firstChange = startWait(signal, true);
+        signal.setOnline(false);
+        QVERIFY(!signal.isOnline());
+        QVERIFY(resumedOnce(*firstChange));
 
-    signal.pulse();
-    QVERIFY(resumedOnce(*secondChange));
-    QCOMPARE(signal.onlineWaiterCount(), 1);
+        auto online = startWait(signal, false);
+        auto secondChange = startWait(signal, true);
+        signal.setOnline(false);
+        QCOMPARE(signal.changeWaiterCount(), 1);
+        QCOMPARE(signal.onlineWaiterCount(), 1);
 
-    // Coming back online releases those waiting for it; a change waiter needs a pulse.
-    auto thirdChange = startWait(signal, true);
-    signal.setOnline(true);
-    QVERIFY(resumedOnce(*online));
-    QCOMPARE(signal.changeWaiterCount(), 1);
-    signal.pulse();
-    QVERIFY(resumedOnce(*thirdChange));
-}
+        signal.pulse();
+        QVERIFY(resumedOnce(*secondChange));
+        QCOMPARE(signal.onlineWaiterCount(), 1);
 
-void tst_NetworkSignal::cancelledWaitersAreRemovedAndResumedOnce() {
-    NetworkSignal signal;
-    signal.setOnline(false);
-    std::stop_source source;
-    auto online = startWait(signal, false, source.get_token());
-    auto change = startWait(signal, true, source.get_token());
-    auto woken = startWait(signal, true, source.get_token());
-    QCOMPARE(signal.onlineWaiterCount(), 1);
-    QCOMPARE(signal.changeWaiterCount(), 2);
-    signal.pulse();
-    auto pending = startWait(signal, true, source.get_token());
+        // Coming back online releases those waiting for it; a change waiter needs a pulse.
+        auto thirdChange = startWait(signal, true);
+        signal.setOnline(true);
+        QVERIFY(resumedOnce(*online));
+        QCOMPARE(signal.changeWaiterCount(), 1);
+        signal.pulse();
+        QVERIFY(resumedOnce(*thirdChange));
+    }
 
-    source.request_stop();
-    QCOMPARE(signal.onlineWaiterCount(), 0);
-    QCOMPARE(signal.changeWaiterCount(), 0);
-    signal.setOnline(true);
-    signal.pulse();
-    for (const auto* waiting : {online.get(), change.get(), woken.get(), pending.get()})
-        QVERIFY(resumedOnce(*waiting));
+    void cancelledWaitersAreRemovedAndResumedOnce() {
+        NetworkSignal signal;
+        signal.setOnline(false);
+        std::stop_source source;
+        auto online = startWait(signal, false, source.get_token());
+        auto change = startWait(signal, true, source.get_token());
+        auto woken = startWait(signal, true, source.get_token());
+        QCOMPARE(signal.onlineWaiterCount(), 1);
+        QCOMPARE(signal.changeWaiterCount(), 2);
+        signal.pulse();
+        auto pending = startWait(signal, true, source.get_token());
 
-    // A wait that starts cancelled is never stored, even while offline.
-    signal.setOnline(false);
-    auto late = startWait(signal, false, source.get_token());
-    QCOMPARE(signal.onlineWaiterCount(), 0);
-    QVERIFY(resumedOnce(*late));
-}
+        source.request_stop();
+        QCOMPARE(signal.onlineWaiterCount(), 0);
+        QCOMPARE(signal.changeWaiterCount(), 0);
+        signal.setOnline(true);
+        signal.pulse();
+        for (const auto* waiting : {online.get(), change.get(), woken.get(), pending.get()})
+            QVERIFY(resumedOnce(*waiting));
 
-void tst_NetworkSignal::waitForChangeEndsOnChangeOrDeadline() {
-    NetworkSignal signal;
-    auto pulsed = signal.waitForChange(1h, {});
-    QCOMPARE(signal.changeWaiterCount(), 1);
-    signal.pulse();
-    Testing::await(std::move(pulsed));
+        // A wait that starts cancelled is never stored, even while offline.
+        signal.setOnline(false);
+        auto late = startWait(signal, false, source.get_token());
+        QCOMPARE(signal.onlineWaiterCount(), 0);
+        QVERIFY(resumedOnce(*late));
+    }
 
-    auto dropped = signal.waitForChange(1h, {});
-    signal.setOnline(false);
-    Testing::await(std::move(dropped));
+    void waitForChangeEndsOnChangeOrDeadline() {
+        NetworkSignal signal;
+        auto pulsed = signal.waitForChange(1h, {});
+        QCOMPARE(signal.changeWaiterCount(), 1);
+        signal.pulse();
+        Testing::await(std::move(pulsed));
 
-    // The deadline wins: the change waiter that lost is taken out of the signal.
-    Testing::await(signal.waitForChange(10ms, {}));
-    QCOMPARE(signal.changeWaiterCount(), 0);
+        auto dropped = signal.waitForChange(1h, {});
+        signal.setOnline(false);
+        Testing::await(std::move(dropped));
 
-    // A stop ends both sides and throws.
-    std::stop_source source;
-    auto waiting = signal.waitForChange(1h, source.get_token());
-    QCOMPARE(signal.changeWaiterCount(), 1);
-    source.request_stop();
-    QCOMPARE(signal.changeWaiterCount(), 0);
-    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(waiting)));
+        // The deadline wins: the change waiter that lost is taken out of the signal.
+        Testing::await(signal.waitForChange(10ms, {}));
+        QCOMPARE(signal.changeWaiterCount(), 0);
 
-    QVERIFY_THROWS_EXCEPTION(Cancelled,
-                             Testing::await(signal.waitForChange(1h, source.get_token())));
-    QCOMPARE(signal.changeWaiterCount(), 0);
-}
+        // A stop ends both sides and throws.
+        std::stop_source source;
+        auto waiting = signal.waitForChange(1h, source.get_token());
+        QCOMPARE(signal.changeWaiterCount(), 1);
+        source.request_stop();
+        QCOMPARE(signal.changeWaiterCount(), 0);
+        QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(waiting)));
+
+        QVERIFY_THROWS_EXCEPTION(Cancelled,
+                                 Testing::await(signal.waitForChange(1h, source.get_token())));
+        QCOMPARE(signal.changeWaiterCount(), 0);
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_NetworkSignal)
 #include "tst_NetworkSignal.moc"

@@ -58,17 +58,152 @@ class tst_PreviewUploader : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
 
-    void previewableTypes_data();
-    void previewableTypes();
-    void eachRenditionIsSignedSentAndCompleted();
-    void failuresEndOnlyTheirRendition();
-    void completionPollsWhileTheServiceAnswers409();
-    void otherFilesGetNoPreviews();
-    void jobsRunOneAfterAnotherInOrder();
-    void destroyingTheUploaderEndsItsJobs();
+    void init() {
+        m_service = std::make_unique<ServiceHarness>();
+        m_renderer = std::make_shared<ScriptedRenderer>();
+        m_uploader = std::make_unique<PreviewUploader>(m_service->api, m_renderer);
+    }
+
+    void cleanup() {
+        m_uploader.reset();
+        m_service.reset();
+    }
+
+    void previewableTypes_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("previewable");
+        QTest::newRow("jpeg") << "photo.jpg" << true;
+        QTest::newRow("png in capitals") << "SCAN.PNG" << true;
+        QTest::newRow("pdf") << "contract.pdf" << true;
+        QTest::newRow("mov in capitals") << "holiday.MOV" << true;
+        QTest::newRow("mp4") << "clip.mp4" << true;
+        QTest::newRow("webm") << "clip.webm" << true;
+        QTest::newRow("avi") << "clip.avi" << false;
+        QTest::newRow("text") << "notes.txt" << false;
+        QTest::newRow("no extension") << "README" << false;
+    }
+
+    void previewableTypes() {
+        QFETCH(QString, name);
+        QFETCH(bool, previewable);
+        QCOMPARE(PreviewUploader::isPreviewable("/somewhere/" + name), previewable);
+    }
+
+    void eachRenditionIsSignedSentAndCompleted() {
+        scriptRendition("thumb");
+        scriptRendition("prev");
+        runJob(recordFor("/pictures/photo.png"), "u1");
+
+        QCOMPARE(m_renderer->paths(), QStringList{"/pictures/photo.png"});
+        const QString base = "/api/v1/workspaces/ws1/uploads/u1/previews";
+        QCOMPARE(requestLines(),
+                 (QStringList{"POST " + base, "PUT /bucket/thumb",
+                              "POST " + base + "/thumbnail/complete", "POST " + base,
+                              "PUT /bucket/prev", "POST " + base + "/preview/complete"}));
+        const auto requests = server().requests();
+        QCOMPARE(requests[0].jsonObject(),
+                 (QJsonObject{{"kind", "thumbnail"}, {"contentType", "image/jpeg"}}));
+        QCOMPARE(requests[1].body, QByteArray("thumbnail-jpeg"));
+        QCOMPARE(requests[1].header("x-amz-meta-signed"), QByteArray("yes"));
+        QVERIFY(!requests[1].header("Authorization"));
+        QCOMPARE(requests[2].body, QByteArray("{}"));
+        QCOMPARE(requests[3].jsonObject().value("kind"), QJsonValue("preview"));
+        QCOMPARE(requests[4].body, QByteArray("preview-jpeg"));
+    }
+
+    void failuresEndOnlyTheirRendition() {
+        // Signing refused: the thumbnail is dropped, the preview still goes.
+        server().enqueue(Reply::json(500, QJsonObject{{"message", "down"}}));
+        scriptRendition("prev");
+        runJob(recordFor("/p/a.png"), "u1");
+        QCOMPARE(server().requestCount(), 4);
+
+        // An answer that is no signed request, then a refused PUT: nothing is completed.
+        server().clearRequests();
+        server().enqueue(Reply::json(200, QJsonArray{}));
+        scriptSign("prev");
+        server().enqueue(Reply::empty(403));
+        runJob(recordFor("/p/b.png"), "u2");
+        QCOMPARE(requestLines(), (QStringList{"POST /api/v1/workspaces/ws1/uploads/u2/previews",
+                                              "POST /api/v1/workspaces/ws1/uploads/u2/previews",
+                                              "PUT /bucket/prev"}));
+
+        // A thumbnail that does not fit its limit is simply left out.
+        server().clearRequests();
+        m_renderer->thumbnail.reset();
+        scriptRendition("prev");
+        runJob(recordFor("/p/c.png"), "u3");
+        QCOMPARE(server().requests().first().jsonObject().value("kind"), QJsonValue("preview"));
+        QCOMPARE(server().requestCount(), 3);
+    }
+
+    void completionPollsWhileTheServiceAnswers409() {
+        // The thumbnail is never found: five calls, 2 s apart, then it is given up silently. The
+        // preview is found at the second call.
+        scriptSign("thumb");
+        server().enqueue(Reply::empty(200));
+        for (int i = 0; i < 5; ++i)
+            server().enqueue(Reply::json(409, QJsonObject{{"message", "not yet"}}));
+        scriptSign("prev");
+        server().enqueue(Reply::empty(200));
+        server().enqueue(Reply::json(409, QJsonObject{{"message", "not yet"}}));
+        server().enqueue(Reply::json(200, QJsonObject{}));
+        runJob(recordFor("/p/a.png"), "u1");
+
+        const QStringList lines = requestLines();
+        const QString complete = "POST /api/v1/workspaces/ws1/uploads/u1/previews/%1/complete";
+        QCOMPARE(lines.count(complete.arg("thumbnail")), 5);
+        QCOMPARE(lines.count(complete.arg("preview")), 2);
+        QCOMPARE(lines.size(), 11);
+        QList<RecordedRequest> completions = server().requests();
+        completions.removeIf(
+            [](const RecordedRequest& r) { return !r.path().endsWith("/complete"); });
+        const auto gaps = gapsBetween(completions);
+        // Between the polls of one rendition, not between the two renditions.
+        for (const int i : {0, 1, 2, 3, 5})
+            QVERIFY2(gaps[i] >= 2s, qPrintable(QString::number(gaps[i].count())));
+    }
+
+    void otherFilesGetNoPreviews() {
+        m_uploader->enqueue(recordFor("/docs/notes.txt"), "u1");
+        m_uploader->enqueue(recordFor("/videos/clip.avi"), "u2");
+        Testing::await(m_uploader->lastJob().result());
+        QVERIFY(m_renderer->paths().isEmpty());
+        QCOMPARE(server().requestCount(), 0);
+    }
+
+    void jobsRunOneAfterAnotherInOrder() {
+        for (int i = 0; i < 6; ++i)
+            scriptRendition(QStringLiteral("r%1").arg(i));
+        m_uploader->enqueue(recordFor("/p/first.png"), "u1");
+        m_uploader->enqueue(recordFor("/p/second.png"), "u2");
+        Testing::await(m_uploader->lastJob().result());
+        m_uploader->enqueue(recordFor("/p/third.png"), "u3");
+        Testing::await(m_uploader->lastJob().result());
+
+        QCOMPARE(m_renderer->paths(),
+                 (QStringList{"/p/first.png", "/p/second.png", "/p/third.png"}));
+        const QStringList lines = requestLines();
+        QCOMPARE(lines.size(), 18);
+        for (int i = 0; i < lines.size(); ++i) {
+            if (lines[i].startsWith("POST"))
+                QVERIFY2(lines[i].contains(QStringLiteral("/u%1/").arg(i / 6 + 1)),
+                         qPrintable(lines[i]));
+        }
+    }
+
+    void destroyingTheUploaderEndsItsJobs() {
+        server().enqueue(Reply::json(200, QJsonObject{}).after(10s));
+        m_uploader->enqueue(recordFor("/p/a.png"), "u1");
+        m_uploader->enqueue(recordFor("/p/b.png"), "u2");
+        const TaskHandle<void> last = m_uploader->lastJob();
+        QVERIFY(spinUntil([&] { return server().requestCount() == 1; }));
+
+        m_uploader.reset();
+        Testing::await(last.result(), 5s);
+        QCOMPARE(server().requestCount(), 1);
+    }
 
 private:
     TestHTTPServer& server() { return m_service->fake.server(); }
@@ -98,150 +233,6 @@ private:
     std::shared_ptr<ScriptedRenderer> m_renderer;
     std::unique_ptr<PreviewUploader> m_uploader;
 };
-
-void tst_PreviewUploader::init() {
-    m_service = std::make_unique<ServiceHarness>();
-    m_renderer = std::make_shared<ScriptedRenderer>();
-    m_uploader = std::make_unique<PreviewUploader>(m_service->api, m_renderer);
-}
-
-void tst_PreviewUploader::cleanup() {
-    m_uploader.reset();
-    m_service.reset();
-}
-
-void tst_PreviewUploader::previewableTypes_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("previewable");
-    QTest::newRow("jpeg") << "photo.jpg" << true;
-    QTest::newRow("png in capitals") << "SCAN.PNG" << true;
-    QTest::newRow("pdf") << "contract.pdf" << true;
-    QTest::newRow("mov in capitals") << "holiday.MOV" << true;
-    QTest::newRow("mp4") << "clip.mp4" << true;
-    QTest::newRow("webm") << "clip.webm" << true;
-    QTest::newRow("avi") << "clip.avi" << false;
-    QTest::newRow("text") << "notes.txt" << false;
-    QTest::newRow("no extension") << "README" << false;
-}
-
-void tst_PreviewUploader::previewableTypes() {
-    QFETCH(QString, name);
-    QFETCH(bool, previewable);
-    QCOMPARE(PreviewUploader::isPreviewable("/somewhere/" + name), previewable);
-}
-
-void tst_PreviewUploader::eachRenditionIsSignedSentAndCompleted() {
-    scriptRendition("thumb");
-    scriptRendition("prev");
-    runJob(recordFor("/pictures/photo.png"), "u1");
-
-    QCOMPARE(m_renderer->paths(), QStringList{"/pictures/photo.png"});
-    const QString base = "/api/v1/workspaces/ws1/uploads/u1/previews";
-    QCOMPARE(
-        requestLines(),
-        (QStringList{"POST " + base, "PUT /bucket/thumb", "POST " + base + "/thumbnail/complete",
-                     "POST " + base, "PUT /bucket/prev", "POST " + base + "/preview/complete"}));
-    const auto requests = server().requests();
-    QCOMPARE(requests[0].jsonObject(),
-             (QJsonObject{{"kind", "thumbnail"}, {"contentType", "image/jpeg"}}));
-    QCOMPARE(requests[1].body, QByteArray("thumbnail-jpeg"));
-    QCOMPARE(requests[1].header("x-amz-meta-signed"), QByteArray("yes"));
-    QVERIFY(!requests[1].header("Authorization"));
-    QCOMPARE(requests[2].body, QByteArray("{}"));
-    QCOMPARE(requests[3].jsonObject().value("kind"), QJsonValue("preview"));
-    QCOMPARE(requests[4].body, QByteArray("preview-jpeg"));
-}
-
-void tst_PreviewUploader::failuresEndOnlyTheirRendition() {
-    // Signing refused: the thumbnail is dropped, the preview still goes.
-    server().enqueue(Reply::json(500, QJsonObject{{"message", "down"}}));
-    scriptRendition("prev");
-    runJob(recordFor("/p/a.png"), "u1");
-    QCOMPARE(server().requestCount(), 4);
-
-    // An answer that is no signed request, then a refused PUT: nothing is completed.
-    server().clearRequests();
-    server().enqueue(Reply::json(200, QJsonArray{}));
-    scriptSign("prev");
-    server().enqueue(Reply::empty(403));
-    runJob(recordFor("/p/b.png"), "u2");
-    QCOMPARE(requestLines(),
-             (QStringList{"POST /api/v1/workspaces/ws1/uploads/u2/previews",
-                          "POST /api/v1/workspaces/ws1/uploads/u2/previews", "PUT /bucket/prev"}));
-
-    // A thumbnail that does not fit its limit is simply left out.
-    server().clearRequests();
-    m_renderer->thumbnail.reset();
-    scriptRendition("prev");
-    runJob(recordFor("/p/c.png"), "u3");
-    QCOMPARE(server().requests().first().jsonObject().value("kind"), QJsonValue("preview"));
-    QCOMPARE(server().requestCount(), 3);
-}
-
-void tst_PreviewUploader::completionPollsWhileTheServiceAnswers409() {
-    // The thumbnail is never found: five calls, 2 s apart, then it is given up silently. The
-    // preview is found at the second call.
-    scriptSign("thumb");
-    server().enqueue(Reply::empty(200));
-    for (int i = 0; i < 5; ++i)
-        server().enqueue(Reply::json(409, QJsonObject{{"message", "not yet"}}));
-    scriptSign("prev");
-    server().enqueue(Reply::empty(200));
-    server().enqueue(Reply::json(409, QJsonObject{{"message", "not yet"}}));
-    server().enqueue(Reply::json(200, QJsonObject{}));
-    runJob(recordFor("/p/a.png"), "u1");
-
-    const QStringList lines = requestLines();
-    const QString complete = "POST /api/v1/workspaces/ws1/uploads/u1/previews/%1/complete";
-    QCOMPARE(lines.count(complete.arg("thumbnail")), 5);
-    QCOMPARE(lines.count(complete.arg("preview")), 2);
-    QCOMPARE(lines.size(), 11);
-    QList<RecordedRequest> completions = server().requests();
-    completions.removeIf([](const RecordedRequest& r) { return !r.path().endsWith("/complete"); });
-    const auto gaps = gapsBetween(completions);
-    // Between the polls of one rendition, not between the two renditions.
-    for (const int i : {0, 1, 2, 3, 5})
-        QVERIFY2(gaps[i] >= 2s, qPrintable(QString::number(gaps[i].count())));
-}
-
-void tst_PreviewUploader::otherFilesGetNoPreviews() {
-    m_uploader->enqueue(recordFor("/docs/notes.txt"), "u1");
-    m_uploader->enqueue(recordFor("/videos/clip.avi"), "u2");
-    Testing::await(m_uploader->lastJob().result());
-    QVERIFY(m_renderer->paths().isEmpty());
-    QCOMPARE(server().requestCount(), 0);
-}
-
-void tst_PreviewUploader::jobsRunOneAfterAnotherInOrder() {
-    for (int i = 0; i < 6; ++i)
-        scriptRendition(QStringLiteral("r%1").arg(i));
-    m_uploader->enqueue(recordFor("/p/first.png"), "u1");
-    m_uploader->enqueue(recordFor("/p/second.png"), "u2");
-    Testing::await(m_uploader->lastJob().result());
-    m_uploader->enqueue(recordFor("/p/third.png"), "u3");
-    Testing::await(m_uploader->lastJob().result());
-
-    QCOMPARE(m_renderer->paths(), (QStringList{"/p/first.png", "/p/second.png", "/p/third.png"}));
-    const QStringList lines = requestLines();
-    QCOMPARE(lines.size(), 18);
-    for (int i = 0; i < lines.size(); ++i) {
-        if (lines[i].startsWith("POST"))
-            QVERIFY2(lines[i].contains(QStringLiteral("/u%1/").arg(i / 6 + 1)),
-                     qPrintable(lines[i]));
-    }
-}
-
-void tst_PreviewUploader::destroyingTheUploaderEndsItsJobs() {
-    server().enqueue(Reply::json(200, QJsonObject{}).after(10s));
-    m_uploader->enqueue(recordFor("/p/a.png"), "u1");
-    m_uploader->enqueue(recordFor("/p/b.png"), "u2");
-    const TaskHandle<void> last = m_uploader->lastJob();
-    QVERIFY(spinUntil([&] { return server().requestCount() == 1; }));
-
-    m_uploader.reset();
-    Testing::await(last.result(), 5s);
-    QCOMPARE(server().requestCount(), 1);
-}
 
 QTEST_GUILESS_MAIN(tst_PreviewUploader)
 #include "tst_PreviewUploader.moc"

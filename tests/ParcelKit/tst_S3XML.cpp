@@ -4,24 +4,6 @@
 
 using namespace ParcelKit;
 
-class tst_S3XML : public QObject {
-    Q_OBJECT
-
-private slots:
-    void completeBodyIsExact();
-    void completeBodyReadsBackAsItsParts();
-    void uploadIDIsTheFirstAnywhere();
-    void partsKeepOnlyUsableRecords();
-    void partNumbersAreStrictDecimals_data();
-    void partNumbersAreStrictDecimals();
-    void textIsCollectedFromLeavesOnly();
-    void errorReadersNeedTheErrorRoot();
-    void whatCameBeforeAParseErrorStands();
-    void hostileDocumentsGiveNothing_data();
-    void hostileDocumentsGiveNothing();
-    void largeListingIsReadWhole();
-};
-
 namespace {
 
 QByteArray withAttributes(QByteArray tag, int count) {
@@ -32,159 +14,143 @@ QByteArray withAttributes(QByteArray tag, int count) {
 
 } // namespace
 
-void tst_S3XML::completeBodyIsExact() {
-    const QByteArray expected =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<CompleteMultipartUpload xmlns=\"http://s3.amazonaws.com/doc/2006-03-01/\">"
-        "<Part><PartNumber>1</PartNumber><ETag>&quot;a&amp;b&quot;</ETag></Part>"
-        "<Part><PartNumber>2</PartNumber><ETag>&lt;x&gt;'y'</ETag></Part>"
-        "<Part><PartNumber>3</PartNumber><ETag>&amp;quot;</ETag></Part>"
-        "</CompleteMultipartUpload>";
-    QCOMPARE(S3XML::completeBody({{3, "&quot;", 7}, {1, "\"a&b\"", 5}, {2, "<x>'y'", 6}}),
-             expected);
-}
+class tst_S3XML : public QObject {
+    Q_OBJECT
 
-void tst_S3XML::completeBodyReadsBackAsItsParts() {
-    // Equal part numbers keep their input order (the sort is stable); sizes are not written.
-    const QList<UploadedPart> parts{
-        {2, "\"b\"", 1}, {1, "\"a\"", 1}, {2, "\"c\"", 1}, {10, "é ü \"&<>", 1}};
-    const QList<UploadedPart> expected{
-        {1, "\"a\"", 0}, {2, "\"b\"", 0}, {2, "\"c\"", 0}, {10, "é ü \"&<>", 0}};
-    QCOMPARE(S3XML::parts(S3XML::completeBody(parts)), expected);
-}
-
-void tst_S3XML::uploadIDIsTheFirstAnywhere() {
-    QCOMPARE(S3XML::uploadID("<?xml version=\"1.0\"?>"
-                             "<InitiateMultipartUploadResult xmlns=\"urn:x\"><Bucket>b</Bucket>"
-                             "<Deep><UploadId>\n  first-id \t</UploadId></Deep>"
-                             "<UploadId>second</UploadId></InitiateMultipartUploadResult>"),
-             QString("first-id"));
-    QCOMPARE(S3XML::uploadID("<R><Key>k</Key></R>"), std::nullopt);
-    QCOMPARE(S3XML::uploadID("<R><UploadId></UploadId></R>"), QString());
-    QCOMPARE(S3XML::uploadID(""), std::nullopt);
-}
-
-void tst_S3XML::partsKeepOnlyUsableRecords() {
-    const QByteArray listing = "<ListPartsResult>"
-                               "<PartNumber>99</PartNumber><ETag>outside</ETag>"
-                               "<Part><PartNumber>1</PartNumber><ETag>&quot;e1&quot;</ETag>"
-                               "<Size>16777216</Size></Part>"
-                               "<Part><PartNumber>2</PartNumber><Size>5</Size></Part>"
-                               "<Part><PartNumber>3</PartNumber><ETag>e3</ETag>"
-                               "<Size>abc</Size></Part>"
-                               "<Part><PartNumber>4</PartNumber><ETag></ETag></Part>"
-                               "<Part><PartNumber>5</PartNumber><ETag>first</ETag>"
-                               "<ETag>second</ETag><Size>107374182400</Size></Part>"
-                               "</ListPartsResult>";
-    const QList<UploadedPart> expected{
-        {1, "\"e1\"", 16777216}, {3, "e3", 0}, {4, "", 0}, {5, "first", 107374182400}};
-    QCOMPARE(S3XML::parts(listing), expected);
-}
-
-void tst_S3XML::partNumbersAreStrictDecimals_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("number"); // 0: the part is skipped
-    QTest::newRow("plain") << "42" << 42;
-    QTest::newRow("overflow") << "2147483648" << 0;
-    QTest::newRow("inner space") << "1 2" << 0;
-    QTest::newRow("arabic digits") << "\u0661" << 0;
-}
-
-void tst_S3XML::partNumbersAreStrictDecimals() {
-    QFETCH(QString, text);
-    QFETCH(int, number);
-    const auto found =
-        S3XML::parts(QStringLiteral("<L><Part><PartNumber>%1</PartNumber><ETag>e</ETag></Part></L>")
-                         .arg(text)
-                         .toUtf8());
-    QCOMPARE(found.size(), number == 0 ? 0 : 1);
-    if (number != 0)
-        QCOMPARE(found.first().partNumber, number);
-}
-
-void tst_S3XML::textIsCollectedFromLeavesOnly() {
-    const QSet<QString> names{"A", "B", "C"};
-    // A holds a child, so its own text is not a value; CDATA is not collected; entities are.
-    const auto found = S3XML::records("<R><A>x<Child/>y</A><B><![CDATA[hidden]]></B>"
-                                      "<C>1 &amp; 2&#33;</C><C>later</C></R>",
-                                      names);
-    QCOMPARE(found, (QList<S3XML::Record>{{{"A", "y"}, {"B", ""}, {"C", "1 & 2!"}}}));
-    QCOMPARE(S3XML::records("<R><D>d</D></R>", names), QList<S3XML::Record>{});
-    QCOMPARE(S3XML::records("<R><X>1</X></R><!-- -->", {"X"}, QString("Item")),
-             QList<S3XML::Record>{});
-}
-
-void tst_S3XML::errorReadersNeedTheErrorRoot() {
-    const QByteArray error = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Error>"
-                             "<Code> NoSuchUpload </Code><Message>The upload does not exist."
-                             "</Message><Code>Other</Code></Error>";
-    QCOMPARE(S3XML::errorCode(error), QString("NoSuchUpload"));
-    QCOMPARE(S3XML::errorMessage(error), QString("The upload does not exist."));
-    QCOMPARE(S3XML::errorCode("<Result><Code>NoSuchUpload</Code></Result>"), std::nullopt);
-    QCOMPARE(S3XML::errorCode("<Result><Error><Code>X</Code></Error></Result>"), std::nullopt);
-    QCOMPARE(S3XML::errorCode("<error><Code>X</Code></error>"), std::nullopt);
-    QCOMPARE(S3XML::errorMessage("<Error><Code>X</Code></Error>"), std::nullopt);
-}
-
-void tst_S3XML::whatCameBeforeAParseErrorStands() {
-    QCOMPARE(S3XML::errorCode("<Error><Code>SlowDown</Code><Message>Please"), QString("SlowDown"));
-    QCOMPARE(S3XML::parts("<L><Part><PartNumber>1</PartNumber><ETag>a</ETag></Part>"
-                          "<Part><PartNumber>2</PartNumber><ETag>b</ETag></Pa"),
-             (QList<UploadedPart>{{1, "a", 0}}));
-    QCOMPARE(S3XML::uploadID("<R><UploadId>id</UploadId><Broken attr=></R>"), QString("id"));
-    // Markup with thousands of attributes counts as the end of the document.
-    QCOMPARE(
-        S3XML::errorCode("<Error><Code>E</Code>" + withAttributes("<Code", 5000) + "/></Error>"),
-        QString("E"));
-    // A key full of '=' signs is still read.
-    const QString key(1024, u'=');
-    QCOMPARE(S3XML::records(QStringLiteral("<L><Key>%1</Key></L>").arg(key).toUtf8(), {"Key"}),
-             (QList<S3XML::Record>{{{"Key", key}}}));
-}
-
-void tst_S3XML::hostileDocumentsGiveNothing_data() {
-    QTest::addColumn<QByteArray>("data");
-    QTest::newRow("html") << QByteArray("<!DOCTYPE html><html><head><title>502 Bad Gateway"
-                                        "</title></head><body><h1>Error</h1><br></body></html>");
-    QTest::newRow("not xml") << QByteArray("{\"Code\":\"NoSuchUpload\"}");
-    QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE Error [<!ENTITY a \"aaaaaaaaaa\">";
-    for (int i = 1; i < 10; ++i) {
-        laughs += QStringLiteral("<!ENTITY %1 \"").arg(QChar('a' + i)).toUtf8();
-        for (int j = 0; j < 10; ++j)
-            laughs += QStringLiteral("&%1;").arg(QChar('a' + i - 1)).toUtf8();
-        laughs += "\">";
+private slots:
+    void completeBodyIsExact() {
+        const QByteArray expected =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<CompleteMultipartUpload xmlns=\"http://s3.amazonaws.com/doc/2006-03-01/\">"
+            "<Part><PartNumber>1</PartNumber><ETag>&quot;a&amp;b&quot;</ETag></Part>"
+            "<Part><PartNumber>2</PartNumber><ETag>&lt;x&gt;'y'</ETag></Part>"
+            "<Part><PartNumber>3</PartNumber><ETag>&amp;quot;</ETag></Part>"
+            "</CompleteMultipartUpload>";
+        QCOMPARE(S3XML::completeBody({{3, "&quot;", 7}, {1, "\"a&b\"", 5}, {2, "<x>'y'", 6}}),
+                 expected);
     }
-    QTest::newRow("entity expansion")
-        << laughs + "]><Error><Code>&j;</Code><UploadId>x</UploadId></Error>";
-    // Storage never declares entities; a document that does is refused before its root.
-    QTest::newRow("declared entity") << QByteArray(
-        "<!DOCTYPE Error [<!ENTITY c \"NoSuchUpload\">]><Error><Code>&c;</Code></Error>");
-    QTest::newRow("many attributes") << withAttributes("<Error", 5000) + "><Code>X</Code></Error>";
-    QTest::newRow("deep nesting") << QByteArray("<A>").repeated(200000);
-}
 
-void tst_S3XML::hostileDocumentsGiveNothing() {
-    QFETCH(QByteArray, data);
-    QCOMPARE(S3XML::errorCode(data), std::nullopt);
-    QCOMPARE(S3XML::errorMessage(data), std::nullopt);
-    QCOMPARE(S3XML::uploadID(data), std::nullopt);
-    QCOMPARE(S3XML::parts(data), QList<UploadedPart>{});
-}
-
-void tst_S3XML::largeListingIsReadWhole() {
-    QByteArray listing = "<ListPartsResult>";
-    for (int i = 1; i <= 10000; ++i) {
-        listing += QStringLiteral("<Part><PartNumber>%1</PartNumber><ETag>\"%2\"</ETag>"
-                                  "<Size>16777216</Size></Part>")
-                       .arg(i)
-                       .arg(i, 32, 16, QChar('0'))
-                       .toUtf8();
+    void uploadIDIsTheFirstAnywhere() {
+        QCOMPARE(S3XML::uploadID("<?xml version=\"1.0\"?>"
+                                 "<InitiateMultipartUploadResult xmlns=\"urn:x\"><Bucket>b</Bucket>"
+                                 "<Deep><UploadId>\n  first-id \t</UploadId></Deep>"
+                                 "<UploadId>second</UploadId></InitiateMultipartUploadResult>"),
+                 QString("first-id"));
+        QCOMPARE(S3XML::uploadID("<R><Key>k</Key></R>"), std::nullopt);
+        QCOMPARE(S3XML::uploadID("<R><UploadId></UploadId></R>"), QString());
+        QCOMPARE(S3XML::uploadID(""), std::nullopt);
     }
-    const auto found = S3XML::parts(listing + "</ListPartsResult>");
-    QCOMPARE(found.size(), 10000);
-    QCOMPARE(found.last(),
-             (UploadedPart{10000, QString("\"%1\"").arg(10000, 32, 16, QChar('0')), 16777216}));
-}
+
+    void partsKeepOnlyUsableRecords() {
+        const QByteArray listing = "<ListPartsResult>"
+                                   "<PartNumber>99</PartNumber><ETag>outside</ETag>"
+                                   "<Part><PartNumber>1</PartNumber><ETag>&quot;e1&quot;</ETag>"
+                                   "<Size>16777216</Size></Part>"
+                                   "<Part><PartNumber>2</PartNumber><Size>5</Size></Part>"
+                                   "<Part><PartNumber>3</PartNumber><ETag>e3</ETag>"
+                                   "<Size>abc</Size></Part>"
+                                   "<Part><PartNumber>4</PartNumber><ETag></ETag></Part>"
+                                   "<Part><PartNumber>5</PartNumber><ETag>first</ETag>"
+                                   "<ETag>second</ETag><Size>107374182400</Size></Part>"
+                                   "</ListPartsResult>";
+        const QList<UploadedPart> expected{
+            {1, "\"e1\"", 16777216}, {3, "e3", 0}, {4, "", 0}, {5, "first", 107374182400}};
+        QCOMPARE(S3XML::parts(listing), expected);
+    }
+
+    void partNumbersAreStrictDecimals_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("number"); // 0: the part is skipped
+        QTest::newRow("plain") << "42" << 42;
+        QTest::newRow("overflow") << "2147483648" << 0;
+        QTest::newRow("inner space") << "1 2" << 0;
+        QTest::newRow("arabic digits") << "\u0661" << 0;
+    }
+
+    void partNumbersAreStrictDecimals() {
+        QFETCH(QString, text);
+        QFETCH(int, number);
+        const auto found = S3XML::parts(
+            QStringLiteral("<L><Part><PartNumber>%1</PartNumber><ETag>e</ETag></Part></L>")
+                .arg(text)
+                .toUtf8());
+        QCOMPARE(found.size(), number == 0 ? 0 : 1);
+        if (number != 0)
+            QCOMPARE(found.first().partNumber, number);
+    }
+
+    void textIsCollectedFromLeavesOnly() {
+        const QSet<QString> names{"A", "B", "C"};
+        // A holds a child, so its own text is not a value; CDATA is not collected; entities are.
+        const auto found = S3XML::records("<R><A>x<Child/>y</A><B><![CDATA[hidden]]></B>"
+                                          "<C>1 &amp; 2&#33;</C><C>later</C></R>",
+                                          names);
+        QCOMPARE(found, (QList<S3XML::Record>{{{"A", "y"}, {"B", ""}, {"C", "1 & 2!"}}}));
+        QCOMPARE(S3XML::records("<R><D>d</D></R>", names), QList<S3XML::Record>{});
+        QCOMPARE(S3XML::records("<R><X>1</X></R><!-- -->", {"X"}, QString("Item")),
+                 QList<S3XML::Record>{});
+    }
+
+    void errorReadersNeedTheErrorRoot() {
+        const QByteArray error = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Error>"
+                                 "<Code> NoSuchUpload </Code><Message>The upload does not exist."
+                                 "</Message><Code>Other</Code></Error>";
+        QCOMPARE(S3XML::errorCode(error), QString("NoSuchUpload"));
+        QCOMPARE(S3XML::errorMessage(error), QString("The upload does not exist."));
+        QCOMPARE(S3XML::errorCode("<Result><Code>NoSuchUpload</Code></Result>"), std::nullopt);
+        QCOMPARE(S3XML::errorCode("<Result><Error><Code>X</Code></Error></Result>"), std::nullopt);
+        QCOMPARE(S3XML::errorCode("<error><Code>X</Code></error>"), std::nullopt);
+        QCOMPARE(S3XML::errorMessage("<Error><Code>X</Code></Error>"), std::nullopt);
+    }
+
+    void whatCameBeforeAParseErrorStands() {
+        QCOMPARE(S3XML::errorCode("<Error><Code>SlowDown</Code><Message>Please"),
+                 QString("SlowDown"));
+        QCOMPARE(S3XML::parts("<L><Part><PartNumber>1</PartNumber><ETag>a</ETag></Part>"
+                              "<Part><PartNumber>2</PartNumber><ETag>b</ETag></Pa"),
+                 (QList<UploadedPart>{{1, "a", 0}}));
+        QCOMPARE(S3XML::uploadID("<R><UploadId>id</UploadId><Broken attr=></R>"), QString("id"));
+        // Markup with thousands of attributes counts as the end of the document.
+        QCOMPARE(S3XML::errorCode("<Error><Code>E</Code>" + withAttributes("<Code", 5000) +
+                                  "/></Error>"),
+                 QString("E"));
+        // A key full of '=' signs is still read.
+        const QString key(1024, u'=');
+        QCOMPARE(S3XML::records(QStringLiteral("<L><Key>%1</Key></L>").arg(key).toUtf8(), {"Key"}),
+                 (QList<S3XML::Record>{{{"Key", key}}}));
+    }
+
+    void hostileDocumentsGiveNothing_data() {
+        QTest::addColumn<QByteArray>("data");
+        QTest::newRow("html") << QByteArray(
+            "<!DOCTYPE html><html><head><title>502 Bad Gateway"
+            "</title></head><body><h1>Error</h1><br></body></html>");
+        QTest::newRow("not xml") << QByteArray("{\"Code\":\"NoSuchUpload\"}");
+        QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE Error [<!ENTITY a \"aaaaaaaaaa\">";
+        for (int i = 1; i < 10; ++i) {
+            laughs += QStringLiteral("<!ENTITY %1 \"").arg(QChar('a' + i)).toUtf8();
+            for (int j = 0; j < 10; ++j)
+                laughs += QStringLiteral("&%1;").arg(QChar('a' + i - 1)).toUtf8();
+            laughs += "\">";
+        }
+        QTest::newRow("entity expansion")
+            << laughs + "]><Error><Code>&j;</Code><UploadId>x</UploadId></Error>";
+        // Storage never declares entities; a document that does is refused before its root.
+        QTest::newRow("declared entity") << QByteArray(
+            "<!DOCTYPE Error [<!ENTITY c \"NoSuchUpload\">]><Error><Code>&c;</Code></Error>");
+        QTest::newRow("many attributes")
+            << withAttributes("<Error", 5000) + "><Code>X</Code></Error>";
+        QTest::newRow("deep nesting") << QByteArray("<A>").repeated(200000);
+    }
+
+    void hostileDocumentsGiveNothing() {
+        QFETCH(QByteArray, data);
+        QCOMPARE(S3XML::errorCode(data), std::nullopt);
+        QCOMPARE(S3XML::errorMessage(data), std::nullopt);
+        QCOMPARE(S3XML::uploadID(data), std::nullopt);
+        QCOMPARE(S3XML::parts(data), QList<UploadedPart>{});
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_S3XML)
 #include "tst_S3XML.moc"

@@ -66,175 +66,166 @@ class tst_UploadWorkerRules : public QObject {
     Q_OBJECT
 
 private slots:
-    void layoutCutsFilesIntoParts_data();
-    void layoutCutsFilesIntoParts();
-    void partSizeRule();
-    void reconciliationKeepsOnlyPartsThatFit();
 
-    void delaysGrowAlongTheListThenRepeatTheLast();
-    void otherFailuresAreRaisedAtOnce();
-    void failuresWhileOfflineWaitForTheNetworkAndCountForNothing();
-    void aChangeOfTheNetworkCutsTheDelayShort();
-    void cancellingEndsTheLoop();
-};
-
-void tst_UploadWorkerRules::layoutCutsFilesIntoParts_data() {
-    QTest::addColumn<qint64>("size");
-    QTest::addColumn<qint64>("partSize");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<qint64>("lastLength");
-    QTest::newRow("empty file") << qint64(0) << qint64(16'777'216) << 1 << qint64(0);
-    QTest::newRow("exactly one part")
-        << qint64(16'777'216) << qint64(16'777'216) << 1 << qint64(16'777'216);
-    QTest::newRow("one byte more") << qint64(16'777'217) << qint64(16'777'216) << 2 << qint64(1);
-    QTest::newRow("largest with 16 MiB parts")
-        << qint64(16'777'215'001) << qint64(16'777'216) << 1000 << qint64(16'776'217);
-    QTest::newRow("100 GB") << qint64(100'000'000'000) << qint64(100'000'000) << 1000
-                            << qint64(100'000'000);
-}
-
-void tst_UploadWorkerRules::layoutCutsFilesIntoParts() {
-    QFETCH(qint64, size);
-    QFETCH(qint64, partSize);
-    QFETCH(int, count);
-    QFETCH(qint64, lastLength);
-    const PartLayout layout(size, partSize);
-    QCOMPARE(layout.partCount(), count);
-    QCOMPARE(layout.length(count), lastLength);
-    QCOMPARE(layout.offset(count), qint64(count - 1) * partSize);
-    QCOMPARE(layout.length(count + 1), 0);
-    qint64 total = 0;
-    for (int n = 1; n <= count; ++n)
-        total += layout.length(n);
-    QCOMPARE(total, size);
-}
-
-void tst_UploadWorkerRules::partSizeRule() {
-    QCOMPARE(PartLayout::partSize(0), 16'777'216);
-    QCOMPARE(PartLayout::partSize(1'000'000'000), 16'777'216);
-    QCOMPARE(PartLayout::partSize(16'777'215'000), 16'777'216);
-    QCOMPARE(PartLayout::partSize(16'777'215'001), 16'777'216);
-    QCOMPARE(PartLayout::partSize(16'777'216'001), 16'777'217);
-    QCOMPARE(PartLayout::partSize(50'000'000'000), 50'000'000);
-    QCOMPARE(PartLayout::partSize(1'000'000'000, 5'242'880), 5'242'880);
-}
-
-void tst_UploadWorkerRules::reconciliationKeepsOnlyPartsThatFit() {
-    const PartLayout layout(2500, 1000);
-    const auto listed =
-        partsNumbered({{3, 500}, {1, 1000}, {2, 999}, {4, 500}, {0, 1000}, {-1, 1000}});
-    const auto kept = layout.reconciled(listed);
-    QCOMPARE(kept, partsNumbered({{3, 500}, {1, 1000}}));
-    QCOMPARE(layout.missing(kept), QList<int>{2});
-    QCOMPARE(layout.missing(layout.reconciled(partsNumbered({{1, 1000}, {2, 1000}, {3, 500}}))),
-             QList<int>{});
-    QCOMPARE(PartLayout(0, 1000).reconciled(partsNumbered({{1, 0}})), partsNumbered({{1, 0}}));
-}
-
-void tst_UploadWorkerRules::delaysGrowAlongTheListThenRepeatTheLast() {
-    Testing::SignalNetworkMonitor network;
-    UploadOptions options;
-    options.retryDelays = {50ms, 100ms, 200ms};
-    // Refusals count against maxRetries; passing failures never do.
-    options.maxRetries = 2;
-    RetryLoop loop(options, network);
-    Script script;
-    script.failures = times(3, ParcelKitError::network(QStringLiteral("lost")));
-    script.failures += times(2, BucketError(403, std::nullopt));
-    QCOMPARE(Testing::await(runScript(loop, script)), 6);
-
-    QList<std::chrono::milliseconds> gaps;
-    for (qsizetype i = 1; i < script.startedAt.size(); ++i)
-        gaps.append(std::chrono::duration_cast<std::chrono::milliseconds>(script.startedAt[i] -
-                                                                          script.startedAt[i - 1]));
-    const QList<std::chrono::milliseconds> delays{50ms, 100ms, 200ms, 200ms, 200ms};
-    for (qsizetype i = 0; i < delays.size(); ++i)
-        QVERIFY2(
-            gaps[i] >= delays[i],
-            qPrintable(QStringLiteral("wait %1 lasted %2 ms").arg(i + 1).arg(gaps[i].count())));
-
-    // A third refusal is one too many.
-    RetryLoop refusing(options, network);
-    Script refused;
-    refused.failures = times(3, BucketError(403, std::nullopt));
-    QVERIFY(Testing::failureOf(runScript(refusing, refused)) == ParcelKitError::server(403));
-    QCOMPARE(refused.attempts, 3);
-}
-
-void tst_UploadWorkerRules::otherFailuresAreRaisedAtOnce() {
-    Testing::SignalNetworkMonitor network;
-    const auto raisedAfterOneAttempt = [&](std::exception_ptr failure) {
-        RetryLoop loop(tinyDelays(5), network);
-        Script script;
-        script.failures = {failure};
-        try {
-            Testing::await(runScript(loop, script));
-        } catch (...) {
-            return script.attempts == 1;
-        }
-        return false;
-    };
-    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(ParcelKitError::server(404))));
-    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(ParcelKitError::server(0))));
-    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(ParcelKitError::notSignedIn())));
-    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(UploadGone{})));
-    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(FileChangedError("a.bin"))));
-    QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(Cancelled{})));
-}
-
-void tst_UploadWorkerRules::failuresWhileOfflineWaitForTheNetworkAndCountForNothing() {
-    Testing::SignalNetworkMonitor network;
-    // No retry may be counted: a counted refusal would end the loop at once.
-    RetryLoop loop(tinyDelays(0), network);
-    Script script;
-    script.failures = times(2, BucketError(403, std::nullopt));
-    script.beforeFailing = [&] { network.signal().setOnline(false); };
-    auto running = runScript(loop, script);
-    for (int attempt = 1; attempt <= 2; ++attempt) {
-        QVERIFY(Testing::spinUntil([&] { return network.signal().onlineWaiterCount() == 1; }));
-        QCOMPARE(script.attempts, attempt);
-        network.signal().setOnline(true);
+    void layoutCutsFilesIntoParts_data() {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<qint64>("partSize");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<qint64>("lastLength");
+        QTest::newRow("empty file") << qint64(0) << qint64(16'777'216) << 1 << qint64(0);
+        QTest::newRow("exactly one part")
+            << qint64(16'777'216) << qint64(16'777'216) << 1 << qint64(16'777'216);
+        QTest::newRow("one byte more")
+            << qint64(16'777'217) << qint64(16'777'216) << 2 << qint64(1);
+        QTest::newRow("largest with 16 MiB parts")
+            << qint64(16'777'215'001) << qint64(16'777'216) << 1000 << qint64(16'776'217);
+        QTest::newRow("100 GB") << qint64(100'000'000'000) << qint64(100'000'000) << 1000
+                                << qint64(100'000'000);
     }
-    QCOMPARE(Testing::await(std::move(running)), 3);
-}
 
-void tst_UploadWorkerRules::aChangeOfTheNetworkCutsTheDelayShort() {
-    Testing::SignalNetworkMonitor network;
-    UploadOptions options;
-    options.retryDelays = {1h};
-    RetryLoop loop(options, network);
-    Script script;
-    script.failures = times(1, ParcelKitError::network(QStringLiteral("lost")));
-    auto running = runScript(loop, script);
-    QVERIFY(Testing::spinUntil([&] { return network.signal().changeWaiterCount() == 1; }));
-    network.nudge();
-    QCOMPARE(Testing::await(std::move(running), 5s), 2);
-}
+    void layoutCutsFilesIntoParts() {
+        QFETCH(qint64, size);
+        QFETCH(qint64, partSize);
+        QFETCH(int, count);
+        QFETCH(qint64, lastLength);
+        const PartLayout layout(size, partSize);
+        QCOMPARE(layout.partCount(), count);
+        QCOMPARE(layout.length(count), lastLength);
+        QCOMPARE(layout.offset(count), qint64(count - 1) * partSize);
+        QCOMPARE(layout.length(count + 1), 0);
+        qint64 total = 0;
+        for (int n = 1; n <= count; ++n)
+            total += layout.length(n);
+        QCOMPARE(total, size);
+    }
 
-void tst_UploadWorkerRules::cancellingEndsTheLoop() {
-    Testing::SignalNetworkMonitor network;
-    UploadOptions options;
-    options.retryDelays = {1h};
-    std::stop_source stop;
-    Script script;
-    script.failures = times(1, ParcelKitError::network(QStringLiteral("lost")));
+    void partSizeRule() {
+        QCOMPARE(PartLayout::partSize(0), 16'777'216);
+        QCOMPARE(PartLayout::partSize(1'000'000'000), 16'777'216);
+        QCOMPARE(PartLayout::partSize(16'777'215'000), 16'777'216);
+        QCOMPARE(PartLayout::partSize(16'777'215'001), 16'777'216);
+        QCOMPARE(PartLayout::partSize(16'777'216'001), 16'777'217);
+        QCOMPARE(PartLayout::partSize(50'000'000'000), 50'000'000);
+        QCOMPARE(PartLayout::partSize(1'000'000'000, 5'242'880), 5'242'880);
+    }
 
-    RetryLoop delayed(options, network);
-    auto inDelay = runScript(delayed, script, stop.get_token());
-    QVERIFY(Testing::spinUntil([&] { return network.signal().changeWaiterCount() == 1; }));
-    stop.request_stop();
-    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(inDelay), 5s));
+    void reconciliationKeepsOnlyPartsThatFit() {
+        const PartLayout layout(2500, 1000);
+        const auto listed =
+            partsNumbered({{3, 500}, {1, 1000}, {2, 999}, {4, 500}, {0, 1000}, {-1, 1000}});
+        const auto kept = layout.reconciled(listed);
+        QCOMPARE(kept, partsNumbered({{3, 500}, {1, 1000}}));
+        QCOMPARE(layout.missing(kept), QList<int>{2});
+        QCOMPARE(layout.missing(layout.reconciled(partsNumbered({{1, 1000}, {2, 1000}, {3, 500}}))),
+                 QList<int>{});
+        QCOMPARE(PartLayout(0, 1000).reconciled(partsNumbered({{1, 0}})), partsNumbered({{1, 0}}));
+    }
 
-    network.signal().setOnline(false);
-    std::stop_source offlineStop;
-    RetryLoop offline(options, network);
-    Script neverRuns;
-    auto waitingOffline = runScript(offline, neverRuns, offlineStop.get_token());
-    QVERIFY(Testing::spinUntil([&] { return network.signal().onlineWaiterCount() == 1; }));
-    offlineStop.request_stop();
-    QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(waitingOffline), 5s));
-    QCOMPARE(neverRuns.attempts, 0);
-}
+    void delaysGrowAlongTheListThenRepeatTheLast() {
+        Testing::SignalNetworkMonitor network;
+        UploadOptions options;
+        options.retryDelays = {50ms, 100ms, 200ms};
+        // Refusals count against maxRetries; passing failures never do.
+        options.maxRetries = 2;
+        RetryLoop loop(options, network);
+        Script script;
+        script.failures = times(3, ParcelKitError::network(QStringLiteral("lost")));
+        script.failures += times(2, BucketError(403, std::nullopt));
+        QCOMPARE(Testing::await(runScript(loop, script)), 6);
+
+        QList<std::chrono::milliseconds> gaps;
+        for (qsizetype i = 1; i < script.startedAt.size(); ++i)
+            gaps.append(std::chrono::duration_cast<std::chrono::milliseconds>(
+                script.startedAt[i] - script.startedAt[i - 1]));
+        const QList<std::chrono::milliseconds> delays{50ms, 100ms, 200ms, 200ms, 200ms};
+        for (qsizetype i = 0; i < delays.size(); ++i)
+            QVERIFY2(
+                gaps[i] >= delays[i],
+                qPrintable(QStringLiteral("wait %1 lasted %2 ms").arg(i + 1).arg(gaps[i].count())));
+
+        // A third refusal is one too many.
+        RetryLoop refusing(options, network);
+        Script refused;
+        refused.failures = times(3, BucketError(403, std::nullopt));
+        QVERIFY(Testing::failureOf(runScript(refusing, refused)) == ParcelKitError::server(403));
+        QCOMPARE(refused.attempts, 3);
+    }
+
+    void otherFailuresAreRaisedAtOnce() {
+        Testing::SignalNetworkMonitor network;
+        const auto raisedAfterOneAttempt = [&](std::exception_ptr failure) {
+            RetryLoop loop(tinyDelays(5), network);
+            Script script;
+            script.failures = {failure};
+            try {
+                Testing::await(runScript(loop, script));
+            } catch (...) {
+                return script.attempts == 1;
+            }
+            return false;
+        };
+        QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(ParcelKitError::server(404))));
+        QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(ParcelKitError::server(0))));
+        QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(ParcelKitError::notSignedIn())));
+        QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(UploadGone{})));
+        QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(FileChangedError("a.bin"))));
+        QVERIFY(raisedAfterOneAttempt(std::make_exception_ptr(Cancelled{})));
+    }
+
+    void failuresWhileOfflineWaitForTheNetworkAndCountForNothing() {
+        Testing::SignalNetworkMonitor network;
+        // No retry may be counted: a counted refusal would end the loop at once.
+        RetryLoop loop(tinyDelays(0), network);
+        Script script;
+        script.failures = times(2, BucketError(403, std::nullopt));
+        script.beforeFailing = [&] { network.signal().setOnline(false); };
+        auto running = runScript(loop, script);
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            QVERIFY(Testing::spinUntil([&] { return network.signal().onlineWaiterCount() == 1; }));
+            QCOMPARE(script.attempts, attempt);
+            network.signal().setOnline(true);
+        }
+        QCOMPARE(Testing::await(std::move(running)), 3);
+    }
+
+    void aChangeOfTheNetworkCutsTheDelayShort() {
+        Testing::SignalNetworkMonitor network;
+        UploadOptions options;
+        options.retryDelays = {1h};
+        RetryLoop loop(options, network);
+        Script script;
+        script.failures = times(1, ParcelKitError::network(QStringLiteral("lost")));
+        auto running = runScript(loop, script);
+        QVERIFY(Testing::spinUntil([&] { return network.signal().changeWaiterCount() == 1; }));
+        network.nudge();
+        QCOMPARE(Testing::await(std::move(running), 5s), 2);
+    }
+
+    void cancellingEndsTheLoop() {
+        Testing::SignalNetworkMonitor network;
+        UploadOptions options;
+        options.retryDelays = {1h};
+        std::stop_source stop;
+        Script script;
+        script.failures = times(1, ParcelKitError::network(QStringLiteral("lost")));
+
+        RetryLoop delayed(options, network);
+        auto inDelay = runScript(delayed, script, stop.get_token());
+        QVERIFY(Testing::spinUntil([&] { return network.signal().changeWaiterCount() == 1; }));
+        stop.request_stop();
+        QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(inDelay), 5s));
+
+        network.signal().setOnline(false);
+        std::stop_source offlineStop;
+        RetryLoop offline(options, network);
+        Script neverRuns;
+        auto waitingOffline = runScript(offline, neverRuns, offlineStop.get_token());
+        QVERIFY(Testing::spinUntil([&] { return network.signal().onlineWaiterCount() == 1; }));
+        offlineStop.request_stop();
+        QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(waitingOffline), 5s));
+        QCOMPARE(neverRuns.attempts, 0);
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_UploadWorkerRules)
 #include "tst_UploadWorkerRules.moc"

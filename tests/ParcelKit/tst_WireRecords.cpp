@@ -3,7 +3,6 @@
 #include "ExpiryBody.h"
 #include "Me.h"
 #include "NewTransfer.h"
-#include "PreviewBody.h"
 #include "SignBody.h"
 #include "SignedRequest.h"
 #include "Transfer.h"
@@ -81,7 +80,6 @@ private slots:
         QCOMPARE(bare.role, QStringLiteral("member"));
         QVERIFY(!bare.defaultBrandID);
         QVERIFY(bare.brands.isEmpty());
-        QCOMPARE(Me::fromJson(me.toJson()), me);
     }
 
     void decodesTransfers() {
@@ -199,10 +197,6 @@ private slots:
         QCOMPARE(signedRequest.url.query(QUrl::FullyEncoded),
                  QStringLiteral("X-Amz-Signature=ab%2Fc"));
         QCOMPARE(signedRequest.headers->value("Content-Type"), QStringLiteral("video/mp4"));
-        QCOMPARE(SignedRequest::fromJson(signedRequest.toJson()), signedRequest);
-        expectEncoding(signedRequest.toJson(),
-                       "{'headers':{'Content-Type':'video/mp4','x-amz-acl':'private'},'key':'k',"
-                       "'url':'https://s3.example.org/b/k?X-Amz-Signature=ab%2Fc'}");
 
         const auto bare = decode<SignedRequest>("{'url':'https://s3.example.org/b/k'}");
         QVERIFY(!bare.headers && !bare.key);
@@ -247,8 +241,6 @@ private slots:
                        "{'key':'w/a b.mov','method':'PUT','partNumber':3,'uploadId':'up1'}");
         expectEncoding(SignBody{"POST", "k", {}, {}, "video/mp4"}.toJson(),
                        "{'contentType':'video/mp4','key':'k','method':'POST'}");
-        expectEncoding(PreviewBody{"thumbnail", "image/jpeg"}.toJson(),
-                       "{'contentType':'image/jpeg','kind':'thumbnail'}");
         expectEncoding(ExpiryBody{9007199254740993}.toJson(), "{'expires_in':9007199254740993}");
     }
 };

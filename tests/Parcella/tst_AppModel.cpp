@@ -51,401 +51,390 @@ class tst_AppModel : public QObject {
     Q_OBJECT
 
 private slots:
-    void signInByBrowserCancelAndReplace();
-    void linkTransferCopiedThenChangedAndDeleted();
-    void emailTransferCopiesNothing();
-    void restartKeepsStalledSendAndItsPassword();
-    void discardRestoresFormOnlyWithoutOtherUploads_data();
-    void discardRestoresFormOnlyWithoutOtherUploads();
-    void cancellingOneOfThreePendingUploads();
-    void signOutDuringUploadsLeavesNothing();
-    void switchingWorkspaceDuringListRequest();
-    void copyLinkTwiceWithinTwoSeconds();
-    void finishedUploadAgesOutWhileShown();
-    void pollPassFailingInOneWorkspaceStoresNothing();
-    void damagedStateAndNonsenseAnswers();
-    void serviceFromTheEnvironment_data();
-    void serviceFromTheEnvironment();
+    void signInByBrowserCancelAndReplace() {
+        ModelRig rig;
+        rig.settings->setValue("selectedWorkspaceID", QVariantMap{{"not", "text"}});
+        AppModel& model = rig.start();
+        QCOMPARE(model.selectedWorkspaceID(), std::nullopt);
+
+        // A browser that never answers: cancelling ends the sign-in silently, and so does a second
+        // sign-in for the first one.
+        rig.browserAllows = false;
+        QSignalSpy signingIn(&model, &AppModel::isSigningInChanged);
+        auto first = model.signIn();
+        auto second = model.signIn();
+        QVERIFY(model.isSigningIn());
+        model.cancelSignIn();
+        await(std::move(first));
+        await(std::move(second));
+        QVERIFY(!model.isSigningIn());
+        QCOMPARE(signingIn.size(), 2); // up once, down once
+        QCOMPARE(model.notice(), std::nullopt);
+        QVERIFY(!model.auth().isSignedIn());
+
+        rig.browserAllows = true;
+        QVERIFY(rig.signIn());
+        QVERIFY(model.auth().isSignedIn());
+        QVERIFY(!model.isSigningIn());
+        QVERIFY(model.isWelcoming());
+        QCOMPARE(model.me()->workspaces.size(), 2);
+        QCOMPARE(model.selectedWorkspaceID(), QString("studio"));
+        QCOMPARE(model.workspace()->id, QString("studio"));
+        QCOMPARE(rig.settings->value("selectedWorkspaceID").toString(), QString("studio"));
+        // The reload that choosing the workspace started may still run.
+        QVERIFY(spinUntil([&] { return !model.isLoadingTransfers(); }));
+        QVERIFY(model.transfers().isEmpty());
+    }
+
+    void linkTransferCopiedThenChangedAndDeleted() {
+        ModelRig rig;
+        AppModel& model = rig.start();
+        QVERIFY(rig.signIn());
+        rig.writeFile("report.pdf", 300 * 1024);
+        rig.enqueue({"report.pdf"});
+        QCOMPARE(model.visibleUploadsModel()->rowCount(), 1);
+
+        const auto created = rig.sendAndWait(linkForm("  Quarterly  "));
+        QVERIFY(created);
+        QVERIFY(created->url);
+        QCOMPARE(QGuiApplication::clipboard()->text(), created->url->toString(QUrl::FullyEncoded));
+        QCOMPARE(model.copiedTransferID(), created->id);
+        QCOMPARE(transferIDs(model.transfers()).value(0), created->id);
+        QCOMPARE(model.transfersModel()->rowCount(), 1);
+        QCOMPARE(model.pending(), std::nullopt);
+        QVERIFY(model.queue().items().isEmpty());
+        QVERIFY(spinUntil([&] { return !QFile::exists(rig.pendingFile()); }));
+        QCOMPARE(model.form().delivery, Delivery::link);
+        QCOMPARE(model.form().subject, QString());
+
+        await(model.changeExpiry(*created, 3));
+        QVERIFY(model.transfers().first().expiresAt > created->expiresAt.addingSeconds(-5 * 86400));
+        QVERIFY(model.transfers().first().expiresAt < created->expiresAt);
+        QCOMPARE(model.lastCreated(), model.transfers().first());
+
+        await(model.deleteTransfer(model.transfers().first()));
+        QCOMPARE(model.lastCreated(), std::nullopt);
+        QCOMPARE(model.transfers().size(), 1);
+        QVERIFY(model.transfers().first().revokedAt);
+        QCOMPARE(model.notice(), std::nullopt);
+    }
+
+    void emailTransferCopiesNothing() {
+        ModelRig rig;
+        AppModel& model = rig.start();
+        QVERIFY(rig.signIn());
+        rig.writeFile("a.txt", 1000);
+        rig.writeFile("b.txt", 2000);
+        rig.enqueue({"a.txt", "b.txt"});
+        QGuiApplication::clipboard()->setText("before");
+
+        SendForm form;
+        form.delivery = Delivery::email;
+        form.recipients = "one@example.org; two@example.org,three@example.org";
+        form.expiresInDays = 9;
+        const auto created = rig.sendAndWait(form);
+        QVERIFY(created);
+        QCOMPARE(created->delivery, Delivery::email);
+        QCOMPARE(created->recipients.size(), 3);
+        QCOMPARE(created->files.size(), 2);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
+        QCOMPARE(model.copiedTransferID(), std::nullopt);
+        QCOMPARE(model.form().delivery, Delivery::email);
+        QCOMPARE(model.form().expiresInDays, 9);
+        QCOMPARE(model.form().recipients, QString());
+    }
+
+    void restartKeepsStalledSendAndItsPassword() {
+        ModelRig rig;
+        rig.start();
+        QVERIFY(rig.signIn());
+        rig.writeFile("secret.bin", 10 * 1024);
+        rig.enqueue({"secret.bin"});
+        QVERIFY(spinUntil([&] { return !rig.model->isUploading(); }));
+        rig.addFault(fault("POST", "/api/v1/workspaces/studio/transfers$", 500));
+
+        SendForm form;
+        form.protection = Protection::password;
+        form.password = "  open sesame";
+        rig.model->setForm(form);
+        await(rig.model->send());
+        QVERIFY(spinUntil([&] { return !rig.model->isSending(); }));
+        QVERIFY(rig.model->notice()); // the failed creation
+        const auto pending = rig.model->pending();
+        QVERIFY(pending);
+
+        rig.start(); // a restart on the same folder and keyring
+        AppModel& model = *rig.model;
+        QCOMPARE(model.pending(), pending);
+        QCOMPARE(rig.pendingStore().readPassword(), QString("  open sesame"));
+        QVERIFY(!model.canSend());
+        await(model.loadAccount());
+        model.resumePendingSend();
+        QVERIFY(spinUntil([&] { return model.lastCreated().has_value(); }, 30s));
+        QCOMPARE(model.lastCreated()->protection, QString("password"));
+        QVERIFY(spinUntil([&] {
+            return !QFile::exists(rig.pendingFile()) && !rig.pendingStore().readPassword();
+        }));
+    }
+
+    void discardRestoresFormOnlyWithoutOtherUploads_data() {
+        QTest::addColumn<bool>("otherUploads");
+        QTest::newRow("alone") << false;
+        QTest::newRow("with other uploads") << true;
+    }
+
+    void discardRestoresFormOnlyWithoutOtherUploads() {
+        QFETCH(bool, otherUploads);
+        ModelRig rig;
+        AppModel& model = rig.start();
+        QVERIFY(rig.signIn());
+        rig.network->signal().setOnline(false);
+        rig.writeFile("held.bin", 1000);
+        const QUuid held = rig.enqueue({"held.bin"}).first();
+        model.setForm(linkForm("Kept subject"));
+        await(model.send());
+        QVERIFY(model.isSending());
+        QVERIFY(spinUntil([&] { return QFile::exists(rig.pendingFile()); }));
+        if (otherUploads) {
+            rig.writeFile("other.bin", 1000);
+            rig.enqueue({"other.bin"});
+        }
+
+        model.discardPendingSend();
+        QCOMPARE(model.pending(), std::nullopt);
+        QCOMPARE(model.form().subject, otherUploads ? QString() : QString("Kept subject"));
+        QCOMPARE(model.uploads().first().id, held);
+        QVERIFY(spinUntil([&] { return !QFile::exists(rig.pendingFile()) && !model.isSending(); }));
+    }
+
+    void cancellingOneOfThreePendingUploads() {
+        ModelRig rig;
+        AppModel& model = rig.start();
+        QVERIFY(rig.signIn());
+        rig.network->signal().setOnline(false);
+        for (const QString name : {"1.bin", "2.bin", "3.bin"})
+            rig.writeFile(name, 4000);
+        const QList<QUuid> ids = rig.enqueue({"1.bin", "2.bin", "3.bin"});
+        model.setForm(linkForm());
+        await(model.send());
+        QCOMPARE(model.pending()->itemIDs, ids);
+        QCOMPARE(model.pendingItemsModel()->rowCount(), 3);
+
+        model.queue().cancel(ids[1]);
+        const QList<QUuid> kept{ids[0], ids[2]};
+        QVERIFY(spinUntil([&] {
+            const auto stored = rig.pendingStore().load();
+            return stored && stored->itemIDs == kept;
+        }));
+        QCOMPARE(model.pending()->itemIDs, kept);
+        QCOMPARE(model.pendingItemsModel()->rowCount(), 2);
+
+        rig.network->signal().setOnline(true);
+        QVERIFY(spinUntil([&] { return model.lastCreated().has_value(); }, 30s));
+        QCOMPARE(model.lastCreated()->files.size(), 2);
+    }
+
+    void signOutDuringUploadsLeavesNothing() {
+        ModelRig rig;
+        AppModel& model = rig.start();
+        QVERIFY(rig.signIn());
+        rig.addFault(
+            {{"method", "PUT"}, {"pathPrefix", "/ws-studio/"}, {"delayMs", 3000}, {"count", 4}});
+        rig.writeFile("big.bin", 20 * 1024 * 1024);
+        rig.enqueue({"big.bin"});
+        SendForm form;
+        form.protection = Protection::password;
+        form.password = "hunter22";
+        model.setForm(form);
+        await(model.send());
+        QVERIFY(spinUntil([&] { return rig.pendingStore().readPassword().has_value(); }));
+        QVERIFY(model.isUploading());
+
+        await(model.signOut(), 60s);
+        QVERIFY(!model.auth().isSignedIn());
+        QCOMPARE(model.me(), std::nullopt);
+        QCOMPARE(model.pending(), std::nullopt);
+        QVERIFY(model.queue().items().isEmpty());
+        QVERIFY(model.uploadsModel()->rowCount() == 0 &&
+                model.pendingItemsModel()->rowCount() == 0);
+        QCOMPARE(model.selectedWorkspaceID(), QString("studio"));
+        QVERIFY(spinUntil([&] {
+            return !QFile::exists(rig.pendingFile()) && !rig.pendingStore().readPassword();
+        }));
+        const ParcelKit::UploadStore uploads(QUrl::fromLocalFile(rig.dir.filePath("uploads.json")));
+        QVERIFY(spinUntil([&] { return uploads.load().isEmpty(); }));
+        QVERIFY(
+            spinUntil([&] { return !ParcelKit::KeychainTokenStore(rig.keychainService).load(); }));
+    }
+
+    void switchingWorkspaceDuringListRequest() {
+        ModelRig rig;
+        AppModel& model = rig.start();
+        QVERIFY(rig.signIn());
+        rig.writeFile("a.bin", 1000);
+        rig.enqueue({"a.bin"});
+        const auto created = rig.sendAndWait(linkForm());
+        QVERIFY(created);
+
+        rig.addFault(fault("GET", "/api/v1/workspaces/studio/transfers$", 0, 1500));
+        auto slowStudio = model.loadTransfers();
+        QVERIFY(model.isLoadingTransfers());
+        model.setSelectedWorkspaceID(QString("personal"));
+        QVERIFY(model.transfers().isEmpty());
+        await(std::move(slowStudio));
+        QVERIFY(spinUntil([&] { return !model.isLoadingTransfers(); }));
+        QVERIFY(model.transfers().isEmpty()); // the studio's late list is dropped
+
+        // The same id again rewrites the setting but keeps the list.
+        model.setSelectedWorkspaceID(QString("studio"));
+        QVERIFY(spinUntil([&] { return !model.transfers().isEmpty(); }));
+        rig.settings->remove("selectedWorkspaceID");
+        QSignalSpy cleared(&model, &AppModel::transfersChanged);
+        model.setSelectedWorkspaceID(QString("studio"));
+        QCOMPARE(rig.settings->value("selectedWorkspaceID").toString(), QString("studio"));
+        QCOMPARE(cleared.size(), 0);
+        QCOMPARE(transferIDs(model.transfers()), QStringList({created->id}));
+    }
+
+    void copyLinkTwiceWithinTwoSeconds() {
+        ModelRig rig;
+        AppModel& model = rig.start();
+        Transfer first;
+        first.id = "t-first";
+        first.url = QUrl("http://127.0.0.1/t/first");
+        Transfer second = first;
+        second.id = "t-second";
+        second.url = QUrl("http://127.0.0.1/t/second");
+        Transfer without;
+        without.id = "t-none";
+
+        QElapsedTimer clock;
+        clock.start();
+        QList<std::pair<qint64, std::optional<QString>>> changes;
+        connect(&model, &AppModel::copiedTransferIDChanged, this, [&] {
+            changes.append({clock.elapsed(), model.copiedTransferID()});
+        });
+        model.copyLink(first);
+        QTest::qWait(1000);
+        const qint64 secondAt = clock.elapsed();
+        model.copyLink(second);
+        model.copyLink(without);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("http://127.0.0.1/t/second"));
+        QVERIFY(spinUntil([&] { return !model.copiedTransferID(); }, 5s));
+        // The first copy's reset left the second alone; the second ended after its own two seconds.
+        QCOMPARE(changes.size(), 3);
+        QCOMPARE(changes[1].second, QString("t-second"));
+        QVERIFY(changes[2].first - secondAt >= 1990);
+    }
+
+    void finishedUploadAgesOutWhileShown() {
+        ModelRig rig;
+        ParcelKit::UploadRecord record;
+        record.item.id = QUuid::createUuid();
+        record.item.filename = "old.bin";
+        record.item.byteCount = record.item.bytesSent = 10;
+        record.item.state = UploadState::finished("upload-old");
+        record.item.workspaceID = "studio";
+        record.item.finishedAt = ParcelKit::Timestamp::now().addingSeconds(-561'599);
+        record.path = rig.writeFile("old.bin", 10);
+        record.partSize = 16 * 1024 * 1024;
+        const ParcelKit::UploadStore store(QUrl::fromLocalFile(rig.dir.filePath("uploads.json")));
+        store.save({record});
+        store.waitForPendingSaves();
+
+        AppModel& model = rig.start();
+        QVERIFY(rig.signIn());
+        QCOMPARE(model.visibleUploads().size(), 1);
+        QCOMPARE(model.totalBytes(), 10);
+        QVERIFY(spinUntil([&] { return model.visibleUploads().isEmpty(); }, 5s));
+        QCOMPARE(model.uploads().size(), 1);
+        QCOMPARE(model.visibleUploadsModel()->rowCount(), 0);
+    }
+
+    void pollPassFailingInOneWorkspaceStoresNothing() {
+        ModelRig rig;
+        rig.pollInterval = 100ms;
+        AppModel& model = rig.start();
+        QVERIFY(rig.signIn()); // starts the poll
+        QJsonObject failing = fault("GET", "/api/v1/workspaces/personal/transfers$", 500);
+        failing.insert("count", 100000);
+        rig.addFault(failing);
+        rig.writeFile("a.bin", 1000);
+        rig.enqueue({"a.bin"});
+        const auto created = rig.sendAndWait(linkForm());
+        QVERIFY(created);
+        QCOMPARE(rig.settings->value(DownloadWatcher::countsKey).toMap().value(created->id), 0);
+
+        // While the personal workspace's listing fails, passes store and report nothing.
+        rig.settings->setValue(DownloadWatcher::countsKey, QVariantMap{{"elsewhere", 5}});
+        QTest::qWait(500);
+        QCOMPARE(rig.settings->value(DownloadWatcher::countsKey).toMap().keys(),
+                 QStringList({"elsewhere"}));
+        QCOMPARE(model.notice(), std::nullopt);
+
+        rig.clearFaults();
+        QVERIFY(spinUntil([&] {
+            return rig.settings->value(DownloadWatcher::countsKey).toMap().keys() ==
+                   QStringList({created->id});
+        }));
+        QCOMPARE(transferIDs(model.transfers()), QStringList({created->id}));
+    }
+
+    void damagedStateAndNonsenseAnswers() {
+        ModelRig rig;
+        {
+            QFile damaged(rig.pendingFile());
+            QVERIFY(damaged.open(QIODevice::WriteOnly));
+            damaged.write(R"({"itemIDs": ["not-a-uuid"], "workspaceID": 7})");
+        }
+        AppModel& model = rig.start();
+        QCOMPARE(model.pending(), std::nullopt);
+        QCOMPARE(model.notice(), std::nullopt);
+        QVERIFY(rig.signIn());
+
+        rig.addFault(fault("GET", "/api/v1/me$", 200));
+        await(model.loadAccount());
+        QCOMPARE(model.notice(), QString("The server sent an answer the app doesn't understand."));
+        QVERIFY(model.me());
+
+        rig.addFault(fault("GET", "/api/v1/me$", 401));
+        rig.addFault(fault("GET", "/api/v1/me$", 401));
+        await(model.loadAccount());
+        QCOMPARE(model.notice(), QString("You are not signed in."));
+        QCOMPARE(model.me(), std::nullopt);
+        QVERIFY(model.uploads().isEmpty());
+    }
+
+    void serviceFromTheEnvironment_data() {
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("baseURL");
+        QTest::addColumn<bool>("notice");
+        const QString installed =
+            ParcelKit::ParcellaConfiguration::fromInstalledInfo().baseURL.toString();
+        QTest::newRow("unset") << QString() << installed << false;
+        QTest::newRow("loopback http") << "http://127.0.0.1:9/"
+                                       << "http://127.0.0.1:9/" << false;
+        QTest::newRow("remote http") << "http://192.0.2.1:8750" << installed << true;
+        QTest::newRow("nonsense") << "::" << installed << true;
+    }
+
+    void serviceFromTheEnvironment() {
+        QFETCH(QString, variable);
+        QFETCH(QString, baseURL);
+        QFETCH(bool, notice);
+        QTemporaryDir folder;
+        qputenv("PARCELLA_SERVICE_URL", variable.toUtf8());
+        AppModelOptions options;
+        options.storageFolder = folder.path();
+        options.settings =
+            std::make_shared<QSettings>(folder.filePath("s.ini"), QSettings::IniFormat);
+        options.keychainService = "app.parcella.test.environment";
+        AppModel model(options);
+        qunsetenv("PARCELLA_SERVICE_URL");
+        QCOMPARE(model.configuration().baseURL.toString(), baseURL);
+        QCOMPARE(model.notice().has_value(), notice);
+    }
 };
-
-void tst_AppModel::signInByBrowserCancelAndReplace() {
-    ModelRig rig;
-    rig.settings->setValue("selectedWorkspaceID", QVariantMap{{"not", "text"}});
-    AppModel& model = rig.start();
-    QCOMPARE(model.selectedWorkspaceID(), std::nullopt);
-
-    // A browser that never answers: cancelling ends the sign-in silently, and so does a second
-    // sign-in for the first one.
-    rig.browserAllows = false;
-    QSignalSpy signingIn(&model, &AppModel::isSigningInChanged);
-    auto first = model.signIn();
-    auto second = model.signIn();
-    QVERIFY(model.isSigningIn());
-    model.cancelSignIn();
-    await(std::move(first));
-    await(std::move(second));
-    QVERIFY(!model.isSigningIn());
-    QCOMPARE(signingIn.size(), 2); // up once, down once
-    QCOMPARE(model.notice(), std::nullopt);
-    QVERIFY(!model.auth().isSignedIn());
-
-    rig.browserAllows = true;
-    QVERIFY(rig.signIn());
-    QVERIFY(model.auth().isSignedIn());
-    QVERIFY(!model.isSigningIn());
-    QVERIFY(model.isWelcoming());
-    QCOMPARE(model.me()->workspaces.size(), 2);
-    QCOMPARE(model.selectedWorkspaceID(), QString("studio"));
-    QCOMPARE(model.workspace()->id, QString("studio"));
-    QCOMPARE(rig.settings->value("selectedWorkspaceID").toString(), QString("studio"));
-    // The reload that choosing the workspace started may still run.
-    QVERIFY(spinUntil([&] { return !model.isLoadingTransfers(); }));
-    QVERIFY(model.transfers().isEmpty());
-}
-
-void tst_AppModel::linkTransferCopiedThenChangedAndDeleted() {
-    ModelRig rig;
-    AppModel& model = rig.start();
-    QVERIFY(rig.signIn());
-    rig.writeFile("report.pdf", 300 * 1024);
-    rig.enqueue({"report.pdf"});
-    QCOMPARE(model.visibleUploadsModel()->rowCount(), 1);
-
-    const auto created = rig.sendAndWait(linkForm("  Quarterly  "));
-    QVERIFY(created);
-    QVERIFY(created->url);
-    QCOMPARE(QGuiApplication::clipboard()->text(), created->url->toString(QUrl::FullyEncoded));
-    QCOMPARE(model.copiedTransferID(), created->id);
-    QCOMPARE(transferIDs(model.transfers()).value(0), created->id);
-    QCOMPARE(model.transfersModel()->rowCount(), 1);
-    QCOMPARE(model.pending(), std::nullopt);
-    QVERIFY(model.queue().items().isEmpty());
-    QVERIFY(spinUntil([&] { return !QFile::exists(rig.pendingFile()); }));
-    QCOMPARE(model.form().delivery, Delivery::link);
-    QCOMPARE(model.form().subject, QString());
-
-    await(model.changeExpiry(*created, 3));
-    QVERIFY(model.transfers().first().expiresAt > created->expiresAt.addingSeconds(-5 * 86400));
-    QVERIFY(model.transfers().first().expiresAt < created->expiresAt);
-    QCOMPARE(model.lastCreated(), model.transfers().first());
-
-    await(model.deleteTransfer(model.transfers().first()));
-    QCOMPARE(model.lastCreated(), std::nullopt);
-    QCOMPARE(model.transfers().size(), 1);
-    QVERIFY(model.transfers().first().revokedAt);
-    QCOMPARE(model.notice(), std::nullopt);
-}
-
-void tst_AppModel::emailTransferCopiesNothing() {
-    ModelRig rig;
-    AppModel& model = rig.start();
-    QVERIFY(rig.signIn());
-    rig.writeFile("a.txt", 1000);
-    rig.writeFile("b.txt", 2000);
-    rig.enqueue({"a.txt", "b.txt"});
-    QGuiApplication::clipboard()->setText("before");
-
-    SendForm form;
-    form.delivery = Delivery::email;
-    form.recipients = "one@example.org; two@example.org,three@example.org";
-    form.expiresInDays = 9;
-    const auto created = rig.sendAndWait(form);
-    QVERIFY(created);
-    QCOMPARE(created->delivery, Delivery::email);
-    QCOMPARE(created->recipients.size(), 3);
-    QCOMPARE(created->files.size(), 2);
-    QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
-    QCOMPARE(model.copiedTransferID(), std::nullopt);
-    QCOMPARE(model.form().delivery, Delivery::email);
-    QCOMPARE(model.form().expiresInDays, 9);
-    QCOMPARE(model.form().recipients, QString());
-}
-
-void tst_AppModel::restartKeepsStalledSendAndItsPassword() {
-    ModelRig rig;
-    rig.start();
-    QVERIFY(rig.signIn());
-    rig.writeFile("secret.bin", 10 * 1024);
-    rig.enqueue({"secret.bin"});
-    QVERIFY(spinUntil([&] { return !rig.model->isUploading(); }));
-    rig.addFault(fault("POST", "/api/v1/workspaces/studio/transfers$", 500));
-
-    SendForm form;
-    form.protection = Protection::password;
-    form.password = "  open sesame";
-    rig.model->setForm(form);
-    await(rig.model->send());
-    QVERIFY(spinUntil([&] { return !rig.model->isSending(); }));
-    QVERIFY(rig.model->notice()); // the failed creation
-    const auto pending = rig.model->pending();
-    QVERIFY(pending);
-
-    rig.start(); // a restart on the same folder and keyring
-    AppModel& model = *rig.model;
-    QCOMPARE(model.pending(), pending);
-    QCOMPARE(rig.pendingStore().readPassword(), QString("  open sesame"));
-    QVERIFY(!model.canSend());
-    await(model.loadAccount());
-    model.resumePendingSend();
-    QVERIFY(spinUntil([&] { return model.lastCreated().has_value(); }, 30s));
-    QCOMPARE(model.lastCreated()->protection, QString("password"));
-    QVERIFY(spinUntil(
-        [&] { return !QFile::exists(rig.pendingFile()) && !rig.pendingStore().readPassword(); }));
-}
-
-void tst_AppModel::discardRestoresFormOnlyWithoutOtherUploads_data() {
-    QTest::addColumn<bool>("otherUploads");
-    QTest::newRow("alone") << false;
-    QTest::newRow("with other uploads") << true;
-}
-
-void tst_AppModel::discardRestoresFormOnlyWithoutOtherUploads() {
-    QFETCH(bool, otherUploads);
-    ModelRig rig;
-    AppModel& model = rig.start();
-    QVERIFY(rig.signIn());
-    rig.network->signal().setOnline(false);
-    rig.writeFile("held.bin", 1000);
-    const QUuid held = rig.enqueue({"held.bin"}).first();
-    model.setForm(linkForm("Kept subject"));
-    await(model.send());
-    QVERIFY(model.isSending());
-    QVERIFY(spinUntil([&] { return QFile::exists(rig.pendingFile()); }));
-    if (otherUploads) {
-        rig.writeFile("other.bin", 1000);
-        rig.enqueue({"other.bin"});
-    }
-
-    model.discardPendingSend();
-    QCOMPARE(model.pending(), std::nullopt);
-    QCOMPARE(model.form().subject, otherUploads ? QString() : QString("Kept subject"));
-    QCOMPARE(model.uploads().first().id, held);
-    QVERIFY(spinUntil([&] { return !QFile::exists(rig.pendingFile()) && !model.isSending(); }));
-}
-
-void tst_AppModel::cancellingOneOfThreePendingUploads() {
-    ModelRig rig;
-    AppModel& model = rig.start();
-    QVERIFY(rig.signIn());
-    rig.network->signal().setOnline(false);
-    for (const QString name : {"1.bin", "2.bin", "3.bin"})
-        rig.writeFile(name, 4000);
-    const QList<QUuid> ids = rig.enqueue({"1.bin", "2.bin", "3.bin"});
-    model.setForm(linkForm());
-    await(model.send());
-    QCOMPARE(model.pending()->itemIDs, ids);
-    QCOMPARE(model.pendingItemsModel()->rowCount(), 3);
-
-    model.queue().cancel(ids[1]);
-    const QList<QUuid> kept{ids[0], ids[2]};
-    QVERIFY(spinUntil([&] {
-        const auto stored = rig.pendingStore().load();
-        return stored && stored->itemIDs == kept;
-    }));
-    QCOMPARE(model.pending()->itemIDs, kept);
-    QCOMPARE(model.pendingItemsModel()->rowCount(), 2);
-
-    rig.network->signal().setOnline(true);
-    QVERIFY(spinUntil([&] { return model.lastCreated().has_value(); }, 30s));
-    QCOMPARE(model.lastCreated()->files.size(), 2);
-}
-
-void tst_AppModel::signOutDuringUploadsLeavesNothing() {
-    ModelRig rig;
-    AppModel& model = rig.start();
-    QVERIFY(rig.signIn());
-    rig.addFault(
-        {{"method", "PUT"}, {"pathPrefix", "/ws-studio/"}, {"delayMs", 3000}, {"count", 4}});
-    rig.writeFile("big.bin", 20 * 1024 * 1024);
-    rig.enqueue({"big.bin"});
-    SendForm form;
-    form.protection = Protection::password;
-    form.password = "hunter22";
-    model.setForm(form);
-    await(model.send());
-    QVERIFY(spinUntil([&] { return rig.pendingStore().readPassword().has_value(); }));
-    QVERIFY(model.isUploading());
-
-    await(model.signOut(), 60s);
-    QVERIFY(!model.auth().isSignedIn());
-    QCOMPARE(model.me(), std::nullopt);
-    QCOMPARE(model.pending(), std::nullopt);
-    QVERIFY(model.queue().items().isEmpty());
-    QVERIFY(model.uploadsModel()->rowCount() == 0 && model.pendingItemsModel()->rowCount() == 0);
-    QCOMPARE(model.selectedWorkspaceID(), QString("studio"));
-    QVERIFY(spinUntil(
-        [&] { return !QFile::exists(rig.pendingFile()) && !rig.pendingStore().readPassword(); }));
-    const ParcelKit::UploadStore uploads(QUrl::fromLocalFile(rig.dir.filePath("uploads.json")));
-    QVERIFY(spinUntil([&] { return uploads.load().isEmpty(); }));
-    QVERIFY(spinUntil([&] { return !ParcelKit::KeychainTokenStore(rig.keychainService).load(); }));
-}
-
-void tst_AppModel::switchingWorkspaceDuringListRequest() {
-    ModelRig rig;
-    AppModel& model = rig.start();
-    QVERIFY(rig.signIn());
-    rig.writeFile("a.bin", 1000);
-    rig.enqueue({"a.bin"});
-    const auto created = rig.sendAndWait(linkForm());
-    QVERIFY(created);
-
-    rig.addFault(fault("GET", "/api/v1/workspaces/studio/transfers$", 0, 1500));
-    auto slowStudio = model.loadTransfers();
-    QVERIFY(model.isLoadingTransfers());
-    model.setSelectedWorkspaceID(QString("personal"));
-    QVERIFY(model.transfers().isEmpty());
-    await(std::move(slowStudio));
-    QVERIFY(spinUntil([&] { return !model.isLoadingTransfers(); }));
-    QVERIFY(model.transfers().isEmpty()); // the studio's late list is dropped
-
-    // The same id again rewrites the setting but keeps the list.
-    model.setSelectedWorkspaceID(QString("studio"));
-    QVERIFY(spinUntil([&] { return !model.transfers().isEmpty(); }));
-    rig.settings->remove("selectedWorkspaceID");
-    QSignalSpy cleared(&model, &AppModel::transfersChanged);
-    model.setSelectedWorkspaceID(QString("studio"));
-    QCOMPARE(rig.settings->value("selectedWorkspaceID").toString(), QString("studio"));
-    QCOMPARE(cleared.size(), 0);
-    QCOMPARE(transferIDs(model.transfers()), QStringList({created->id}));
-}
-
-void tst_AppModel::copyLinkTwiceWithinTwoSeconds() {
-    ModelRig rig;
-    AppModel& model = rig.start();
-    Transfer first;
-    first.id = "t-first";
-    first.url = QUrl("http://127.0.0.1/t/first");
-    Transfer second = first;
-    second.id = "t-second";
-    second.url = QUrl("http://127.0.0.1/t/second");
-    Transfer without;
-    without.id = "t-none";
-
-    QElapsedTimer clock;
-    clock.start();
-    QList<std::pair<qint64, std::optional<QString>>> changes;
-    connect(&model, &AppModel::copiedTransferIDChanged, this, [&] {
-        changes.append({clock.elapsed(), model.copiedTransferID()});
-    });
-    model.copyLink(first);
-    QTest::qWait(1000);
-    const qint64 secondAt = clock.elapsed();
-    model.copyLink(second);
-    model.copyLink(without);
-    QCOMPARE(QGuiApplication::clipboard()->text(), QString("http://127.0.0.1/t/second"));
-    QVERIFY(spinUntil([&] { return !model.copiedTransferID(); }, 5s));
-    // The first copy's reset left the second alone; the second ended after its own two seconds.
-    QCOMPARE(changes.size(), 3);
-    QCOMPARE(changes[1].second, QString("t-second"));
-    QVERIFY(changes[2].first - secondAt >= 1990);
-}
-
-void tst_AppModel::finishedUploadAgesOutWhileShown() {
-    ModelRig rig;
-    ParcelKit::UploadRecord record;
-    record.item.id = QUuid::createUuid();
-    record.item.filename = "old.bin";
-    record.item.byteCount = record.item.bytesSent = 10;
-    record.item.state = UploadState::finished("upload-old");
-    record.item.workspaceID = "studio";
-    record.item.finishedAt = ParcelKit::Timestamp::now().addingSeconds(-561'599);
-    record.path = rig.writeFile("old.bin", 10);
-    record.partSize = 16 * 1024 * 1024;
-    const ParcelKit::UploadStore store(QUrl::fromLocalFile(rig.dir.filePath("uploads.json")));
-    store.save({record});
-    store.waitForPendingSaves();
-
-    AppModel& model = rig.start();
-    QVERIFY(rig.signIn());
-    QCOMPARE(model.visibleUploads().size(), 1);
-    QCOMPARE(model.totalBytes(), 10);
-    QVERIFY(spinUntil([&] { return model.visibleUploads().isEmpty(); }, 5s));
-    QCOMPARE(model.uploads().size(), 1);
-    QCOMPARE(model.visibleUploadsModel()->rowCount(), 0);
-}
-
-void tst_AppModel::pollPassFailingInOneWorkspaceStoresNothing() {
-    ModelRig rig;
-    rig.pollInterval = 100ms;
-    AppModel& model = rig.start();
-    QVERIFY(rig.signIn()); // starts the poll
-    QJsonObject failing = fault("GET", "/api/v1/workspaces/personal/transfers$", 500);
-    failing.insert("count", 100000);
-    rig.addFault(failing);
-    rig.writeFile("a.bin", 1000);
-    rig.enqueue({"a.bin"});
-    const auto created = rig.sendAndWait(linkForm());
-    QVERIFY(created);
-    QCOMPARE(rig.settings->value(DownloadWatcher::countsKey).toMap().value(created->id), 0);
-
-    // While the personal workspace's listing fails, passes store and report nothing.
-    rig.settings->setValue(DownloadWatcher::countsKey, QVariantMap{{"elsewhere", 5}});
-    QTest::qWait(500);
-    QCOMPARE(rig.settings->value(DownloadWatcher::countsKey).toMap().keys(),
-             QStringList({"elsewhere"}));
-    QCOMPARE(model.notice(), std::nullopt);
-
-    rig.clearFaults();
-    QVERIFY(spinUntil([&] {
-        return rig.settings->value(DownloadWatcher::countsKey).toMap().keys() ==
-               QStringList({created->id});
-    }));
-    QCOMPARE(transferIDs(model.transfers()), QStringList({created->id}));
-}
-
-void tst_AppModel::damagedStateAndNonsenseAnswers() {
-    ModelRig rig;
-    {
-        QFile damaged(rig.pendingFile());
-        QVERIFY(damaged.open(QIODevice::WriteOnly));
-        damaged.write(R"({"itemIDs": ["not-a-uuid"], "workspaceID": 7})");
-    }
-    AppModel& model = rig.start();
-    QCOMPARE(model.pending(), std::nullopt);
-    QCOMPARE(model.notice(), std::nullopt);
-    QVERIFY(rig.signIn());
-
-    rig.addFault(fault("GET", "/api/v1/me$", 200));
-    await(model.loadAccount());
-    QCOMPARE(model.notice(), QString("The server sent an answer the app doesn't understand."));
-    QVERIFY(model.me());
-
-    rig.addFault(fault("GET", "/api/v1/me$", 401));
-    rig.addFault(fault("GET", "/api/v1/me$", 401));
-    await(model.loadAccount());
-    QCOMPARE(model.notice(), QString("You are not signed in."));
-    QCOMPARE(model.me(), std::nullopt);
-    QVERIFY(model.uploads().isEmpty());
-}
-
-void tst_AppModel::serviceFromTheEnvironment_data() {
-    QTest::addColumn<QString>("variable");
-    QTest::addColumn<QString>("baseURL");
-    QTest::addColumn<bool>("notice");
-    const QString installed =
-        ParcelKit::ParcellaConfiguration::fromInstalledInfo().baseURL.toString();
-    QTest::newRow("unset") << QString() << installed << false;
-    QTest::newRow("loopback http") << "http://127.0.0.1:9/"
-                                   << "http://127.0.0.1:9/" << false;
-    QTest::newRow("remote http") << "http://192.0.2.1:8750" << installed << true;
-    QTest::newRow("nonsense") << "::" << installed << true;
-}
-
-void tst_AppModel::serviceFromTheEnvironment() {
-    QFETCH(QString, variable);
-    QFETCH(QString, baseURL);
-    QFETCH(bool, notice);
-    QTemporaryDir folder;
-    qputenv("PARCELLA_SERVICE_URL", variable.toUtf8());
-    AppModelOptions options;
-    options.storageFolder = folder.path();
-    options.settings = std::make_shared<QSettings>(folder.filePath("s.ini"), QSettings::IniFormat);
-    options.keychainService = "app.parcella.test.environment";
-    AppModel model(options);
-    qunsetenv("PARCELLA_SERVICE_URL");
-    QCOMPARE(model.configuration().baseURL.toString(), baseURL);
-    QCOMPARE(model.notice().has_value(), notice);
-}
 
 QTEST_MAIN(tst_AppModel)
 #include "tst_AppModel.moc"

@@ -9,29 +9,29 @@ using namespace Parcella;
 using namespace Parcella::Testing;
 
 // No secret service answers: the password of a pending send cannot be kept.
+
 class tst_AppModelWithoutKeychain : public QObject {
     Q_OBJECT
 
 private slots:
-    void sendGoesOnFromMemoryWithANotice();
+    void sendGoesOnFromMemoryWithANotice() {
+        ModelRig rig;
+        AppModel& model = rig.start();
+        QVERIFY(rig.signIn());
+        rig.writeFile("a.bin", 1000);
+        rig.enqueue({"a.bin"});
+        SendForm form;
+        form.protection = Protection::password;
+        form.password = "abcd1234";
+        const auto created = rig.sendAndWait(form);
+        QVERIFY(created);
+        QCOMPARE(created->protection, QString("password"));
+        QVERIFY(ParcelKit::Testing::spinUntil([&] { return model.notice().has_value(); }));
+        QCOMPARE(
+            model.notice(),
+            QString("This transfer can’t be kept if the app quits before the uploads finish."));
+    }
 };
-
-void tst_AppModelWithoutKeychain::sendGoesOnFromMemoryWithANotice() {
-    ModelRig rig;
-    AppModel& model = rig.start();
-    QVERIFY(rig.signIn());
-    rig.writeFile("a.bin", 1000);
-    rig.enqueue({"a.bin"});
-    SendForm form;
-    form.protection = Protection::password;
-    form.password = "abcd1234";
-    const auto created = rig.sendAndWait(form);
-    QVERIFY(created);
-    QCOMPARE(created->protection, QString("password"));
-    QVERIFY(ParcelKit::Testing::spinUntil([&] { return model.notice().has_value(); }));
-    QCOMPARE(model.notice(),
-             QString("This transfer can’t be kept if the app quits before the uploads finish."));
-}
 
 int main(int argc, char** argv) {
     // Before anything connects: a session bus that is not there.

@@ -13,134 +13,127 @@ class tst_SendRules : public QObject {
     Q_OBJECT
 
 private slots:
-    void splittingAddresses();
-    void validationOrderAndRules();
-    void passwordCountsPerceivedCharacters();
-    void newTransferForLinkAndEmail();
-    void pendingSendRoundTripAndForm();
-    void pendingSendRejectsIncompleteFiles_data();
-    void pendingSendRejectsIncompleteFiles();
+    void splittingAddresses() {
+        QCOMPARE(addresses("a@x.org; b@y.org,c@z.org"),
+                 QStringList({"a@x.org", "b@y.org", "c@z.org"}));
+        QCOMPARE(addresses(" ,;; , \n\t"), QStringList());
+        QCOMPARE(addresses("b@y.org\nb@y.org"), QStringList({"b@y.org", "b@y.org"}));
+    }
+
+    void validationOrderAndRules() {
+        SendForm form;
+        QCOMPARE(form.validationMessage(), std::nullopt);
+
+        form.delivery = Delivery::email;
+        form.recipients = " ,; ";
+        form.protection = Protection::password;
+        QCOMPARE(form.validationMessage(), QString("Add at least one recipient."));
+
+        form.recipients = "a@x.org";
+        QCOMPARE(form.validationMessage(), QString("The password needs at least 4 characters."));
+
+        form.protection = Protection::emailCode;
+        QCOMPARE(form.validationMessage(), std::nullopt); // e-mail recipients may ask for the code
+
+        form.delivery = Delivery::link;
+        QCOMPARE(form.validationMessage(), QString("Add who can ask for a code."));
+        form.allowedEmails = "@Example.org";
+        QCOMPARE(form.validationMessage(), std::nullopt);
+    }
+
+    void passwordCountsPerceivedCharacters() {
+        SendForm form;
+        form.protection = Protection::password;
+        form.password =
+            QString::fromUtf8("\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD");
+        QCOMPARE(perceivedLength(form.password), 3); // two faces and a thumbs-up with skin tone
+        QVERIFY(form.validationMessage().has_value());
+        form.password = "abc";
+        QVERIFY(form.validationMessage().has_value());
+        form.password = "   x";
+        QCOMPARE(form.validationMessage(), std::nullopt);
+        QCOMPARE(form.newTransfer({"u1"}).password, QString("   x")); // sent as typed
+    }
+
+    void newTransferForLinkAndEmail() {
+        SendForm form;
+        form.subject = "   ";
+        form.message = "  Hello \n";
+        form.recipients = "ignored@x.org";
+        form.protection = Protection::emailCode;
+        form.allowedEmails = "Anna@Example.ORG, @Team.example";
+        form.expiresInDays = 14;
+
+        auto link = form.newTransfer({"u1", "u2"});
+        QCOMPARE(link.uploadIDs, QStringList({"u1", "u2"}));
+        QCOMPARE(link.recipients, QStringList());
+        QCOMPARE(link.subject, std::nullopt);
+        QCOMPARE(link.message, QString("Hello"));
+        QVERIFY(link.emailCode);
+        QCOMPARE(link.allowedEmails, QStringList({"anna@example.org", "@team.example"}));
+        QCOMPARE(link.password, std::nullopt);
+        QCOMPARE(link.expiresInDays, 14);
+
+        form.delivery = Delivery::email;
+        auto email = form.newTransfer({"u1"});
+        QCOMPARE(email.recipients, QStringList({"ignored@x.org"}));
+        QCOMPARE(email.allowedEmails, QStringList());
+        const auto json = QJsonDocument(email.toJson()).object();
+        QVERIFY(json.contains("recipients"));
+        QVERIFY(!json.contains("allowed_emails"));
+    }
+
+    void pendingSendRoundTripAndForm() {
+        PendingSend pending;
+        pending.itemIDs = {QUuid::createUuid(), QUuid::createUuid()};
+        pending.workspaceID = "ws 1";
+        pending.delivery = Delivery::email;
+        pending.recipients = "a@x.org";
+        pending.subject = "Plans";
+        pending.message = "Täglich";
+        pending.expiresInDays = 30;
+        pending.protection = Protection::password;
+        pending.allowedEmails = "";
+
+        const QByteArray json = pending.toJson();
+        const auto object = QJsonDocument::fromJson(json).object();
+        QCOMPARE(object.keys().size(), 9);
+        QCOMPARE(PendingSend::fromJson(json), pending);
+
+        // Lower-case identifiers written elsewhere read back too.
+        QByteArray lower = json;
+        lower.replace(pending.itemIDs[0].toString(QUuid::WithoutBraces).toUpper().toLatin1(),
+                      pending.itemIDs[0].toString(QUuid::WithoutBraces).toLatin1());
+        QCOMPARE(PendingSend::fromJson(lower), pending);
+
+        QCOMPARE(pending.form("secret").password, QString("secret"));
+        pending.protection = Protection::emailCode;
+        QCOMPARE(pending.form("secret").password, QString());
+        QCOMPARE(pending.form("x").recipients, QString("a@x.org"));
+    }
+
+    void pendingSendRejectsIncompleteFiles_data() {
+        QTest::addColumn<QByteArray>("json");
+        const QByteArray valid =
+            R"({"itemIDs":["6F9619FF-8B86-D011-B42D-00C04FC964FF"],"workspaceID":"w","delivery":"link",)"
+            R"("recipients":"","subject":"","message":"","expiresInDays":7,"protection":"none","allowedEmails":""})";
+        QVERIFY(PendingSend::fromJson(valid).has_value());
+        QTest::newRow("not json") << QByteArray("{\"itemIDs\":");
+        QTest::newRow("missing key") << QByteArray(valid).replace(R"("message":"",)", "");
+        QTest::newRow("number as text")
+            << QByteArray(valid).replace(R"("subject":"")", R"("subject":1)");
+        QTest::newRow("fractional days") << QByteArray(valid).replace(":7,", ":7.5,");
+        QTest::newRow("unknown protection") << QByteArray(valid).replace(R"("none")", R"("pin")");
+        QTest::newRow("unknown delivery") << QByteArray(valid).replace(R"("link")", R"("fax")");
+        QTest::newRow("bad uuid") << QByteArray(valid).replace("6F9619FF-", "zz");
+        QTest::newRow("array") << QByteArray("[]");
+    }
+
+    void pendingSendRejectsIncompleteFiles() {
+        QFETCH(QByteArray, json);
+        QCOMPARE(PendingSend::fromJson(json), std::nullopt);
+    }
 };
-
-void tst_SendRules::splittingAddresses() {
-    QCOMPARE(addresses("a@x.org; b@y.org,c@z.org"), QStringList({"a@x.org", "b@y.org", "c@z.org"}));
-    QCOMPARE(addresses(" ,;; , \n\t"), QStringList());
-    QCOMPARE(addresses("b@y.org\nb@y.org"), QStringList({"b@y.org", "b@y.org"}));
-}
-
-void tst_SendRules::validationOrderAndRules() {
-    SendForm form;
-    QCOMPARE(form.validationMessage(), std::nullopt);
-
-    form.delivery = Delivery::email;
-    form.recipients = " ,; ";
-    form.protection = Protection::password;
-    QCOMPARE(form.validationMessage(), QString("Add at least one recipient."));
-
-    form.recipients = "a@x.org";
-    QCOMPARE(form.validationMessage(), QString("The password needs at least 4 characters."));
-
-    form.protection = Protection::emailCode;
-    QCOMPARE(form.validationMessage(), std::nullopt); // e-mail recipients may ask for the code
-
-    form.delivery = Delivery::link;
-    QCOMPARE(form.validationMessage(), QString("Add who can ask for a code."));
-    form.allowedEmails = "@Example.org";
-    QCOMPARE(form.validationMessage(), std::nullopt);
-}
-
-void tst_SendRules::passwordCountsPerceivedCharacters() {
-    SendForm form;
-    form.protection = Protection::password;
-    form.password =
-        QString::fromUtf8("\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD");
-    QCOMPARE(perceivedLength(form.password), 3); // two faces and a thumbs-up with skin tone
-    QVERIFY(form.validationMessage().has_value());
-    form.password = "abc";
-    QVERIFY(form.validationMessage().has_value());
-    form.password = "   x";
-    QCOMPARE(form.validationMessage(), std::nullopt);
-    QCOMPARE(form.newTransfer({"u1"}).password, QString("   x")); // sent as typed
-}
-
-void tst_SendRules::newTransferForLinkAndEmail() {
-    SendForm form;
-    form.subject = "   ";
-    form.message = "  Hello \n";
-    form.recipients = "ignored@x.org";
-    form.protection = Protection::emailCode;
-    form.allowedEmails = "Anna@Example.ORG, @Team.example";
-    form.expiresInDays = 14;
-
-    auto link = form.newTransfer({"u1", "u2"});
-    QCOMPARE(link.uploadIDs, QStringList({"u1", "u2"}));
-    QCOMPARE(link.recipients, QStringList());
-    QCOMPARE(link.subject, std::nullopt);
-    QCOMPARE(link.message, QString("Hello"));
-    QVERIFY(link.emailCode);
-    QCOMPARE(link.allowedEmails, QStringList({"anna@example.org", "@team.example"}));
-    QCOMPARE(link.password, std::nullopt);
-    QCOMPARE(link.expiresInDays, 14);
-
-    form.delivery = Delivery::email;
-    auto email = form.newTransfer({"u1"});
-    QCOMPARE(email.recipients, QStringList({"ignored@x.org"}));
-    QCOMPARE(email.allowedEmails, QStringList());
-    const auto json = QJsonDocument(email.toJson()).object();
-    QVERIFY(json.contains("recipients"));
-    QVERIFY(!json.contains("allowed_emails"));
-}
-
-void tst_SendRules::pendingSendRoundTripAndForm() {
-    PendingSend pending;
-    pending.itemIDs = {QUuid::createUuid(), QUuid::createUuid()};
-    pending.workspaceID = "ws 1";
-    pending.delivery = Delivery::email;
-    pending.recipients = "a@x.org";
-    pending.subject = "Plans";
-    pending.message = "Täglich";
-    pending.expiresInDays = 30;
-    pending.protection = Protection::password;
-    pending.allowedEmails = "";
-
-    const QByteArray json = pending.toJson();
-    const auto object = QJsonDocument::fromJson(json).object();
-    QCOMPARE(object.keys().size(), 9);
-    QCOMPARE(PendingSend::fromJson(json), pending);
-
-    // Lower-case identifiers written elsewhere read back too.
-    QByteArray lower = json;
-    lower.replace(pending.itemIDs[0].toString(QUuid::WithoutBraces).toUpper().toLatin1(),
-                  pending.itemIDs[0].toString(QUuid::WithoutBraces).toLatin1());
-    QCOMPARE(PendingSend::fromJson(lower), pending);
-
-    QCOMPARE(pending.form("secret").password, QString("secret"));
-    pending.protection = Protection::emailCode;
-    QCOMPARE(pending.form("secret").password, QString());
-    QCOMPARE(pending.form("x").recipients, QString("a@x.org"));
-}
-
-void tst_SendRules::pendingSendRejectsIncompleteFiles_data() {
-    QTest::addColumn<QByteArray>("json");
-    const QByteArray valid =
-        R"({"itemIDs":["6F9619FF-8B86-D011-B42D-00C04FC964FF"],"workspaceID":"w","delivery":"link",)"
-        R"("recipients":"","subject":"","message":"","expiresInDays":7,"protection":"none","allowedEmails":""})";
-    QVERIFY(PendingSend::fromJson(valid).has_value());
-    QTest::newRow("not json") << QByteArray("{\"itemIDs\":");
-    QTest::newRow("missing key") << QByteArray(valid).replace(R"("message":"",)", "");
-    QTest::newRow("number as text")
-        << QByteArray(valid).replace(R"("subject":"")", R"("subject":1)");
-    QTest::newRow("fractional days") << QByteArray(valid).replace(":7,", ":7.5,");
-    QTest::newRow("unknown protection") << QByteArray(valid).replace(R"("none")", R"("pin")");
-    QTest::newRow("unknown delivery") << QByteArray(valid).replace(R"("link")", R"("fax")");
-    QTest::newRow("bad uuid") << QByteArray(valid).replace("6F9619FF-", "zz");
-    QTest::newRow("array") << QByteArray("[]");
-}
-
-void tst_SendRules::pendingSendRejectsIncompleteFiles() {
-    QFETCH(QByteArray, json);
-    QCOMPARE(PendingSend::fromJson(json), std::nullopt);
-}
 
 QTEST_GUILESS_MAIN(tst_SendRules)
 #include "tst_SendRules.moc"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Conformance of the devservice storage with real S3 clients: aws-cli uploads a file above its
 # multipart threshold, lists the parts of an unfinished upload, completes and aborts uploads and
-# downloads again, comparing SHA-256 digests; curl checks the interim answer to a mixed-case
+# downloads again, comparing SHA-256 digests, also under a key with characters the signature
+# encodes; curl checks the interim answer to a mixed-case
 # Expect; rclone does the same round trip when it is installed.
 # Usage: awscli-conformance.sh PATH-TO-parcella-devservice
 set -euo pipefail
@@ -84,6 +85,13 @@ aws s3 cp --only-show-errors "s3://$bucket/dir/original.bin" "$work/downloaded.b
 [ "$(digest "$work/original.bin")" = "$(digest "$work/downloaded.bin")" ] ||
     fail "downloaded object differs from the upload"
 aws s3 ls "s3://$bucket/dir/" | grep -q "23000000 original.bin" || fail "listing misses the object"
+
+# A key with characters the signature encodes (space, plus, tilde, non-ASCII).
+key='dir/a b+c~é.txt'
+echo "odd key" >"$work/odd.txt"
+aws s3 cp --only-show-errors "$work/odd.txt" "s3://$bucket/$key"
+aws s3 cp --only-show-errors "s3://$bucket/$key" "$work/odd-back.txt"
+cmp -s "$work/odd.txt" "$work/odd-back.txt" || fail "a key with encoded characters did not round-trip"
 
 # An unfinished upload driven part by part, listed, then completed from its own listing.
 head -c 5242880 /dev/urandom >"$work/part1.bin"

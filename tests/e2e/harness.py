@@ -113,6 +113,9 @@ class DevService:
     def add_faults(self, *rules):
         self._admin("POST", "/admin/faults", list(rules))
 
+    def advance_clock(self, seconds):
+        self._admin("POST", "/admin/clock", {"advanceSeconds": seconds})
+
     def clear_faults(self):
         self._admin("DELETE", "/admin/faults")
 

@@ -19,7 +19,7 @@ namespace ParcelKit::Testing {
 // - POST workspaces/{ws}/uploads/sign presigns a storage request: a POST without upload id starts
 //   an object "{ws}/up<n>", anything else is signed for the key, upload id and part number asked.
 //   Every signed request carries the header "x-amz-meta-signed: yes" (and a signed Content-Type
-//   that completion must override) and a signature that the storage checks.
+//   that completion must override), which the storage checks.
 // - POST workspaces/{ws}/uploads/{id}/complete confirms "{ws}/{id}" once the object is assembled,
 //   answering 409 until then.
 // Storage (path-style below "storage/"): create, upload part, list parts, complete (with
@@ -47,8 +47,18 @@ public:
         bool afterEffect = false;
 
         static Fault answer(int status, std::optional<QString> code = std::nullopt,
-                            std::optional<QString> message = std::nullopt);
-        static Fault dropped(qint64 afterBytes = 40);
+                            std::optional<QString> message = std::nullopt) {
+            Fault fault;
+            fault.status = status;
+            fault.code = std::move(code);
+            fault.message = std::move(message);
+            return fault;
+        }
+        static Fault dropped(qint64 afterBytes = 40) {
+            Fault fault;
+            fault.dropAfterBytes = afterBytes;
+            return fault;
+        }
     };
 
     static const QString accessToken;
@@ -116,7 +126,6 @@ private:
     Reply complete(const RecordedRequest& request);
     Reply abort(const QString& uploadID);
 
-    QString signature(const QByteArray& method, const QString& path, const QUrlQuery& query) const;
     QString newUploadLocked(const QString& key);
 
     TestHTTPServer m_server;

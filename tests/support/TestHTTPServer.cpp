@@ -32,42 +32,6 @@ TestHTTPServer::Reply TestHTTPServer::Reply::text(int status, QByteArray body,
     return reply;
 }
 
-TestHTTPServer::Reply TestHTTPServer::Reply::xml(int status, QByteArray body) {
-    return text(status, std::move(body), "application/xml");
-}
-
-TestHTTPServer::Reply TestHTTPServer::Reply::empty(int status) {
-    Reply reply;
-    reply.status = status;
-    return reply;
-}
-
-TestHTTPServer::Reply TestHTTPServer::Reply::rawBytes(QByteArray bytes) {
-    Reply reply;
-    reply.raw = std::move(bytes);
-    return reply;
-}
-
-TestHTTPServer::Reply& TestHTTPServer::Reply::withHeader(QByteArray name, QByteArray value) {
-    headers.append({std::move(name), std::move(value)});
-    return *this;
-}
-
-TestHTTPServer::Reply& TestHTTPServer::Reply::after(std::chrono::milliseconds wait) {
-    delay = wait;
-    return *this;
-}
-
-TestHTTPServer::Reply& TestHTTPServer::Reply::droppedAfter(qint64 bytes) {
-    dropAfterBytes = bytes;
-    return *this;
-}
-
-TestHTTPServer::Reply& TestHTTPServer::Reply::trickled(std::chrono::milliseconds perByte) {
-    byteInterval = perByte;
-    return *this;
-}
-
 TestHTTPServer::TestHTTPServer() {
     m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int yes = 1;

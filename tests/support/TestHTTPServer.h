@@ -42,14 +42,36 @@ public:
         static Reply json(int status, const QJsonValue& value);
         static Reply text(int status, QByteArray body,
                           QByteArray contentType = "text/plain; charset=utf-8");
-        static Reply xml(int status, QByteArray body);
-        static Reply empty(int status = 200);
-        static Reply rawBytes(QByteArray bytes);
+        static Reply xml(int status, QByteArray body) {
+            return text(status, std::move(body), "application/xml");
+        }
+        static Reply empty(int status = 200) {
+            Reply reply;
+            reply.status = status;
+            return reply;
+        }
+        static Reply rawBytes(QByteArray bytes) {
+            Reply reply;
+            reply.raw = std::move(bytes);
+            return reply;
+        }
 
-        Reply& withHeader(QByteArray name, QByteArray value);
-        Reply& after(std::chrono::milliseconds wait);
-        Reply& droppedAfter(qint64 bytes);
-        Reply& trickled(std::chrono::milliseconds perByte);
+        Reply& withHeader(QByteArray name, QByteArray value) {
+            headers.append({std::move(name), std::move(value)});
+            return *this;
+        }
+        Reply& after(std::chrono::milliseconds wait) {
+            delay = wait;
+            return *this;
+        }
+        Reply& droppedAfter(qint64 bytes) {
+            dropAfterBytes = bytes;
+            return *this;
+        }
+        Reply& trickled(std::chrono::milliseconds perByte) {
+            byteInterval = perByte;
+            return *this;
+        }
     };
     // Runs on a connection thread; calls never overlap, so a handler needs no locking of its own.
     using Handler = std::function<Reply(const RecordedRequest&)>;

@@ -35,19 +35,9 @@ DevServiceProcess::DevServiceProcess(QStringList extraArguments) {
 }
 
 DevServiceProcess::~DevServiceProcess() {
-    if (process_.state() != QProcess::NotRunning && terminate() < 0) {
+    process_.terminate();
+    if (!process_.waitForFinished(10000)) {
         process_.kill();
         process_.waitForFinished(5000);
     }
-}
-
-QString DevServiceProcess::url(const QString& path) const {
-    return baseUrl_.toString() + path;
-}
-
-int DevServiceProcess::terminate() {
-    process_.terminate();
-    if (!process_.waitForFinished(10000))
-        return -1;
-    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
 }

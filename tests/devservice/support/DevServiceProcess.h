@@ -16,12 +16,7 @@ public:
     // False when the program did not announce its address; errorText() then says why.
     bool isRunning() const { return baseUrl_.isValid(); }
     QString errorText() const { return error_; }
-    QUrl baseUrl() const { return baseUrl_; }
-    QString url(const QString& path) const;
-    QString dataDir() const { return dataDir_.path(); }
-
-    // Sends SIGTERM and waits; returns the exit code, or -1 if it did not stop in time.
-    int terminate();
+    QString url(const QString& path) const { return baseUrl_.toString() + path; }
 
 private:
     QTemporaryDir dataDir_;

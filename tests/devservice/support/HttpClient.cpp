@@ -39,26 +39,14 @@ HttpReply HttpClient::send(const QByteArray& method, const QUrl& url, const QByt
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.body = reply->readAll();
     result.headers = reply->rawHeaderPairs();
-    if (result.status == 0)
-        result.transportError = reply->errorString();
     reply->deleteLater();
     return result;
 }
 
-QByteArray HttpClient::formBody(const QList<QPair<QString, QString>>& fields) {
+HttpReply HttpClient::postForm(const QUrl& url, const QList<QPair<QString, QString>>& fields) {
     QByteArray body;
-    for (const auto& [name, value] : fields) {
-        if (!body.isEmpty())
-            body += '&';
-        body += QUrl::toPercentEncoding(name) + '=' + QUrl::toPercentEncoding(value);
-    }
-    return body;
-}
-
-HttpReply HttpClient::postForm(const QUrl& url, const QList<QPair<QString, QString>>& fields,
-                               const HttpHeaders& headers) {
-    auto all = headers;
-    all.append(
-        qMakePair(QByteArray("Content-Type"), QByteArray("application/x-www-form-urlencoded")));
-    return send("POST", url, formBody(fields), all);
+    for (const auto& [name, value] : fields)
+        body += (body.isEmpty() ? "" : "&") + QUrl::toPercentEncoding(name) + '=' +
+                QUrl::toPercentEncoding(value);
+    return send("POST", url, body, {{"Content-Type", "application/x-www-form-urlencoded"}});
 }

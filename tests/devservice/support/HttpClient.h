@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QPair>
@@ -13,10 +11,8 @@ struct HttpReply {
     int status = 0; // 0: no HTTP answer (transport failure or timeout)
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;
-    QString transportError;
 
     QByteArray header(const QByteArray& name) const;
-    QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
 };
 
 using HttpHeaders = QList<QPair<QByteArray, QByteArray>>;
@@ -29,10 +25,7 @@ public:
     HttpReply get(const QUrl& url, const HttpHeaders& headers = {}) {
         return send("GET", url, {}, headers);
     }
-    HttpReply postForm(const QUrl& url, const QList<QPair<QString, QString>>& fields,
-                       const HttpHeaders& headers = {});
-
-    static QByteArray formBody(const QList<QPair<QString, QString>>& fields);
+    HttpReply postForm(const QUrl& url, const QList<QPair<QString, QString>>& fields);
 
 private:
     QNetworkAccessManager manager_;

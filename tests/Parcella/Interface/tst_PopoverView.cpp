@@ -161,6 +161,14 @@ private slots:
         QCOMPARE(menuShows(m_accountEntries), std::optional(QStringList()));
         keepPicture(m_controller->popover(), "signed-out");
 
+        // While the browser has not answered, the screen says so and the sign-in can be cancelled.
+        m_rig.browserAllows = false;
+        QMetaObject::invokeMethod(item("signInButton"), "clicked");
+        QTRY_VERIFY(shown(item("cancelSignInButton")));
+        keepPicture(m_controller->popover(), "signing-in");
+        QMetaObject::invokeMethod(item("cancelSignInButton"), "clicked");
+        QTRY_VERIFY(!m_rig.model->isSigningIn());
+        m_rig.browserAllows = true;
         QVERIFY(m_rig.signIn());
         QTRY_VERIFY(shown(item("signedInView")));
         QVERIFY(!shown(item("signedOutView")));

@@ -934,7 +934,7 @@ Dateien erneut läuft.
     </message>
     <message>
         <source>Upload on metered connections</source>
-        <translation>Bei getakteten Verbindungen hochladen</translation>
+        <translation>Getaktete Verbindungen nutzen</translation>
     </message>
     <message>
         <source>Limit upload speed</source>

@@ -34,7 +34,7 @@ private slots:
     void cancelAbortsTheMultipartUpload() {
         UploadQueueRig rig;
         UploadQueue& queue = rig.start();
-        const QUuid id = holdUpload(rig, "a.bin");
+        const QUuid id = rig.holdFirstPart("a.bin", 100);
         QCOMPARE(rig.service.fake.openUploads().size(), 1);
 
         queue.cancel(id);
@@ -51,7 +51,7 @@ private slots:
     void abortGivesUpAfterThreeAttempts() {
         UploadQueueRig rig;
         UploadQueue& queue = rig.start();
-        const QUuid id = holdUpload(rig, "a.bin");
+        const QUuid id = rig.holdFirstPart("a.bin", 100);
         const int signedBefore = rig.service.fake.count(Route::sign);
         rig.service.fake.fail(Route::sign, Fault::dropped(), 5);
 
@@ -75,7 +75,7 @@ private slots:
         UploadQueue& queue = rig.start();
 
         // A busy service is asked again after a second.
-        const QUuid busy = holdUpload(rig, "busy.bin");
+        const QUuid busy = rig.holdFirstPart("busy.bin", 100);
         int signs = rig.service.fake.count(Route::sign);
         rig.service.fake.fail(Route::sign, Fault::answer(503));
         queue.cancel(busy);
@@ -88,7 +88,7 @@ private slots:
         QVERIFY(rig.service.fake.openUploads().isEmpty());
 
         // A refusal ends it at once.
-        const QUuid refused = holdUpload(rig, "refused.bin");
+        const QUuid refused = rig.holdFirstPart("refused.bin", 100);
         signs = rig.service.fake.count(Route::sign);
         rig.service.fake.fail(Route::sign, Fault::answer(403));
         queue.cancel(refused);
@@ -99,7 +99,7 @@ private slots:
 
         // Any answer of the storage ends it, whatever its status.
         queue.remove(refused);
-        const QUuid answered = holdUpload(rig, "answered.bin");
+        const QUuid answered = rig.holdFirstPart("answered.bin", 100);
         rig.service.fake.fail(Route::abort, Fault::answer(500, QStringLiteral("InternalError")));
         queue.cancel(answered);
         rig.gate.open();
@@ -135,7 +135,7 @@ private slots:
         const QUuid done = rig.enqueue({"done.bin"}).first();
         QVERIFY(rig.waitUntilFinished(done));
         failUpload(rig, "failed.bin");
-        const QUuid running = holdUpload(rig, "running.bin");
+        const QUuid running = rig.holdFirstPart("running.bin", 100);
         QCOMPARE(rig.service.fake.openUploads().size(), 2);
 
         auto waiterCancelled = std::make_shared<bool>(false);
@@ -155,15 +155,6 @@ private slots:
     }
 
 private:
-    // Starts an upload of `name` and holds it in the middle of its first part.
-    static QUuid holdUpload(UploadQueueRig& rig, const QString& name) {
-        rig.writeFile(name, 100);
-        rig.gate.close();
-        const int held = rig.gate.held();
-        const QUuid id = rig.enqueue({name}).first();
-        spinUntil([&] { return rig.gate.held() == held + 1; });
-        return id;
-    }
     // A queue whose workers give up on the first refusal of the storage.
     static UploadQueue& startImpatient(UploadQueueRig& rig) {
         UploadOptions options = UploadQueueRig::fastOptions();

@@ -89,13 +89,9 @@ private slots:
         UploadOptions options = UploadQueueRig::fastOptions();
         options.maxConcurrentParts = 1;
         UploadQueue& queue = rig.start(options);
-        rig.writeFile("a.bin", 1500);
-        rig.gate.close();
-        const QUuid id = rig.enqueue({"a.bin"}).first();
-
+        const QUuid id = rig.holdFirstPart("a.bin", 1500);
         // The first part is stored and its bytes are counted in flight; the file knows the upload
         // (saved when it started and when the multipart upload was created) but not the part.
-        QVERIFY(spinUntil([&] { return rig.gate.held() == 1; }));
         QVERIFY(spinUntil([&] { return rig.item(id).bytesSent == 1024; }));
         // A new multipart upload does not wait for the next save (read without flushing first).
         QVERIFY(UploadStore(rig.storeURL()).load().first().multipartUploadID);

@@ -106,10 +106,7 @@ private slots:
         UploadOptions options = UploadQueueRig::fastOptions();
         options.maxConcurrentParts = 1;
         UploadQueue& queue = rig.start(options);
-        rig.writeFile("a.bin", 2000);
-        rig.gate.close();
-        const QUuid id = rig.enqueue({"a.bin"}).first();
-        QVERIFY(spinUntil([&] { return rig.gate.held() == 1; }));
+        const QUuid id = rig.holdFirstPart("a.bin", 2000);
         const auto firstKey = rig.storedRecords().first().objectKey;
         QVERIFY(firstKey);
 
@@ -190,10 +187,7 @@ private slots:
         UploadOptions options = UploadQueueRig::fastOptions();
         options.maxConcurrentParts = 1;
         UploadQueue& queue = rig.start(options);
-        rig.writeFile("changing.bin", 2000);
-        rig.gate.close();
-        const QUuid id = rig.enqueue({"changing.bin"}).first();
-        QVERIFY(spinUntil([&] { return rig.gate.held() == 1; }));
+        const QUuid id = rig.holdFirstPart("changing.bin", 2000);
         auto waiting = begin(queue.uploadIDs({id}));
 
         // The file shrinks while its first part is on the wire.

@@ -80,6 +80,14 @@ bool UploadQueueRig::waitUntil(const QUuid& id,
     return spinUntil([&] { return condition(item(id)); }, 30s);
 }
 
+QUuid UploadQueueRig::holdFirstPart(const QString& name, qint64 size) {
+    writeFile(name, size);
+    gate.close();
+    const int held = gate.held();
+    const QUuid id = enqueue({name}).first();
+    return spinUntil([&] { return gate.held() == held + 1; }) ? id : QUuid();
+}
+
 bool UploadQueueRig::waitUntilFinished(const QUuid& id) {
     return waitUntil(id, [](const UploadItem& item) {
         return item.state.kind() == UploadState::Case::finished;

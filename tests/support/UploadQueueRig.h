@@ -35,6 +35,9 @@ public:
     QUrl urlOf(const QString& name) const;
 
     QList<QUuid> enqueue(const QStringList& names, const QString& workspaceID = "ws1");
+    // Adds a new file of `size` bytes with the gate closed and waits until its first part is
+    // held there; a null id when it never arrives.
+    QUuid holdFirstPart(const QString& name, qint64 size);
     // The item as the list shows it now; a default item when it is not there.
     UploadItem item(const QUuid& id) const;
     bool waitUntil(const QUuid& id, const std::function<bool(const UploadItem&)>& condition);

@@ -86,9 +86,7 @@ private slots:
     }
     void savesFollowChanges() {
         UploadQueueRig rig;
-        UploadOptions options = UploadQueueRig::fastOptions();
-        options.maxConcurrentParts = 1;
-        UploadQueue& queue = rig.start(options);
+        UploadQueue& queue = rig.start(UploadQueueRig::oneAtATime());
         const QUuid id = rig.holdFirstPart("a.bin", 1500);
         // The first part is stored and its bytes are counted in flight; the file knows the upload
         // (saved when it started and when the multipart upload was created) but not the part.

@@ -103,9 +103,7 @@ private slots:
     }
     void aStoppedRunChangesNothing() {
         UploadQueueRig rig;
-        UploadOptions options = UploadQueueRig::fastOptions();
-        options.maxConcurrentParts = 1;
-        UploadQueue& queue = rig.start(options);
+        UploadQueue& queue = rig.start(UploadQueueRig::oneAtATime());
         const QUuid id = rig.holdFirstPart("a.bin", 2000);
         const auto firstKey = rig.storedRecords().first().objectKey;
         QVERIFY(firstKey);
@@ -184,9 +182,7 @@ private slots:
     }
     void uploadIDsFailWithTheItemsError() {
         UploadQueueRig rig;
-        UploadOptions options = UploadQueueRig::fastOptions();
-        options.maxConcurrentParts = 1;
-        UploadQueue& queue = rig.start(options);
+        UploadQueue& queue = rig.start(UploadQueueRig::oneAtATime());
         const QUuid id = rig.holdFirstPart("changing.bin", 2000);
         auto waiting = begin(queue.uploadIDs({id}));
 
@@ -255,9 +251,7 @@ private slots:
     void pausedUploadsSendOnlyTheirMissingParts() {
         QFETCH(QString, how);
         UploadQueueRig rig;
-        UploadOptions options = UploadQueueRig::fastOptions();
-        options.maxConcurrentParts = 1;
-        rig.start(options).setPausesOnMeteredNetworks(true);
+        rig.start(UploadQueueRig::oneAtATime()).setPausesOnMeteredNetworks(true);
         rig.writeFile("big.bin", 10 * 1024, 1);
         rig.writeFile("paused.bin", 100, 2);
         // At 40 %: the fourth part is in storage, its answer not yet with the client.
@@ -275,7 +269,7 @@ private slots:
         QCOMPARE(rig.item(id).bytesSent, 3 * 1024);
         QCOMPARE(rig.queue->isHeldByMeteredNetwork(), how == "metered");
         if (how == "restart") {
-            rig.start(options);
+            rig.start(UploadQueueRig::oneAtATime());
             QVERIFY(!fileBytes(rig.storeURL().toLocalFile()).contains("aused"));
         }
         QCOMPARE(rig.item(id).state, UploadState::queued());

@@ -24,6 +24,12 @@ UploadOptions UploadQueueRig::fastOptions(qint64 partSize) {
     return options;
 }
 
+UploadOptions UploadQueueRig::oneAtATime() {
+    UploadOptions options = fastOptions();
+    options.maxConcurrentParts = 1;
+    return options;
+}
+
 UploadQueue& UploadQueueRig::start(const UploadOptions& options) {
     stop();
     queue = std::make_unique<UploadQueue>(service.api, storeURL(), options, network);

@@ -23,6 +23,8 @@ public:
 
     // Tiny parts and waits keep the tests fast; a few retries only.
     static UploadOptions fastOptions(qint64 partSize = 1024);
+    // The same, one part at a time.
+    static UploadOptions oneAtATime();
 
     // Creates the queue (restoring from the store); a second call replaces it, as a restart does.
     UploadQueue& start(const UploadOptions& options = fastOptions());

@@ -190,29 +190,15 @@ private slots:
         }
     }
 
-    void accessTokenRefreshesFromSixtySecondsBeforeExpiry() {
+    void refreshFromSixtySecondsBeforeExpiryIsSharedByConcurrentCallers() {
         InMemoryTokenStore store(stored);
         Fixture f(store);
-        QVERIFY(f.session->isSignedIn());
+        QSignalSpy changes(f.session.get(), &AuthSession::isSignedInChanged);
         f.now = 1000 - 61;
         QCOMPARE(Testing::await(f.session->accessToken({})), QStringLiteral("access-0"));
         QCOMPARE(f.server.requestCount(), 0);
 
         f.now = 1000 - 60;
-        f.server.enqueue(tokenReply("access-1"));
-        QCOMPARE(Testing::await(f.session->accessToken({})), QStringLiteral("access-1"));
-        QCOMPARE(f.server.requestCount(), 1);
-        QCOMPARE(
-            f.server.requests().value(0).body,
-            QByteArray("client_id=client%201&grant_type=refresh_token&refresh_token=refresh-0"));
-        QVERIFY(holds(store, Tokens{"access-1", "refresh-access-1", Timestamp{940 + 3600}}));
-    }
-
-    void concurrentCallersShareOneRefresh() {
-        InMemoryTokenStore store(stored);
-        Fixture f(store);
-        QSignalSpy changes(f.session.get(), &AuthSession::isSignedInChanged);
-        f.now = 1000 - 30;
         f.server.enqueue(tokenReply("access-1"));
         std::stop_source impatient;
         auto first = f.session->accessToken({});
@@ -226,6 +212,10 @@ private slots:
         QCOMPARE(Testing::await(std::move(rejected)), QStringLiteral("access-1"));
         QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(cancelled)));
         QCOMPARE(f.server.requestCount(), 1);
+        QCOMPARE(
+            f.server.requests().value(0).body,
+            QByteArray("client_id=client%201&grant_type=refresh_token&refresh_token=refresh-0"));
+        QVERIFY(holds(store, Tokens{"access-1", "refresh-access-1", Timestamp{940 + 3600}}));
         QCOMPARE(changes.size(), 0);
 
         // A token rejected after someone else refreshed is answered without another request.

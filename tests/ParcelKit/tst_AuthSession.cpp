@@ -107,23 +107,6 @@ class tst_AuthSession : public QObject {
     Q_OBJECT
 
 private slots:
-    void signInURLStartsAFreshPendingSignIn() {
-        InMemoryTokenStore store;
-        Fixture f(store);
-        // What the service makes of the address is checked against the devservice end to end.
-        const QUrlQuery query(f.session->signInURL());
-        QCOMPARE(query.queryItemValue("state").size(), 22);
-        QCOMPARE(query.queryItemValue("code_challenge").size(), 43);
-
-        // A second start forgets the first: its callback no longer completes anything.
-        const QUrl second = f.session->signInURL();
-        QVERIFY(QUrlQuery(second).queryItemValue("state") != query.queryItemValue("state"));
-        const auto stale = Testing::failureOf(f.session->completeSignIn(
-            f.callback("code=c&state=" + query.queryItemValue("state")), {}));
-        QVERIFY(stale && *stale == ParcelKitError::notSignedIn());
-        QCOMPARE(f.server.requestCount(), 0);
-    }
-
     void completedSignInPostsTheCodeAndCountsExpiryFromTheRequest() {
         InMemoryTokenStore store;
         Fixture f(store);
@@ -146,7 +129,7 @@ private slots:
         QVERIFY(f.server.requests().value(0).body.contains("&code=the%20code&"));
     }
 
-    void callbacksThatCannotCompleteFailWithNotSignedIn() {
+    void onlyThePendingSignInsCallbackCompletes() {
         InMemoryTokenStore store;
         Fixture f(store);
         const auto fails = [&f](const QString& query) {
@@ -155,7 +138,14 @@ private slots:
         };
         QVERIFY(fails("code=c&state=x")); // nothing pending
 
+        // What the service makes of the address is checked against the devservice end to end.
+        const QUrlQuery first(f.session->signInURL());
+        QCOMPARE(first.queryItemValue("state").size(), 22);
+        QCOMPARE(first.queryItemValue("code_challenge").size(), 43);
+        // A second start forgets the first: its callback no longer completes anything.
         const QString state = QUrlQuery(f.session->signInURL()).queryItemValue("state");
+        QVERIFY(state != first.queryItemValue("state"));
+        QVERIFY(fails("code=c&state=" + first.queryItemValue("state")));
         // Wrong or missing state keeps the pending sign-in for its own callback.
         QVERIFY(fails("code=c&state=wrong"));
         QVERIFY(fails("code=c"));
@@ -200,29 +190,15 @@ private slots:
         }
     }
 
-    void accessTokenRefreshesFromSixtySecondsBeforeExpiry() {
+    void refreshFromSixtySecondsBeforeExpiryIsSharedByConcurrentCallers() {
         InMemoryTokenStore store(stored);
         Fixture f(store);
-        QVERIFY(f.session->isSignedIn());
+        QSignalSpy changes(f.session.get(), &AuthSession::isSignedInChanged);
         f.now = 1000 - 61;
         QCOMPARE(Testing::await(f.session->accessToken({})), QStringLiteral("access-0"));
         QCOMPARE(f.server.requestCount(), 0);
 
         f.now = 1000 - 60;
-        f.server.enqueue(tokenReply("access-1"));
-        QCOMPARE(Testing::await(f.session->accessToken({})), QStringLiteral("access-1"));
-        QCOMPARE(f.server.requestCount(), 1);
-        QCOMPARE(
-            f.server.requests().value(0).body,
-            QByteArray("client_id=client%201&grant_type=refresh_token&refresh_token=refresh-0"));
-        QVERIFY(holds(store, Tokens{"access-1", "refresh-access-1", Timestamp{940 + 3600}}));
-    }
-
-    void concurrentCallersShareOneRefresh() {
-        InMemoryTokenStore store(stored);
-        Fixture f(store);
-        QSignalSpy changes(f.session.get(), &AuthSession::isSignedInChanged);
-        f.now = 1000 - 30;
         f.server.enqueue(tokenReply("access-1"));
         std::stop_source impatient;
         auto first = f.session->accessToken({});
@@ -236,6 +212,10 @@ private slots:
         QCOMPARE(Testing::await(std::move(rejected)), QStringLiteral("access-1"));
         QVERIFY_THROWS_EXCEPTION(Cancelled, Testing::await(std::move(cancelled)));
         QCOMPARE(f.server.requestCount(), 1);
+        QCOMPARE(
+            f.server.requests().value(0).body,
+            QByteArray("client_id=client%201&grant_type=refresh_token&refresh_token=refresh-0"));
+        QVERIFY(holds(store, Tokens{"access-1", "refresh-access-1", Timestamp{940 + 3600}}));
         QCOMPARE(changes.size(), 0);
 
         // A token rejected after someone else refreshed is answered without another request.
@@ -247,56 +227,49 @@ private slots:
         QCOMPARE(f.server.requestCount(), 2);
     }
 
-    void passingRefreshFailuresKeepTheSession() {
-        InMemoryTokenStore store(stored);
-        Fixture f(store);
-        f.now = 1000;
-        const Reply replies[] = {
-            Reply::empty(503), Reply::empty(500), Reply::empty(408), Reply::empty(429),
-            Reply::rawBytes(""), cutInBody(),
+    // Passing failures keep the session and its old refresh token; the others sign out.
+    void refreshFailuresKeepOrEndTheSession() {
+        const std::pair<Reply, bool> cases[] = {
+            {Reply::empty(503), false},
+            {Reply::empty(500), false},
+            {Reply::empty(408), false},
+            {Reply::empty(429), false},
+            {Reply::rawBytes(""), false},
+            {cutInBody(), false},
             // libcurl reads a head cut short as a whole answer without a body.
-            Reply::rawBytes("HTTP/1.1 200 OK\r\nContent-Type: application/js")};
-        for (const Reply& reply : replies) {
-            // A handler, not the script: the client may retry a request whose connection closed
-            // before any answer, and the retry must meet the same failure.
-            f.server.setHandler([reply](const RecordedRequest&) { return reply; });
-            const auto error = Testing::failureOf(f.session->accessToken({}));
-            QVERIFY(error);
-            const bool cut = reply.raw || reply.dropAfterBytes;
-            QVERIFY2(cut ? error->kind() == ParcelKitError::Kind::network
-                         : *error == ParcelKitError::server(reply.status),
-                     qPrintable(error->userText()));
-            QVERIFY(f.session->isSignedIn());
-        }
-        QCOMPARE(store.load(), stored);
-        // The old refresh token is still the one used.
-        QVERIFY(f.server.requests().last().body.endsWith("refresh_token=refresh-0"));
-    }
-
-    void endingRefreshFailuresSignOut() {
-        const Reply replies[] = {
-            Reply::json(400, QJsonObject{{"error", "invalid_grant"}}),
-            Reply::empty(401),
-            Reply::empty(403),
-            Reply::json(200, QJsonObject{{"access_token", "a"}}),
+            {Reply::rawBytes("HTTP/1.1 200 OK\r\nContent-Type: application/js"), false},
+            {Reply::json(400, QJsonObject{{"error", "invalid_grant"}}), true},
+            {Reply::empty(401), true},
+            {Reply::empty(403), true},
+            {Reply::json(200, QJsonObject{{"access_token", "a"}}), true},
         };
-        for (const Reply& reply : replies) {
+        for (const auto& [reply, ends] : cases) {
             InMemoryTokenStore store(stored);
             Fixture f(store);
             QSignalSpy changes(f.session.get(), &AuthSession::isSignedInChanged);
             f.now = 1000;
-            f.server.enqueue(reply);
+            // A handler, not the script: the client may retry a request whose connection closed
+            // before any answer, and the retry must meet the same failure.
+            f.server.setHandler([reply](const RecordedRequest&) { return reply; });
             auto first = f.session->accessToken({});
             auto second = f.session->accessToken({});
             const auto error = Testing::failureOf(std::move(first));
-            QVERIFY(error && *error == ParcelKitError::notSignedIn());
-            QVERIFY(Testing::failureOf(std::move(second)) == ParcelKitError::notSignedIn());
-            QVERIFY(!f.session->isSignedIn());
-            QCOMPARE(changes.size(), 1);
-            QVERIFY(holds(store, std::nullopt));
-            QVERIFY(Testing::failureOf(f.session->accessToken({})) ==
-                    ParcelKitError::notSignedIn());
-            QCOMPARE(f.server.requestCount(), 1);
+            QVERIFY(error);
+            const bool cut = reply.raw || reply.dropAfterBytes;
+            QVERIFY2(ends  ? *error == ParcelKitError::notSignedIn()
+                     : cut ? error->kind() == ParcelKitError::Kind::network
+                           : *error == ParcelKitError::server(reply.status),
+                     qPrintable(error->userText()));
+            QCOMPARE(Testing::failureOf(std::move(second)), error);
+            QCOMPARE(f.session->isSignedIn(), !ends);
+            QCOMPARE(changes.size(), ends ? 1 : 0);
+            QVERIFY(holds(store, ends ? std::nullopt : std::optional(stored)));
+            QVERIFY(f.server.requests().last().body.endsWith("refresh_token=refresh-0"));
+            if (ends) {
+                QVERIFY(Testing::failureOf(f.session->accessToken({})) ==
+                        ParcelKitError::notSignedIn());
+                QCOMPARE(f.server.requestCount(), 1);
+            }
         }
     }
 

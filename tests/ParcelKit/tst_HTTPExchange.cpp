@@ -73,31 +73,14 @@ class tst_HTTPExchange : public QObject {
     Q_OBJECT
 
 private slots:
-    void statusHeadersAndBodyPassThrough() {
-        TestHTTPServer server;
-        server.enqueue(Reply::text(503, "busy")
-                           .withHeader("X-Trace", "a b")
-                           .withHeader("Set-Cookie", "one=1")
-                           .withHeader("Set-Cookie", "two=2"));
-        URLSession session;
-        const HTTP::Answer answer = exchange(session, requestTo(server.url("/status")));
-        QCOMPARE(answer.response.status, 503);
-        QCOMPARE(answer.body, QByteArray("busy"));
-        QCOMPARE(answer.response.url, server.url("/status"));
-        QCOMPARE(answer.response.header("x-trace"), QByteArray("a b"));
-        QList<QByteArray> cookies;
-        for (const auto& [name, value] : answer.response.headers) {
-            if (name == "Set-Cookie")
-                cookies.append(value);
-        }
-        QCOMPARE(cookies, (QList<QByteArray>{"one=1", "two=2"}));
-        QCOMPARE(answer.response.header("Content-Length"), QByteArray("4"));
-    }
-
-    void requestHeadersAndBodyArriveAsSent() {
+    void requestAndAnswerPassThrough() {
         TestHTTPServer server;
         server.setHandler([](const RecordedRequest& request) {
-            return Reply::json(201, QJsonObject{{"echo", request.jsonObject().value("name")}});
+            const QJsonObject echo{{"echo", request.jsonObject().value("name")}};
+            return Reply::json(503, echo)
+                .withHeader("X-Trace", "a b")
+                .withHeader("Set-Cookie", "one=1")
+                .withHeader("Set-Cookie", "two=2");
         });
         URLSession session;
         HTTPRequest request = requestTo(server.url("/api/v1/items?q=a%20b&n=1"), "POST");
@@ -108,9 +91,19 @@ private slots:
         request.body = R"({"name":"Grüße"})";
         const HTTP::Answer answer = exchange(session, request);
 
-        QCOMPARE(answer.response.status, 201);
+        QCOMPARE(answer.response.status, 503);
         QCOMPARE(QJsonDocument::fromJson(answer.body).object().value("echo").toString(),
                  QString::fromUtf8("Grüße"));
+        QCOMPARE(answer.response.url, request.url);
+        QCOMPARE(answer.response.header("x-trace"), QByteArray("a b"));
+        QList<QByteArray> cookies;
+        for (const auto& [name, value] : answer.response.headers) {
+            if (name == "Set-Cookie")
+                cookies.append(value);
+        }
+        QCOMPARE(cookies, (QList<QByteArray>{"one=1", "two=2"}));
+        QCOMPARE(answer.response.header("Content-Length"), QByteArray::number(answer.body.size()));
+
         const RecordedRequest recorded = server.requests().value(0);
         QCOMPARE(recorded.method, QByteArray("POST"));
         QCOMPARE(recorded.path(), QString("/api/v1/items"));
@@ -146,6 +139,8 @@ private slots:
         const HTTP::Answer head = exchange(session, requestTo(server.url("/head"), "HEAD"));
         QCOMPARE(head.response.status, 200);
         QVERIFY(head.body.isEmpty());
+        // Every one of them went over the first connection.
+        QCOMPARE(server.acceptedConnections(), 1);
     }
 
     void largeUploadReportsProgressUpToItsSize() {
@@ -235,18 +230,6 @@ private slots:
         Testing::await(std::move(running));
         for (const RecordedRequest& request : server.requests())
             QVERIFY(request.body == (request.path() == "/1" ? first : second));
-    }
-
-    void connectionsAreReused() {
-        TestHTTPServer server;
-        server.setHandler([](const RecordedRequest&) { return Reply::text(200, "ok"); });
-        URLSession session;
-        for (int i = 0; i < 3; ++i) {
-            HTTPRequest request = requestTo(server.url("/again"), "PUT");
-            request.body = QByteArray(100, 'x');
-            exchange(session, request);
-        }
-        QCOMPARE(server.acceptedConnections(), 1);
     }
 
     void passingFailuresAreNetworkErrors() {

@@ -31,22 +31,130 @@ class tst_UploadQueueAborts : public QObject {
     Q_OBJECT
 
 private slots:
-    void cancelAbortsTheMultipartUpload();
-    void abortGivesUpAfterThreeAttempts();
-    void onlyPassingFailuresAreTriedAgain();
-    void removingAFailedItemAbortsItsUpload();
-    void removeAllStopsEverything();
+    void cancelAbortsTheMultipartUpload() {
+        UploadQueueRig rig;
+        UploadQueue& queue = rig.start();
+        const QUuid id = rig.holdFirstPart("a.bin", 100);
+        QCOMPARE(rig.service.fake.openUploads().size(), 1);
+
+        queue.cancel(id);
+        rig.gate.open();
+        await(queue.settled());
+        QVERIFY(rig.service.fake.openUploads().isEmpty());
+        QCOMPARE(rig.service.fake.count(Route::abort), 1);
+
+        // Removing the cancelled item does not abort a second time.
+        queue.remove(id);
+        await(queue.settled());
+        QCOMPARE(rig.service.fake.count(Route::abort), 1);
+    }
+    void abortGivesUpAfterThreeAttempts() {
+        UploadQueueRig rig;
+        UploadQueue& queue = rig.start();
+        const QUuid id = rig.holdFirstPart("a.bin", 100);
+        const int signedBefore = rig.service.fake.count(Route::sign);
+        rig.service.fake.fail(Route::sign, Fault::dropped(), 5);
+
+        // Three signing attempts lost to dropped connections, 1 s and 2 s apart; then nothing.
+        queue.cancel(id);
+        rig.gate.open();
+        await(queue.settled(), 20s);
+        const QList<RecordedRequest> signs =
+            rig.service.fake.requests(Route::sign).mid(signedBefore);
+        QCOMPARE(signs.size(), 3);
+        const auto gaps = gapsBetween(signs);
+        QVERIFY2(
+            gaps[0] >= 1s && gaps[1] >= 2s,
+            qPrintable(QStringLiteral("%1 ms, %2 ms").arg(gaps[0].count()).arg(gaps[1].count())));
+        QCOMPARE(rig.service.fake.count(Route::abort), 0);
+        QCOMPARE(rig.service.fake.openUploads().size(), 1);
+        QCOMPARE(rig.item(id).state, UploadState::cancelled());
+    }
+    void onlyPassingFailuresAreTriedAgain() {
+        UploadQueueRig rig;
+        UploadQueue& queue = rig.start();
+
+        // A busy service is asked again after a second.
+        const QUuid busy = rig.holdFirstPart("busy.bin", 100);
+        int signs = rig.service.fake.count(Route::sign);
+        rig.service.fake.fail(Route::sign, Fault::answer(503));
+        queue.cancel(busy);
+        rig.gate.open();
+        await(queue.settled());
+        const auto asked = rig.service.fake.requests(Route::sign).mid(signs);
+        QCOMPARE(asked.size(), 2);
+        QVERIFY(gapsBetween(asked).first() >= 1s);
+        QCOMPARE(rig.service.fake.count(Route::abort), 1);
+        QVERIFY(rig.service.fake.openUploads().isEmpty());
+
+        // A refusal ends it at once.
+        const QUuid refused = rig.holdFirstPart("refused.bin", 100);
+        signs = rig.service.fake.count(Route::sign);
+        rig.service.fake.fail(Route::sign, Fault::answer(403));
+        queue.cancel(refused);
+        rig.gate.open();
+        await(queue.settled());
+        QCOMPARE(rig.service.fake.count(Route::sign) - signs, 1);
+        QCOMPARE(rig.service.fake.openUploads().size(), 1);
+
+        // Any answer of the storage ends it, whatever its status.
+        queue.remove(refused);
+        const QUuid answered = rig.holdFirstPart("answered.bin", 100);
+        rig.service.fake.fail(Route::abort, Fault::answer(500, QStringLiteral("InternalError")));
+        queue.cancel(answered);
+        rig.gate.open();
+        await(queue.settled());
+        QCOMPARE(rig.service.fake.count(Route::abort), 2);
+        QCOMPARE(rig.service.fake.openUploads().size(), 2);
+    }
+    void removingAFailedItemAbortsItsUpload() {
+        UploadQueueRig rig;
+        UploadQueue& queue = startImpatient(rig);
+        rig.writeFile("done.bin", 100);
+        const QUuid done = rig.enqueue({"done.bin"}).first();
+        QVERIFY(rig.waitUntilFinished(done));
+        const QUuid failed = failUpload(rig, "failed.bin");
+        QCOMPARE(rig.item(failed).state.kind(), Case::failed);
+        // A failed item keeps its multipart upload, so that a retry resumes it.
+        QVERIFY(rig.storedRecords().last().multipartUploadID);
+        QCOMPARE(rig.service.fake.openUploads().size(), 1);
+
+        // Both go in one change; an unknown id is passed over.
+        QSignalSpy changes(&queue, &UploadQueue::itemsChanged);
+        queue.remove(QList<QUuid>{done, QUuid::createUuid(), failed});
+        QCOMPARE(changes.count(), 1);
+        await(queue.settled());
+        QVERIFY(queue.items().isEmpty());
+        QCOMPARE(rig.service.fake.count(Route::abort), 1);
+        QVERIFY(rig.service.fake.openUploads().isEmpty());
+    }
+    void removeAllStopsEverything() {
+        UploadQueueRig rig;
+        UploadQueue& queue = startImpatient(rig);
+        rig.writeFile("done.bin", 100);
+        const QUuid done = rig.enqueue({"done.bin"}).first();
+        QVERIFY(rig.waitUntilFinished(done));
+        failUpload(rig, "failed.bin");
+        const QUuid running = rig.holdFirstPart("running.bin", 100);
+        QCOMPARE(rig.service.fake.openUploads().size(), 2);
+
+        auto waiterCancelled = std::make_shared<bool>(false);
+        noteCancellation(queue.uploadIDs({running}), waiterCancelled);
+        QSignalSpy changes(&queue, &UploadQueue::itemsChanged);
+
+        await(queue.removeAll());
+        QVERIFY(queue.items().isEmpty());
+        QCOMPARE(changes.count(), 1);
+        QVERIFY(rig.storedRecords().isEmpty());
+        QVERIFY(rig.service.fake.openUploads().isEmpty());
+        QCOMPARE(rig.service.fake.count(Route::abort), 2);
+        QVERIFY(spinUntil([&] { return *waiterCancelled; }));
+        rig.gate.open();
+        await(queue.settled());
+        QVERIFY(queue.items().isEmpty());
+    }
 
 private:
-    // Starts an upload of `name` and holds it in the middle of its first part.
-    static QUuid holdUpload(UploadQueueRig& rig, const QString& name) {
-        rig.writeFile(name, 100);
-        rig.gate.close();
-        const int held = rig.gate.held();
-        const QUuid id = rig.enqueue({name}).first();
-        spinUntil([&] { return rig.gate.held() == held + 1; });
-        return id;
-    }
     // A queue whose workers give up on the first refusal of the storage.
     static UploadQueue& startImpatient(UploadQueueRig& rig) {
         UploadOptions options = UploadQueueRig::fastOptions();
@@ -62,131 +170,6 @@ private:
         return id;
     }
 };
-
-void tst_UploadQueueAborts::cancelAbortsTheMultipartUpload() {
-    UploadQueueRig rig;
-    UploadQueue& queue = rig.start();
-    const QUuid id = holdUpload(rig, "a.bin");
-    QCOMPARE(rig.service.fake.openUploads().size(), 1);
-
-    queue.cancel(id);
-    rig.gate.open();
-    await(queue.settled());
-    QVERIFY(rig.service.fake.openUploads().isEmpty());
-    QCOMPARE(rig.service.fake.count(Route::abort), 1);
-
-    // Removing the cancelled item does not abort a second time.
-    queue.remove(id);
-    await(queue.settled());
-    QCOMPARE(rig.service.fake.count(Route::abort), 1);
-}
-
-void tst_UploadQueueAborts::abortGivesUpAfterThreeAttempts() {
-    UploadQueueRig rig;
-    UploadQueue& queue = rig.start();
-    const QUuid id = holdUpload(rig, "a.bin");
-    const int signedBefore = rig.service.fake.count(Route::sign);
-    rig.service.fake.fail(Route::sign, Fault::dropped(), 5);
-
-    // Three signing attempts lost to dropped connections, 1 s and 2 s apart; then nothing.
-    queue.cancel(id);
-    rig.gate.open();
-    await(queue.settled(), 20s);
-    const QList<RecordedRequest> signs = rig.service.fake.requests(Route::sign).mid(signedBefore);
-    QCOMPARE(signs.size(), 3);
-    const auto gaps = gapsBetween(signs);
-    QVERIFY2(gaps[0] >= 1s && gaps[1] >= 2s,
-             qPrintable(QStringLiteral("%1 ms, %2 ms").arg(gaps[0].count()).arg(gaps[1].count())));
-    QCOMPARE(rig.service.fake.count(Route::abort), 0);
-    QCOMPARE(rig.service.fake.openUploads().size(), 1);
-    QCOMPARE(rig.item(id).state, UploadState::cancelled());
-}
-
-void tst_UploadQueueAborts::onlyPassingFailuresAreTriedAgain() {
-    UploadQueueRig rig;
-    UploadQueue& queue = rig.start();
-
-    // A busy service is asked again after a second.
-    const QUuid busy = holdUpload(rig, "busy.bin");
-    int signs = rig.service.fake.count(Route::sign);
-    rig.service.fake.fail(Route::sign, Fault::answer(503));
-    queue.cancel(busy);
-    rig.gate.open();
-    await(queue.settled());
-    const auto asked = rig.service.fake.requests(Route::sign).mid(signs);
-    QCOMPARE(asked.size(), 2);
-    QVERIFY(gapsBetween(asked).first() >= 1s);
-    QCOMPARE(rig.service.fake.count(Route::abort), 1);
-    QVERIFY(rig.service.fake.openUploads().isEmpty());
-
-    // A refusal ends it at once.
-    const QUuid refused = holdUpload(rig, "refused.bin");
-    signs = rig.service.fake.count(Route::sign);
-    rig.service.fake.fail(Route::sign, Fault::answer(403));
-    queue.cancel(refused);
-    rig.gate.open();
-    await(queue.settled());
-    QCOMPARE(rig.service.fake.count(Route::sign) - signs, 1);
-    QCOMPARE(rig.service.fake.openUploads().size(), 1);
-
-    // Any answer of the storage ends it, whatever its status.
-    queue.remove(refused);
-    const QUuid answered = holdUpload(rig, "answered.bin");
-    rig.service.fake.fail(Route::abort, Fault::answer(500, QStringLiteral("InternalError")));
-    queue.cancel(answered);
-    rig.gate.open();
-    await(queue.settled());
-    QCOMPARE(rig.service.fake.count(Route::abort), 2);
-    QCOMPARE(rig.service.fake.openUploads().size(), 2);
-}
-
-void tst_UploadQueueAborts::removingAFailedItemAbortsItsUpload() {
-    UploadQueueRig rig;
-    UploadQueue& queue = startImpatient(rig);
-    rig.writeFile("done.bin", 100);
-    const QUuid done = rig.enqueue({"done.bin"}).first();
-    QVERIFY(rig.waitUntilFinished(done));
-    const QUuid failed = failUpload(rig, "failed.bin");
-    QCOMPARE(rig.item(failed).state.kind(), Case::failed);
-    // A failed item keeps its multipart upload, so that a retry resumes it.
-    QVERIFY(rig.storedRecords().last().multipartUploadID);
-    QCOMPARE(rig.service.fake.openUploads().size(), 1);
-
-    // Both go in one change; an unknown id is passed over.
-    QSignalSpy changes(&queue, &UploadQueue::itemsChanged);
-    queue.remove(QList<QUuid>{done, QUuid::createUuid(), failed});
-    QCOMPARE(changes.count(), 1);
-    await(queue.settled());
-    QVERIFY(queue.items().isEmpty());
-    QCOMPARE(rig.service.fake.count(Route::abort), 1);
-    QVERIFY(rig.service.fake.openUploads().isEmpty());
-}
-
-void tst_UploadQueueAborts::removeAllStopsEverything() {
-    UploadQueueRig rig;
-    UploadQueue& queue = startImpatient(rig);
-    rig.writeFile("done.bin", 100);
-    const QUuid done = rig.enqueue({"done.bin"}).first();
-    QVERIFY(rig.waitUntilFinished(done));
-    failUpload(rig, "failed.bin");
-    const QUuid running = holdUpload(rig, "running.bin");
-    QCOMPARE(rig.service.fake.openUploads().size(), 2);
-
-    auto waiterCancelled = std::make_shared<bool>(false);
-    noteCancellation(queue.uploadIDs({running}), waiterCancelled);
-    QSignalSpy changes(&queue, &UploadQueue::itemsChanged);
-
-    await(queue.removeAll());
-    QVERIFY(queue.items().isEmpty());
-    QCOMPARE(changes.count(), 1);
-    QVERIFY(rig.storedRecords().isEmpty());
-    QVERIFY(rig.service.fake.openUploads().isEmpty());
-    QCOMPARE(rig.service.fake.count(Route::abort), 2);
-    QVERIFY(spinUntil([&] { return *waiterCancelled; }));
-    rig.gate.open();
-    await(queue.settled());
-    QVERIFY(queue.items().isEmpty());
-}
 
 QTEST_GUILESS_MAIN(tst_UploadQueueAborts)
 #include "tst_UploadQueueAborts.moc"

@@ -91,12 +91,119 @@ class tst_UploadQueueActivity : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void inhibitorHoldsTheLockWhileWanted();
-    void withoutASystemBusNothingHappens();
-    void queueHoldsTheLockWhileItemsAreActive();
-    void meteredFollowsNetworkManager();
+    void initTestCase() {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty())
+            QSKIP("dbus-daemon is not installed");
+        m_bus.start(daemon, {"--session", "--nofork", "--print-address=1"});
+        QVERIFY(m_bus.waitForStarted());
+        QVERIFY(m_bus.waitForReadyRead(10000));
+        const QByteArray address = m_bus.readLine().trimmed();
+        // Before anything in this process opens the system bus.
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
+
+        auto logind = QDBusConnection::connectToBus(QString::fromUtf8(address), "fake-logind");
+        QVERIFY(logind.isConnected());
+        QVERIFY(logind.registerObject("/org/freedesktop/login1", &m_logind,
+                                      QDBusConnection::ExportAllSlots));
+        QVERIFY(logind.registerService("org.freedesktop.login1"));
+        m_manager->moveToThread(&m_managerThread);
+        connect(&m_managerThread, &QThread::finished, m_manager, &QObject::deleteLater);
+        m_managerThread.start();
+        QVERIFY(
+            logind.registerObject(managerPath, m_manager, QDBusConnection::ExportAllProperties));
+        QVERIFY(logind.registerService("org.freedesktop.NetworkManager"));
+        QVERIFY(QDBusConnection::systemBus().isConnected());
+    }
+    void cleanupTestCase() {
+        QDBusConnection::disconnectFromBus("fake-logind");
+        m_managerThread.quit();
+        m_managerThread.wait();
+        m_bus.terminate();
+        m_bus.waitForFinished();
+    }
+    void inhibitorHoldsTheLockWhileWanted() {
+        const qsizetype first = m_logind.calls.size();
+        {
+            SleepInhibitor inhibitor;
+            inhibitor.setHeld(true);
+            QVERIFY(spinUntil([&] { return inhibitor.holdsLock(); }));
+            QCOMPARE(m_logind.calls.value(first), expectedCall);
+            QVERIFY(m_logind.isHeld(first));
+            inhibitor.setHeld(true);
+            inhibitor.setHeld(false);
+            QVERIFY(!inhibitor.holdsLock());
+            QVERIFY(spinUntil([&] { return !m_logind.isHeld(first); }));
+
+            // A lock that arrives after it stopped being wanted is let go at once.
+            inhibitor.setHeld(true);
+            inhibitor.setHeld(false);
+            QVERIFY(spinUntil([&] { return m_logind.calls.size() == first + 2; }));
+            QVERIFY(spinUntil([&] { return !m_logind.isHeld(first + 1); }));
+            QVERIFY(!inhibitor.holdsLock());
+
+            // Wanted again while the request is on its way: still one request, and the lock stays.
+            inhibitor.setHeld(true);
+            inhibitor.setHeld(false);
+            inhibitor.setHeld(true);
+            QVERIFY(spinUntil([&] { return inhibitor.holdsLock(); }));
+            QCOMPARE(m_logind.calls.size(), first + 3);
+            QVERIFY(m_logind.isHeld(first + 2));
+        }
+        QVERIFY(spinUntil([&] { return !m_logind.isHeld(first + 2); }));
+    }
+    void withoutASystemBusNothingHappens() {
+        SleepInhibitor inhibitor(QDBusConnection(QStringLiteral("never-connected")));
+        inhibitor.setHeld(true);
+        QVERIFY(inhibitor.isHeld());
+        QVERIFY(!inhibitor.holdsLock());
+        inhibitor.setHeld(false);
+        QVERIFY(!inhibitor.isHeld());
+    }
+    void queueHoldsTheLockWhileItemsAreActive() {
+        UploadQueueRig rig;
+        UploadQueue& queue = rig.start();
+        rig.writeFile("a.bin", 100);
+        rig.writeFile("b.bin", 100);
+        rig.writeFile("c.bin", 100);
+        const qsizetype first = m_logind.calls.size();
+
+        rig.gate.close();
+        const QUuid a = rig.enqueue({"a.bin"}).first();
+        QVERIFY(spinUntil([&] { return m_logind.isHeld(first); }));
+        rig.gate.open();
+        QVERIFY(rig.waitUntilFinished(a));
+        QVERIFY(spinUntil([&] { return !m_logind.isHeld(first); }));
+
+        rig.gate.close();
+        const QUuid b = rig.enqueue({"b.bin"}).first();
+        QVERIFY(spinUntil([&] { return m_logind.isHeld(first + 1); }));
+        queue.pause(b);
+        QVERIFY(spinUntil([&] { return !m_logind.isHeld(first + 1); }));
+        queue.cancel(b);
+
+        // An item that fails as it is added is never active; the next real one asks once more.
+        rig.enqueue({"ghost.bin"});
+        QCOMPARE(queue.items().last().state.kind(), Case::failed);
+        rig.gate.open();
+        const QUuid c = rig.enqueue({"c.bin"}).first();
+        QVERIFY(rig.waitUntilFinished(c));
+        QVERIFY(spinUntil([&] { return m_logind.calls.size() == first + 3; }));
+        QVERIFY(spinUntil([&] { return !m_logind.isHeld(first + 2); }));
+        QCOMPARE(m_logind.calls.size(), first + 3);
+    }
+    void meteredFollowsNetworkManager() {
+        PathNetworkMonitor monitor;
+        QVERIFY(!monitor.isMetered());
+        int reports = 0;
+        QObject watcher;
+        monitor.watchMetered(&watcher, [&reports] { ++reports; });
+        for (const bool metered : {true, false, true}) {
+            m_manager->setMetered(QDBusConnection("fake-logind"), metered ? 1 : 2);
+            QVERIFY(spinUntil([&] { return monitor.isMetered() == metered; }));
+        }
+        QCOMPARE(reports, 3);
+    }
 
 private:
     QProcess m_bus;
@@ -104,124 +211,6 @@ private:
     QThread m_managerThread;
     FakeNetworkManager* m_manager = new FakeNetworkManager;
 };
-
-void tst_UploadQueueActivity::initTestCase() {
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty())
-        QSKIP("dbus-daemon is not installed");
-    m_bus.start(daemon, {"--session", "--nofork", "--print-address=1"});
-    QVERIFY(m_bus.waitForStarted());
-    QVERIFY(m_bus.waitForReadyRead(10000));
-    const QByteArray address = m_bus.readLine().trimmed();
-    // Before anything in this process opens the system bus.
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
-
-    auto logind = QDBusConnection::connectToBus(QString::fromUtf8(address), "fake-logind");
-    QVERIFY(logind.isConnected());
-    QVERIFY(logind.registerObject("/org/freedesktop/login1", &m_logind,
-                                  QDBusConnection::ExportAllSlots));
-    QVERIFY(logind.registerService("org.freedesktop.login1"));
-    m_manager->moveToThread(&m_managerThread);
-    connect(&m_managerThread, &QThread::finished, m_manager, &QObject::deleteLater);
-    m_managerThread.start();
-    QVERIFY(logind.registerObject(managerPath, m_manager, QDBusConnection::ExportAllProperties));
-    QVERIFY(logind.registerService("org.freedesktop.NetworkManager"));
-    QVERIFY(QDBusConnection::systemBus().isConnected());
-}
-
-void tst_UploadQueueActivity::cleanupTestCase() {
-    QDBusConnection::disconnectFromBus("fake-logind");
-    m_managerThread.quit();
-    m_managerThread.wait();
-    m_bus.terminate();
-    m_bus.waitForFinished();
-}
-
-void tst_UploadQueueActivity::inhibitorHoldsTheLockWhileWanted() {
-    const qsizetype first = m_logind.calls.size();
-    {
-        SleepInhibitor inhibitor;
-        inhibitor.setHeld(true);
-        QVERIFY(spinUntil([&] { return inhibitor.holdsLock(); }));
-        QCOMPARE(m_logind.calls.value(first), expectedCall);
-        QVERIFY(m_logind.isHeld(first));
-        inhibitor.setHeld(true);
-        inhibitor.setHeld(false);
-        QVERIFY(!inhibitor.holdsLock());
-        QVERIFY(spinUntil([&] { return !m_logind.isHeld(first); }));
-
-        // A lock that arrives after it stopped being wanted is let go at once.
-        inhibitor.setHeld(true);
-        inhibitor.setHeld(false);
-        QVERIFY(spinUntil([&] { return m_logind.calls.size() == first + 2; }));
-        QVERIFY(spinUntil([&] { return !m_logind.isHeld(first + 1); }));
-        QVERIFY(!inhibitor.holdsLock());
-
-        // Wanted again while the request is on its way: still one request, and the lock stays.
-        inhibitor.setHeld(true);
-        inhibitor.setHeld(false);
-        inhibitor.setHeld(true);
-        QVERIFY(spinUntil([&] { return inhibitor.holdsLock(); }));
-        QCOMPARE(m_logind.calls.size(), first + 3);
-        QVERIFY(m_logind.isHeld(first + 2));
-    }
-    QVERIFY(spinUntil([&] { return !m_logind.isHeld(first + 2); }));
-}
-
-void tst_UploadQueueActivity::withoutASystemBusNothingHappens() {
-    SleepInhibitor inhibitor(QDBusConnection(QStringLiteral("never-connected")));
-    inhibitor.setHeld(true);
-    QVERIFY(inhibitor.isHeld());
-    QVERIFY(!inhibitor.holdsLock());
-    inhibitor.setHeld(false);
-    QVERIFY(!inhibitor.isHeld());
-}
-
-void tst_UploadQueueActivity::queueHoldsTheLockWhileItemsAreActive() {
-    UploadQueueRig rig;
-    UploadQueue& queue = rig.start();
-    rig.writeFile("a.bin", 100);
-    rig.writeFile("b.bin", 100);
-    rig.writeFile("c.bin", 100);
-    const qsizetype first = m_logind.calls.size();
-
-    rig.gate.close();
-    const QUuid a = rig.enqueue({"a.bin"}).first();
-    QVERIFY(spinUntil([&] { return m_logind.isHeld(first); }));
-    rig.gate.open();
-    QVERIFY(rig.waitUntilFinished(a));
-    QVERIFY(spinUntil([&] { return !m_logind.isHeld(first); }));
-
-    rig.gate.close();
-    const QUuid b = rig.enqueue({"b.bin"}).first();
-    QVERIFY(spinUntil([&] { return m_logind.isHeld(first + 1); }));
-    queue.pause(b);
-    QVERIFY(spinUntil([&] { return !m_logind.isHeld(first + 1); }));
-    queue.cancel(b);
-
-    // An item that fails as it is added is never active; the next real one asks once more.
-    rig.enqueue({"ghost.bin"});
-    QCOMPARE(queue.items().last().state.kind(), Case::failed);
-    rig.gate.open();
-    const QUuid c = rig.enqueue({"c.bin"}).first();
-    QVERIFY(rig.waitUntilFinished(c));
-    QVERIFY(spinUntil([&] { return m_logind.calls.size() == first + 3; }));
-    QVERIFY(spinUntil([&] { return !m_logind.isHeld(first + 2); }));
-    QCOMPARE(m_logind.calls.size(), first + 3);
-}
-
-void tst_UploadQueueActivity::meteredFollowsNetworkManager() {
-    PathNetworkMonitor monitor;
-    QVERIFY(!monitor.isMetered());
-    int reports = 0;
-    QObject watcher;
-    monitor.watchMetered(&watcher, [&reports] { ++reports; });
-    for (const bool metered : {true, false, true}) {
-        m_manager->setMetered(QDBusConnection("fake-logind"), metered ? 1 : 2);
-        QVERIFY(spinUntil([&] { return monitor.isMetered() == metered; }));
-    }
-    QCOMPARE(reports, 3);
-}
 
 QTEST_GUILESS_MAIN(tst_UploadQueueActivity)
 #include "tst_UploadQueueActivity.moc"

@@ -24,6 +24,12 @@ UploadOptions UploadQueueRig::fastOptions(qint64 partSize) {
     return options;
 }
 
+UploadOptions UploadQueueRig::oneAtATime() {
+    UploadOptions options = fastOptions();
+    options.maxConcurrentParts = 1;
+    return options;
+}
+
 UploadQueue& UploadQueueRig::start(const UploadOptions& options) {
     stop();
     queue = std::make_unique<UploadQueue>(service.api, storeURL(), options, network);
@@ -78,6 +84,14 @@ UploadItem UploadQueueRig::item(const QUuid& id) const {
 bool UploadQueueRig::waitUntil(const QUuid& id,
                                const std::function<bool(const UploadItem&)>& condition) {
     return spinUntil([&] { return condition(item(id)); }, 30s);
+}
+
+QUuid UploadQueueRig::holdFirstPart(const QString& name, qint64 size) {
+    writeFile(name, size);
+    gate.close();
+    const int held = gate.held();
+    const QUuid id = enqueue({name}).first();
+    return spinUntil([&] { return gate.held() == held + 1; }) ? id : QUuid();
 }
 
 bool UploadQueueRig::waitUntilFinished(const QUuid& id) {

@@ -23,6 +23,8 @@ public:
 
     // Tiny parts and waits keep the tests fast; a few retries only.
     static UploadOptions fastOptions(qint64 partSize = 1024);
+    // The same, one part at a time.
+    static UploadOptions oneAtATime();
 
     // Creates the queue (restoring from the store); a second call replaces it, as a restart does.
     UploadQueue& start(const UploadOptions& options = fastOptions());
@@ -35,6 +37,9 @@ public:
     QUrl urlOf(const QString& name) const;
 
     QList<QUuid> enqueue(const QStringList& names, const QString& workspaceID = "ws1");
+    // Adds a new file of `size` bytes with the gate closed and waits until its first part is
+    // held there; a null id when it never arrives.
+    QUuid holdFirstPart(const QString& name, qint64 size);
     // The item as the list shows it now; a default item when it is not there.
     UploadItem item(const QUuid& id) const;
     bool waitUntil(const QUuid& id, const std::function<bool(const UploadItem&)>& condition);

@@ -30,8 +30,69 @@ private slots:
         QVERIFY(QDir().mkpath(m_dir.filePath("files")));
     }
 
-    void fileManagerHandsOverFewAndMany();
-    void runningParcellaTakesBatchesAndDropsStaleOnes();
+    void fileManagerHandsOverFewAndMany() {
+        QCOMPARE(run(PARCELLA_APP, {"--install-file-manager-actions"}), 0);
+        const QString data = m_dir.filePath("data/");
+        const QString script = data + "nautilus/scripts/Send with Parcella";
+        for (const QString& path : {data + "kio/servicemenus/parcella-send.desktop",
+                                    data + "nemo/actions/parcella-send.nemo_action", script}) {
+            QVERIFY2(ParcelKit::Testing::fileBytes(path).contains("parcella --send"),
+                     qPrintable(path));
+            QCOMPARE(QFileInfo(path).isExecutable(), !path.endsWith(".nemo_action"));
+        }
+
+        SingleInstance instance;
+        QCOMPARE(instance.claim({}), SingleInstance::Outcome::primary);
+        QSignalSpy received(&instance, &SingleInstance::received);
+        ModelRig rig;
+        AppModel& model = rig.start();
+        connect(&instance, &SingleInstance::received, &model,
+                [&](const LaunchArguments& arguments) { URLOpener::open(model, arguments.urls); });
+
+        // Nautilus runs the script in the folder shown, with the selected names.
+        const QStringList few = makeFiles("report", 3);
+        QCOMPARE(run(script, few), 0);
+        QVERIFY(spinUntil([&] { return model.pendingFiles().size() == 3; }));
+        QCOMPARE(model.pendingFiles().first(),
+                 QUrl::fromLocalFile(m_dir.filePath("files/report-00000.pdf")));
+
+        // Too many for one message: they travel in a batch, which is taken and deleted.
+        const QStringList many = makeFiles("a-rather-long-name-as-cameras-and-exports-give", 20000);
+        QCOMPARE(many.size(), 20000);
+        QCOMPARE(run(PARCELLA_APP, QStringList{"--send"} + many), 0);
+        QCOMPARE(received.count(), 2);
+        const auto handed = received.at(1).at(0).value<LaunchArguments>().urls;
+        QVERIFY(handed.size() == 1 && SharedBatch::batchID(handed.first()));
+        QVERIFY(spinUntil([&] { return model.pendingFiles().size() == 20003; },
+                          std::chrono::seconds(60)));
+        QCOMPARE(model.pendingFiles().last(),
+                 QUrl::fromLocalFile(m_dir.filePath("files/" + many.last())));
+        QVERIFY(QDir(SharedBatch::directory()).isEmpty());
+    }
+    // The application itself: stale batches go at launch, a batch handed over is taken.
+    void runningParcellaTakesBatchesAndDropsStaleOnes() {
+        const QString stale = batchFile(SharedBatch::write({}));
+        const QString fresh = batchFile(SharedBatch::write({}));
+        QFile file(stale);
+        QVERIFY(file.open(QIODevice::Append));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(-2),
+                                 QFileDevice::FileModificationTime));
+        file.close();
+
+        QProcess running;
+        running.start(PARCELLA_APP, {"--autostart"});
+        QVERIFY(spinUntil([] { return QFile::exists(SingleInstance::defaultSocketPath()); }));
+        QVERIFY(spinUntil([&] { return !QFile::exists(stale); }));
+        const QUuid taken = SharedBatch::write({});
+        QCOMPARE(run(PARCELLA_APP, {SharedBatch::url(taken).toString()}), 0);
+        QVERIFY(spinUntil([&] {
+            return QDir(SharedBatch::directory()).entryList(QDir::Files) ==
+                   QStringList{QFileInfo(fresh).fileName()};
+        }));
+        QCOMPARE(running.state(), QProcess::Running);
+        running.kill();
+        QVERIFY(running.waitForFinished());
+    }
 
 private:
     // Runs a program in the files folder without blocking this event loop, which is the instance
@@ -64,70 +125,6 @@ private:
 
     QTemporaryDir m_dir;
 };
-
-void tst_FileHandOver::fileManagerHandsOverFewAndMany() {
-    QCOMPARE(run(PARCELLA_APP, {"--install-file-manager-actions"}), 0);
-    const QString data = m_dir.filePath("data/");
-    const QString script = data + "nautilus/scripts/Send with Parcella";
-    for (const QString& path : {data + "kio/servicemenus/parcella-send.desktop",
-                                data + "nemo/actions/parcella-send.nemo_action", script}) {
-        QVERIFY2(ParcelKit::Testing::fileBytes(path).contains("parcella --send"), qPrintable(path));
-        QCOMPARE(QFileInfo(path).isExecutable(), !path.endsWith(".nemo_action"));
-    }
-
-    SingleInstance instance;
-    QCOMPARE(instance.claim({}), SingleInstance::Outcome::primary);
-    QSignalSpy received(&instance, &SingleInstance::received);
-    ModelRig rig;
-    AppModel& model = rig.start();
-    connect(&instance, &SingleInstance::received, &model,
-            [&](const LaunchArguments& arguments) { URLOpener::open(model, arguments.urls); });
-
-    // Nautilus runs the script in the folder shown, with the selected names.
-    const QStringList few = makeFiles("report", 3);
-    QCOMPARE(run(script, few), 0);
-    QVERIFY(spinUntil([&] { return model.pendingFiles().size() == 3; }));
-    QCOMPARE(model.pendingFiles().first(),
-             QUrl::fromLocalFile(m_dir.filePath("files/report-00000.pdf")));
-
-    // Too many for one message: they travel in a batch, which is taken and deleted.
-    const QStringList many = makeFiles("a-rather-long-name-as-cameras-and-exports-give", 20000);
-    QCOMPARE(many.size(), 20000);
-    QCOMPARE(run(PARCELLA_APP, QStringList{"--send"} + many), 0);
-    QCOMPARE(received.count(), 2);
-    const auto handed = received.at(1).at(0).value<LaunchArguments>().urls;
-    QVERIFY(handed.size() == 1 && SharedBatch::batchID(handed.first()));
-    QVERIFY(
-        spinUntil([&] { return model.pendingFiles().size() == 20003; }, std::chrono::seconds(60)));
-    QCOMPARE(model.pendingFiles().last(),
-             QUrl::fromLocalFile(m_dir.filePath("files/" + many.last())));
-    QVERIFY(QDir(SharedBatch::directory()).isEmpty());
-}
-
-// The application itself: stale batches go at launch, a batch handed over is taken.
-void tst_FileHandOver::runningParcellaTakesBatchesAndDropsStaleOnes() {
-    const QString stale = batchFile(SharedBatch::write({}));
-    const QString fresh = batchFile(SharedBatch::write({}));
-    QFile file(stale);
-    QVERIFY(file.open(QIODevice::Append));
-    QVERIFY(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(-2),
-                             QFileDevice::FileModificationTime));
-    file.close();
-
-    QProcess running;
-    running.start(PARCELLA_APP, {"--autostart"});
-    QVERIFY(spinUntil([] { return QFile::exists(SingleInstance::defaultSocketPath()); }));
-    QVERIFY(spinUntil([&] { return !QFile::exists(stale); }));
-    const QUuid taken = SharedBatch::write({});
-    QCOMPARE(run(PARCELLA_APP, {SharedBatch::url(taken).toString()}), 0);
-    QVERIFY(spinUntil([&] {
-        return QDir(SharedBatch::directory()).entryList(QDir::Files) ==
-               QStringList{QFileInfo(fresh).fileName()};
-    }));
-    QCOMPARE(running.state(), QProcess::Running);
-    running.kill();
-    QVERIFY(running.waitForFinished());
-}
 
 QTEST_MAIN(tst_FileHandOver)
 #include "tst_FileHandOver.moc"

@@ -72,51 +72,47 @@ class tst_Notifier : public QObject {
 
 private slots:
     void initTestCase() { await(m_notifier.requestPermission()); }
-    void shownAndClicked_data();
-    void shownAndClicked();
+    void shownAndClicked_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QUrl>("link");
+        QTest::newRow("link opens on click")
+            << "Link copied"
+            << "The link is on the clipboard." << QUrl("http://127.0.0.1:9/d/abc?x=1");
+        QTest::newRow("name that looks like markup")
+            << "First download"
+            << "«<b>Q&A</b> & notes» was downloaded." << QUrl("https://127.0.0.1:9/d/q%26a");
+        QTest::newRow("no link, nothing opens") << "Transfer sent"
+                                                << "To 2 recipients." << QUrl();
+    }
+    void shownAndClicked() {
+        QFETCH(QString, title);
+        QFETCH(QString, body);
+        QFETCH(QUrl, link);
+        const int opened = browserLog().size();
+        m_notifier.post(title, body, link.isEmpty() ? std::nullopt : std::optional(link));
+        QVERIFY(spinUntil([] { return displayed() == 1; }));
+
+        dunstctl({"action", "0"});
+        if (link.isEmpty())
+            QVERIFY(!spinUntil([&] { return browserLog().size() > opened; },
+                               std::chrono::milliseconds(500)));
+        else
+            QVERIFY(spinUntil([&] { return browserLog().size() > opened; }));
+        QCOMPARE(browserLog().mid(opened),
+                 link.isEmpty() ? QStringList() : QStringList{link.toString()});
+
+        dunstctl({"close-all"});
+        QVERIFY(spinUntil([] { return displayed() == 0; }));
+        const auto shown = newestInHistory();
+        QCOMPARE(shown.value("appname").toString(), "Parcella");
+        QCOMPARE(shown.value("summary").toString(), title);
+        QCOMPARE(readableText(shown.value("message").toString()), title + '\n' + body);
+    }
 
 private:
     Notifier m_notifier;
 };
-
-void tst_Notifier::shownAndClicked_data() {
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("body");
-    QTest::addColumn<QUrl>("link");
-    QTest::newRow("link opens on click")
-        << "Link copied"
-        << "The link is on the clipboard." << QUrl("http://127.0.0.1:9/d/abc?x=1");
-    QTest::newRow("name that looks like markup")
-        << "First download"
-        << "«<b>Q&A</b> & notes» was downloaded." << QUrl("https://127.0.0.1:9/d/q%26a");
-    QTest::newRow("no link, nothing opens") << "Transfer sent"
-                                            << "To 2 recipients." << QUrl();
-}
-
-void tst_Notifier::shownAndClicked() {
-    QFETCH(QString, title);
-    QFETCH(QString, body);
-    QFETCH(QUrl, link);
-    const int opened = browserLog().size();
-    m_notifier.post(title, body, link.isEmpty() ? std::nullopt : std::optional(link));
-    QVERIFY(spinUntil([] { return displayed() == 1; }));
-
-    dunstctl({"action", "0"});
-    if (link.isEmpty())
-        QVERIFY(!spinUntil([&] { return browserLog().size() > opened; },
-                           std::chrono::milliseconds(500)));
-    else
-        QVERIFY(spinUntil([&] { return browserLog().size() > opened; }));
-    QCOMPARE(browserLog().mid(opened),
-             link.isEmpty() ? QStringList() : QStringList{link.toString()});
-
-    dunstctl({"close-all"});
-    QVERIFY(spinUntil([] { return displayed() == 0; }));
-    const auto shown = newestInHistory();
-    QCOMPARE(shown.value("appname").toString(), "Parcella");
-    QCOMPARE(shown.value("summary").toString(), title);
-    QCOMPARE(readableText(shown.value("message").toString()), title + '\n' + body);
-}
 
 QTEST_MAIN(tst_Notifier)
 #include "tst_Notifier.moc"

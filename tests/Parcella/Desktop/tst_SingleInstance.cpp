@@ -35,10 +35,59 @@ private slots:
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 
-    void argumentsAreParsed_data();
-    void argumentsAreParsed();
-    void laterStartHandsItsArgumentsOver();
-    void twoRealInstancesAndACrashedOne();
+    void argumentsAreParsed_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QList<QUrl>>("urls");
+        const QList<QUrl> none;
+        QTest::newRow("nothing") << QStringList{} << none;
+        QTest::newRow("relative, absolute and dotted paths")
+            << QStringList{"a.txt", "/srv/b c.txt", "sub/../d.txt"}
+            << QList<QUrl>{file("/base/a.txt"), file("/srv/b c.txt"), file("/base/d.txt")};
+        QTest::newRow("file and parcella URLs")
+            << QStringList{"file:///srv/%C3%A9.txt", "parcella://send?batch=B"}
+            << QList<QUrl>{file("/srv/é.txt"), QUrl("parcella://send?batch=B")};
+        QTest::newRow("other schemes are file names")
+            << QStringList{"notes:draft.txt", "http://127.0.0.1/x"}
+            << QList<QUrl>{file("/base/notes:draft.txt"), file("/base/http:/127.0.0.1/x")};
+        QTest::newRow("--send takes files only")
+            << QStringList{"--send", "-dash.txt", "parcella://x?state=s"}
+            << QList<QUrl>{file("/base/-dash.txt"), file("/base/parcella:/x?state=s")};
+    }
+    void argumentsAreParsed() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QList<QUrl>, urls);
+        const auto parsed = LaunchArguments::parse(arguments, QDir("/base"));
+        QVERIFY(std::holds_alternative<LaunchArguments>(parsed));
+        const auto& launch = std::get<LaunchArguments>(parsed);
+        QCOMPARE(launch.urls, urls);
+        QCOMPARE(LaunchArguments::decoded(launch.encoded()), std::optional(launch));
+        QVERIFY(std::holds_alternative<QString>(LaunchArguments::parse({"--quit"}, QDir("/base"))));
+    }
+    void laterStartHandsItsArgumentsOver() {
+        SingleInstance first;
+        QCOMPARE(first.claim({}), SingleInstance::Outcome::primary);
+        QSignalSpy received(&first, &SingleInstance::received);
+
+        QCOMPARE(runParcella({"notes.txt", "parcella://send?batch=B"}), 0);
+        QCOMPARE(received.count(), 1);
+        const auto handed = received.at(0).at(0).value<LaunchArguments>();
+        QCOMPARE(handed.urls,
+                 (QList<QUrl>{file(m_dir.filePath("notes.txt")), QUrl("parcella://send?batch=B")}));
+    }
+    void twoRealInstancesAndACrashedOne() {
+        QProcess running;
+        running.start(QStringLiteral(PARCELLA_APP));
+        QVERIFY(spinUntil([] { return QFile::exists(SingleInstance::defaultSocketPath()); }));
+        QCOMPARE(runParcella({"--send", "a.txt"}), 0);
+        QCOMPARE(running.state(), QProcess::Running);
+
+        // A killed instance leaves its socket file behind; the next start takes its place.
+        running.kill();
+        QVERIFY(running.waitForFinished());
+        QVERIFY(QFile::exists(SingleInstance::defaultSocketPath()));
+        SingleInstance next;
+        QCOMPARE(next.claim({}), SingleInstance::Outcome::primary);
+    }
 
 private:
     // Runs `parcella` without blocking this event loop, which may be the instance it talks to.
@@ -54,63 +103,6 @@ private:
 
     QTemporaryDir m_dir;
 };
-
-void tst_SingleInstance::argumentsAreParsed_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QList<QUrl>>("urls");
-    const QList<QUrl> none;
-    QTest::newRow("nothing") << QStringList{} << none;
-    QTest::newRow("relative, absolute and dotted paths")
-        << QStringList{"a.txt", "/srv/b c.txt", "sub/../d.txt"}
-        << QList<QUrl>{file("/base/a.txt"), file("/srv/b c.txt"), file("/base/d.txt")};
-    QTest::newRow("file and parcella URLs")
-        << QStringList{"file:///srv/%C3%A9.txt", "parcella://send?batch=B"}
-        << QList<QUrl>{file("/srv/é.txt"), QUrl("parcella://send?batch=B")};
-    QTest::newRow("other schemes are file names")
-        << QStringList{"notes:draft.txt", "http://127.0.0.1/x"}
-        << QList<QUrl>{file("/base/notes:draft.txt"), file("/base/http:/127.0.0.1/x")};
-    QTest::newRow("--send takes files only")
-        << QStringList{"--send", "-dash.txt", "parcella://x?state=s"}
-        << QList<QUrl>{file("/base/-dash.txt"), file("/base/parcella:/x?state=s")};
-}
-
-void tst_SingleInstance::argumentsAreParsed() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QList<QUrl>, urls);
-    const auto parsed = LaunchArguments::parse(arguments, QDir("/base"));
-    QVERIFY(std::holds_alternative<LaunchArguments>(parsed));
-    const auto& launch = std::get<LaunchArguments>(parsed);
-    QCOMPARE(launch.urls, urls);
-    QCOMPARE(LaunchArguments::decoded(launch.encoded()), std::optional(launch));
-    QVERIFY(std::holds_alternative<QString>(LaunchArguments::parse({"--quit"}, QDir("/base"))));
-}
-
-void tst_SingleInstance::laterStartHandsItsArgumentsOver() {
-    SingleInstance first;
-    QCOMPARE(first.claim({}), SingleInstance::Outcome::primary);
-    QSignalSpy received(&first, &SingleInstance::received);
-
-    QCOMPARE(runParcella({"notes.txt", "parcella://send?batch=B"}), 0);
-    QCOMPARE(received.count(), 1);
-    const auto handed = received.at(0).at(0).value<LaunchArguments>();
-    QCOMPARE(handed.urls,
-             (QList<QUrl>{file(m_dir.filePath("notes.txt")), QUrl("parcella://send?batch=B")}));
-}
-
-void tst_SingleInstance::twoRealInstancesAndACrashedOne() {
-    QProcess running;
-    running.start(QStringLiteral(PARCELLA_APP));
-    QVERIFY(spinUntil([] { return QFile::exists(SingleInstance::defaultSocketPath()); }));
-    QCOMPARE(runParcella({"--send", "a.txt"}), 0);
-    QCOMPARE(running.state(), QProcess::Running);
-
-    // A killed instance leaves its socket file behind; the next start takes its place.
-    running.kill();
-    QVERIFY(running.waitForFinished());
-    QVERIFY(QFile::exists(SingleInstance::defaultSocketPath()));
-    SingleInstance next;
-    QCOMPARE(next.claim({}), SingleInstance::Outcome::primary);
-}
 
 QTEST_GUILESS_MAIN(tst_SingleInstance)
 #include "tst_SingleInstance.moc"

@@ -90,7 +90,6 @@ int main(int argc, char** argv) {
     configuration.baseURL = QUrl(parser.value("service"));
     options.configuration = configuration;
 
-    StallProbe probe;
     AppModel model(options);
     PopoverPresenter presenter(model);
     std::unique_ptr<PopoverWindow> popover;
@@ -115,6 +114,8 @@ int main(int argc, char** argv) {
             QCoreApplication::exit(1);
         }
     });
+    // From here on: what the user feels while the files upload, not the start-up.
+    StallProbe probe;
     const QStringList files = parser.positionalArguments();
     const auto sending = ParcelKit::TaskHandle<void>::start(
         [&model, files](std::stop_token) { return send(model, files); });

@@ -99,7 +99,16 @@ QCoro::Task<ParcelKitError> failure(int status, QByteArray body) {
 }
 
 QString acceptLanguage() {
-    return acceptLanguage(QLocale::system().uiLanguages());
+    // Asked for every request: matching the tags costs more than the request's other headers, and
+    // the system's languages seldom change.
+    thread_local QStringList lastLanguages;
+    thread_local QString lastAnswer;
+    const QStringList languages = QLocale::system().uiLanguages();
+    if (lastAnswer.isEmpty() || languages != lastLanguages) {
+        lastAnswer = acceptLanguage(languages);
+        lastLanguages = languages;
+    }
+    return lastAnswer;
 }
 
 QString acceptLanguage(const QStringList& preferredLanguages) {

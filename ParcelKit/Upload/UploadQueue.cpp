@@ -179,18 +179,25 @@ void UploadQueue::restore() {
 void UploadQueue::schedule() {
     const int runLimit = std::max(1, m_options.maxConcurrentFiles);
     const int singlePartLimit = std::max(runLimit, m_options.maxConcurrentSinglePartFiles);
-    QList<std::pair<QUuid, bool>> queued;
+    // Runs start in list order, so a larger file that must wait holds back the small ones behind
+    // it; each start may change the list, hence the ids first.
+    QList<QUuid> starting;
+    qsizetype running = m_runs.size();
     for (const auto& item : std::as_const(m_items)) {
-        const auto record = m_records.constFind(item.id);
-        if (item.state.kind() == Case::queued && mayRun(item) && record != m_records.cend())
-            queued.append({item.id, item.byteCount <= record->partSize});
-    }
-    // In list order: a larger file that must wait holds back the small ones behind it.
-    for (const auto& [id, singlePart] : queued) {
-        if (m_runs.size() >= (singlePart ? singlePartLimit : runLimit))
+        if (running >= singlePartLimit)
             break;
-        startRun(id);
+        if (item.state.kind() != Case::queued || !mayRun(item))
+            continue;
+        const auto record = m_records.constFind(item.id);
+        if (record == m_records.cend())
+            continue;
+        if (running >= (record->isSinglePart() ? singlePartLimit : runLimit))
+            break;
+        starting.append(item.id);
+        ++running;
     }
+    for (const QUuid& id : std::as_const(starting))
+        startRun(id);
 }
 
 void UploadQueue::startRun(const QUuid& id) {
@@ -288,8 +295,12 @@ void UploadQueue::updateRecord(const QUuid& itemID, const QUuid& runID,
     found->item = currentItem(*found);
     save();
     // Parts lost with a late save are found again by listing them, but a multipart upload the
-    // file does not know of could be neither resumed nor aborted.
-    if (found->multipartUploadID && found->multipartUploadID != multipartBefore)
+    // file does not know of could be neither resumed nor aborted. A single-part upload holds
+    // nothing until its one part is stored, moments before the completion, so the next save (at
+    // most 100 ms away) is soon enough; writing the whole file at once for each of a thousand
+    // small files would keep a core busy.
+    if (found->multipartUploadID && found->multipartUploadID != multipartBefore &&
+        !found->isSinglePart())
         m_saves.flush();
 }
 

@@ -28,6 +28,8 @@ struct UploadRecord {
 
     // The sum of the sizes of the stored parts.
     qint64 confirmedBytes() const;
+    // The whole file goes in one part.
+    bool isSinglePart() const { return item.byteCount <= partSize; }
 
     // Absent optionals are left out.
     QJsonObject toJSON() const;

@@ -9,7 +9,7 @@ using Case = UploadState::Case;
 std::optional<UploadWaiters::Answer>
 UploadWaiters::evaluate(const QList<QUuid>& ids, const Find& find,
                         const QHash<QUuid, ParcelKitError>& errors) {
-    QStringList uploadIDs;
+    // Asked after every change of the list: the ids are collected only once all have finished.
     bool pending = false;
     for (const QUuid& id : ids) {
         const UploadItem* const item = find(id);
@@ -18,7 +18,6 @@ UploadWaiters::evaluate(const QList<QUuid>& ids, const Find& find,
         const UploadState& state = item->state;
         switch (state.kind()) {
         case Case::finished:
-            uploadIDs.append(*state.uploadID());
             break;
         case Case::failed: {
             const auto error = errors.constFind(id);
@@ -37,6 +36,10 @@ UploadWaiters::evaluate(const QList<QUuid>& ids, const Find& find,
     }
     if (pending)
         return std::nullopt;
+    QStringList uploadIDs;
+    uploadIDs.reserve(ids.size());
+    for (const QUuid& id : ids)
+        uploadIDs.append(*find(id)->state.uploadID());
     return uploadIDs;
 }
 

@@ -71,6 +71,8 @@ AppModel::AppModel(Options options, QObject* parent)
     watchMetering();
     m_expiry.setSingleShot(true);
     connect(&m_expiry, &QTimer::timeout, this, &AppModel::refreshDerived);
+    m_paceClock.setInterval(std::chrono::seconds(1));
+    connect(&m_paceClock, &QTimer::timeout, this, &AppModel::refreshDerived);
     m_selectedWorkspaceID = storedText(*m_settings, selectedWorkspaceKey);
     if (const auto service = environmentService(); service && !m_options.configuration) {
         if (const auto* problem = std::get_if<QString>(&*service))
@@ -228,9 +230,10 @@ void AppModel::refreshDerived() {
     std::swap(m_lists, lists);
     const UploadLists& old = lists;
     const QHash<QUuid, QString> paces = measurePaces();
-    // A hold shows on rows whose items did not change.
+    // A hold or a new pace shows on rows whose items did not change.
     const bool held = isPausedByMetering();
-    const bool reshow = std::exchange(m_rowsHeld, held) != held;
+    const bool heldChanged = std::exchange(m_rowsHeld, held) != held;
+    const bool reshow = std::exchange(m_paces, paces) != paces || heldChanged;
     if (reshow || old.uploads != m_lists.uploads)
         m_uploadsModel.setRows(UploadRows::rows(m_lists.uploads, paces, held));
     if (old.uploads != m_lists.uploads)
@@ -250,6 +253,10 @@ void AppModel::refreshDerived() {
     if (old.progress != m_lists.progress)
         emit progressChanged();
     updateSecondsLeft();
+    if (!m_lists.isUploading)
+        m_paceClock.stop();
+    else if (!m_paceClock.isActive())
+        m_paceClock.start();
     if (old.hasFailedUploads != m_lists.hasFailedUploads)
         emit hasFailedUploadsChanged();
     if (old.totalBytes != m_lists.totalBytes)

@@ -318,8 +318,13 @@ private:
     bool m_canSend = false;
     // Whether the rows last shown were held by a metered network.
     bool m_rowsHeld = false;
+    // The rates and times left the rows last showed, by item.
+    QHash<QUuid, QString> m_paces;
     // Fires when the next finished upload ages out of the visible ones.
     QTimer m_expiry;
+    // Measures again while uploads run, so a stall clears the rate and time left that no
+    // longer hold, though the queue announces nothing while no byte moves.
+    QTimer m_paceClock;
     DiffListModel m_uploadsModel;
     DiffListModel m_visibleUploadsModel;
     DiffListModel m_pendingItemsModel;

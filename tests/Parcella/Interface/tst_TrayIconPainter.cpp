@@ -1,4 +1,5 @@
 #include "ArtworkFit.h"
+#include "SignInIllustration.h"
 #include "TrayIconPainter.h"
 
 #include <QDir>
@@ -48,7 +49,8 @@ private slots:
         QTest::addColumn<QSizeF>("canvas");
         QTest::addColumn<qreal>("scale");
         QTest::addColumn<QPointF>("topLeft");
-        const QRectF scene(50, 42, 272, 208);
+        // The sign-in illustration's scene, and the tray mark.
+        const QRectF scene = SignInIllustration::designRect;
         QTest::newRow("wider canvas") << scene << QSizeF(544, 208) << 1.0 << QPointF(136, 0);
         QTest::newRow("taller canvas") << scene << QSizeF(272, 416) << 1.0 << QPointF(0, 104);
         QTest::newRow("half size") << scene << QSizeF(136, 104) << 0.5 << QPointF(0, 0);
@@ -112,7 +114,6 @@ private slots:
         QTest::addColumn<bool>("filled");
         QTest::newRow("quarter, upper right") << 0.25 << 45 << true;
         QTest::newRow("quarter, lower right") << 0.25 << 135 << false;
-        QTest::newRow("quarter, upper left") << 0.25 << 315 << false;
         QTest::newRow("41.6 %, lower right") << 0.416 << 135 << true;
         QTest::newRow("41.6 %, lower left") << 0.416 << 225 << false;
         QTest::newRow("none") << 0.0 << 10 << false;

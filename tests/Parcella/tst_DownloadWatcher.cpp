@@ -73,11 +73,8 @@ private slots:
     void damagedValuesCountAsAbsent() {
         QFETCH(QVariant, counts);
         QFETCH(QVariant, since);
-        {
-            auto stored = settings();
-            stored->setValue(DownloadWatcher::countsKey, counts);
-            stored->setValue(DownloadWatcher::sinceKey, since);
-        }
+        settings()->setValue(DownloadWatcher::countsKey, counts);
+        settings()->setValue(DownloadWatcher::sinceKey, since);
         DownloadWatcher watcher(settings());
         // With no usable count for t1 it is judged as never seen; an old transfer is announced only
         // when "since" counts as the distant past.

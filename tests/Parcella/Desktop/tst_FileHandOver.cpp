@@ -2,7 +2,6 @@
 // with a few files in a message or with thousands in a shared batch, reaching a running instance.
 #include "LaunchArguments.h"
 #include "ModelRig.h"
-#include "RunProcess.h"
 #include "SharedBatch.h"
 #include "SingleInstance.h"
 #include "URLOpener.h"
@@ -96,8 +95,16 @@ private slots:
     }
 
 private:
+    // Runs a program in the files folder without blocking this event loop, which is the instance
+    // it talks to.
     int run(const QString& program, const QStringList& arguments) {
-        return runProcess(m_dir.filePath("files"), program, arguments);
+        QProcess process;
+        process.setWorkingDirectory(m_dir.filePath("files"));
+        process.start(program, arguments);
+        if (!spinUntil([&] { return process.state() == QProcess::NotRunning; },
+                       std::chrono::seconds(60)))
+            return -1;
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
     QStringList makeFiles(const QString& prefix, int count) {

@@ -90,11 +90,9 @@ private slots:
         QVERIFY(spinUntil([] { return dunstctl({"count", "displayed"}).toInt() == 1; }));
 
         dunstctl({"action", "0"});
-        if (link.isEmpty())
-            QVERIFY(!spinUntil([&] { return browserLog().size() > opened; },
-                               std::chrono::milliseconds(500)));
-        else
-            QVERIFY(spinUntil([&] { return browserLog().size() > opened; }));
+        // Without a link nothing opens, given the time to.
+        spinUntil([&] { return browserLog().size() > opened; },
+                  std::chrono::milliseconds(link.isEmpty() ? 500 : 10000));
         QCOMPARE(browserLog().mid(opened),
                  link.isEmpty() ? QStringList() : QStringList{link.toString()});
 

@@ -94,11 +94,11 @@ QString ModelRig::writeFile(const QString& name, qint64 size) {
     return path;
 }
 
-QList<QUuid> ModelRig::enqueue(const QStringList& names, const QString& workspaceID) {
+QList<QUuid> ModelRig::enqueue(const QStringList& names, std::optional<qint64> size) {
     QList<QUrl> urls;
     for (const QString& name : names)
-        urls.append(QUrl::fromLocalFile(dir.filePath(name)));
-    return await(model->queue().enqueue(urls, workspaceID));
+        urls.append(QUrl::fromLocalFile(size ? writeFile(name, *size) : dir.filePath(name)));
+    return await(model->queue().enqueue(urls, "studio"));
 }
 
 std::optional<ParcelKit::Transfer> ModelRig::sendAndWait(const SendForm& form) {

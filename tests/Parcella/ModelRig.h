@@ -34,7 +34,8 @@ public:
     void addFault(const QJsonObject& rule);
     void clearFaults();
     QString writeFile(const QString& name, qint64 size);
-    QList<QUuid> enqueue(const QStringList& names, const QString& workspaceID = "studio");
+    // Lists the rig's files `names` in the studio, writing each with `size` bytes first if given.
+    QList<QUuid> enqueue(const QStringList& names, std::optional<qint64> size = {});
     // Sends the files already listed with `form` and waits for the created transfer.
     std::optional<ParcelKit::Transfer> sendAndWait(const SendForm& form);
     QString pendingFile() const { return dir.filePath("pending-send.json"); }

@@ -39,12 +39,6 @@ QJsonObject fault(const QString& method, const QString& path, int status, int de
     return rule;
 }
 
-SendForm linkForm(const QString& subject = {}) {
-    SendForm form;
-    form.subject = subject;
-    return form;
-}
-
 } // namespace
 
 class tst_AppModel : public QObject {
@@ -74,11 +68,8 @@ private slots:
 
         rig.browserAllows = true;
         QVERIFY(rig.signIn());
-        QVERIFY(model.auth().isSignedIn());
-        QVERIFY(!model.isSigningIn());
         QVERIFY(model.isWelcoming());
         QCOMPARE(model.me()->workspaces.size(), 2);
-        QCOMPARE(model.selectedWorkspaceID(), QString("studio"));
         QCOMPARE(model.workspace()->id, QString("studio"));
         QCOMPARE(rig.settings->value("selectedWorkspaceID").toString(), QString("studio"));
         // The reload that choosing the workspace started may still run.
@@ -86,17 +77,15 @@ private slots:
         QVERIFY(model.transfers().isEmpty());
     }
 
-    void linkTransferCopiedThenChangedAndDeleted() {
+    void linkTransferChangedAndDeletedThenEmailTransfer() {
         ModelRig rig;
         AppModel& model = rig.start();
         QVERIFY(rig.signIn());
-        rig.writeFile("report.pdf", 300 * 1024);
-        rig.enqueue({"report.pdf"});
+        rig.enqueue({"report.pdf"}, 300 * 1024);
         QCOMPARE(model.visibleUploadsModel()->rowCount(), 1);
 
-        const auto created = rig.sendAndWait(linkForm("  Quarterly  "));
-        QVERIFY(created);
-        QVERIFY(created->url);
+        const auto created = rig.sendAndWait({.subject = "  Quarterly  "});
+        QVERIFY(created && created->url);
         QCOMPARE(QGuiApplication::clipboard()->text(), created->url->toString(QUrl::FullyEncoded));
         QCOMPARE(model.copiedTransferID(), created->id);
         QCOMPARE(transferIDs(model.transfers()).value(0), created->id);
@@ -117,26 +106,20 @@ private slots:
         QCOMPARE(model.transfers().size(), 1);
         QVERIFY(model.transfers().first().revokedAt);
         QCOMPARE(model.notice(), std::nullopt);
-    }
 
-    void emailTransferCopiesNothing() {
-        ModelRig rig;
-        AppModel& model = rig.start();
-        QVERIFY(rig.signIn());
-        rig.writeFile("a.txt", 1000);
-        rig.writeFile("b.txt", 2000);
-        rig.enqueue({"a.txt", "b.txt"});
+        // An e-mail transfer copies nothing and keeps the delivery and expiry for the next one.
+        QVERIFY(spinUntil([&] { return !model.copiedTransferID(); }, 5s));
+        rig.enqueue({"a.txt", "b.txt"}, 1000);
         QGuiApplication::clipboard()->setText("before");
 
-        SendForm form;
-        form.delivery = Delivery::email;
-        form.recipients = "one@example.org; two@example.org,three@example.org";
-        form.expiresInDays = 9;
-        const auto created = rig.sendAndWait(form);
-        QVERIFY(created);
-        QCOMPARE(created->delivery, Delivery::email);
-        QCOMPARE(created->recipients.size(), 3);
-        QCOMPARE(created->files.size(), 2);
+        const auto email =
+            rig.sendAndWait({.delivery = Delivery::email,
+                             .recipients = "one@example.org; two@example.org,three@example.org",
+                             .expiresInDays = 9});
+        QVERIFY(email);
+        QCOMPARE(email->delivery, Delivery::email);
+        QCOMPARE(email->recipients.size(), 3);
+        QCOMPARE(email->files.size(), 2);
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
         QCOMPARE(model.copiedTransferID(), std::nullopt);
         QCOMPARE(model.form().delivery, Delivery::email);
@@ -148,15 +131,11 @@ private slots:
         ModelRig rig;
         rig.start();
         QVERIFY(rig.signIn());
-        rig.writeFile("secret.bin", 10 * 1024);
-        rig.enqueue({"secret.bin"});
+        rig.enqueue({"secret.bin"}, 10 * 1024);
         QVERIFY(spinUntil([&] { return !rig.model->isUploading(); }));
         rig.addFault(fault("POST", "/api/v1/workspaces/studio/transfers$", 500));
 
-        SendForm form;
-        form.protection = Protection::password;
-        form.password = "  open sesame";
-        rig.model->setForm(form);
+        rig.model->setForm({.protection = Protection::password, .password = "  open sesame"});
         await(rig.model->send());
         QVERIFY(spinUntil([&] { return !rig.model->isSending(); }));
         QVERIFY(rig.model->notice()); // the failed creation
@@ -189,16 +168,13 @@ private slots:
         AppModel& model = rig.start();
         QVERIFY(rig.signIn());
         rig.network->signal().setOnline(false);
-        rig.writeFile("held.bin", 1000);
-        const QUuid held = rig.enqueue({"held.bin"}).first();
-        model.setForm(linkForm("Kept subject"));
+        const QUuid held = rig.enqueue({"held.bin"}, 1000).first();
+        model.setForm({.subject = "Kept subject"});
         await(model.send());
         QVERIFY(model.isSending());
         QVERIFY(spinUntil([&] { return QFile::exists(rig.pendingFile()); }));
-        if (otherUploads) {
-            rig.writeFile("other.bin", 1000);
-            rig.enqueue({"other.bin"});
-        }
+        if (otherUploads)
+            rig.enqueue({"other.bin"}, 1000);
 
         model.discardPendingSend();
         QCOMPARE(model.pending(), std::nullopt);
@@ -212,10 +188,8 @@ private slots:
         AppModel& model = rig.start();
         QVERIFY(rig.signIn());
         rig.network->signal().setOnline(false);
-        for (const QString name : {"1.bin", "2.bin", "3.bin"})
-            rig.writeFile(name, 4000);
-        const QList<QUuid> ids = rig.enqueue({"1.bin", "2.bin", "3.bin"});
-        model.setForm(linkForm());
+        const QList<QUuid> ids = rig.enqueue({"1.bin", "2.bin", "3.bin"}, 4000);
+        model.setForm({});
         await(model.send());
         QCOMPARE(model.pending()->itemIDs, ids);
         QCOMPARE(model.pendingItemsModel()->rowCount(), 3);
@@ -240,12 +214,8 @@ private slots:
         QVERIFY(rig.signIn());
         rig.addFault(
             {{"method", "PUT"}, {"pathPrefix", "/ws-studio/"}, {"delayMs", 3000}, {"count", 4}});
-        rig.writeFile("big.bin", 20 * 1024 * 1024);
-        rig.enqueue({"big.bin"});
-        SendForm form;
-        form.protection = Protection::password;
-        form.password = "hunter22";
-        model.setForm(form);
+        rig.enqueue({"big.bin"}, 20 * 1024 * 1024);
+        model.setForm({.protection = Protection::password, .password = "hunter22"});
         await(model.send());
         QVERIFY(spinUntil([&] { return rig.pendingStore().readPassword().has_value(); }));
         QVERIFY(model.isUploading());
@@ -271,9 +241,8 @@ private slots:
         ModelRig rig;
         AppModel& model = rig.start();
         QVERIFY(rig.signIn());
-        rig.writeFile("a.bin", 1000);
-        rig.enqueue({"a.bin"});
-        const auto created = rig.sendAndWait(linkForm());
+        rig.enqueue({"a.bin"}, 1000);
+        const auto created = rig.sendAndWait({});
         QVERIFY(created);
 
         rig.addFault(fault("GET", "/api/v1/workspaces/studio/transfers$", 0, 1500));
@@ -299,14 +268,9 @@ private slots:
     void copyLinkTwiceWithinTwoSeconds() {
         ModelRig rig;
         AppModel& model = rig.start();
-        Transfer first;
-        first.id = "t-first";
-        first.url = QUrl("http://127.0.0.1/t/first");
-        Transfer second = first;
-        second.id = "t-second";
-        second.url = QUrl("http://127.0.0.1/t/second");
-        Transfer without;
-        without.id = "t-none";
+        const Transfer first{.id = "t-first", .url = QUrl("http://127.0.0.1/t/first")};
+        const Transfer second{.id = "t-second", .url = QUrl("http://127.0.0.1/t/second")};
+        const Transfer without{.id = "t-none"};
 
         QElapsedTimer clock;
         clock.start();
@@ -359,9 +323,8 @@ private slots:
         QJsonObject failing = fault("GET", "/api/v1/workspaces/personal/transfers$", 500);
         failing.insert("count", 100000);
         rig.addFault(failing);
-        rig.writeFile("a.bin", 1000);
-        rig.enqueue({"a.bin"});
-        const auto created = rig.sendAndWait(linkForm());
+        rig.enqueue({"a.bin"}, 1000);
+        const auto created = rig.sendAndWait({});
         QVERIFY(created);
         QCOMPARE(rig.settings->value(DownloadWatcher::countsKey).toMap().value(created->id), 0);
 
@@ -424,12 +387,10 @@ private slots:
         QFETCH(bool, notice);
         QTemporaryDir folder;
         qputenv("PARCELLA_SERVICE_URL", variable.toUtf8());
-        AppModelOptions options;
-        options.storageFolder = folder.path();
-        options.settings =
-            std::make_shared<QSettings>(folder.filePath("s.ini"), QSettings::IniFormat);
-        options.keychainService = "app.parcella.test.environment";
-        AppModel model(options);
+        AppModel model({.storageFolder = folder.path(),
+                        .settings = std::make_shared<QSettings>(folder.filePath("s.ini"),
+                                                                QSettings::IniFormat),
+                        .keychainService = "app.parcella.test.environment"});
         qunsetenv("PARCELLA_SERVICE_URL");
         QCOMPARE(model.configuration().baseURL.toString(), baseURL);
         QCOMPARE(model.notice().has_value(), notice);

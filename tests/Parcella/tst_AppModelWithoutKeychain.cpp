@@ -18,12 +18,9 @@ private slots:
         ModelRig rig;
         AppModel& model = rig.start();
         QVERIFY(rig.signIn());
-        rig.writeFile("a.bin", 1000);
-        rig.enqueue({"a.bin"});
-        SendForm form;
-        form.protection = Protection::password;
-        form.password = "abcd1234";
-        const auto created = rig.sendAndWait(form);
+        rig.enqueue({"a.bin"}, 1000);
+        const auto created =
+            rig.sendAndWait({.protection = Protection::password, .password = "abcd1234"});
         QVERIFY(created);
         QCOMPARE(created->protection, QString("password"));
         QVERIFY(ParcelKit::Testing::spinUntil([&] { return model.notice().has_value(); }));

@@ -10,11 +10,7 @@ using ParcelKit::Transfer;
 namespace {
 
 Transfer transfer(const QString& id, qint64 downloads, std::optional<Timestamp> sentAt) {
-    Transfer transfer;
-    transfer.id = id;
-    transfer.downloadCount = downloads;
-    transfer.sentAt = sentAt;
-    return transfer;
+    return {.id = id, .sentAt = sentAt, .downloadCount = downloads};
 }
 
 QStringList ids(const QList<Transfer>& transfers) {
@@ -53,8 +49,8 @@ private slots:
                  since); // never rewritten
 
         const Timestamp at = Timestamp::fromDateTime(since);
-        Transfer createdOnly = transfer("created", 1, std::nullopt);
-        createdOnly.createdAt = at.addingSeconds(60);
+        const Transfer createdOnly{
+            .id = "created", .createdAt = at.addingSeconds(60), .downloadCount = 1};
         const QList<Transfer> listed{transfer("before", 1, at.addingSeconds(-1)),
                                      transfer("exactly", 1, at), transfer("undownloaded", 0, at),
                                      transfer("undated", 1, std::nullopt), createdOnly};
@@ -77,11 +73,8 @@ private slots:
     void damagedValuesCountAsAbsent() {
         QFETCH(QVariant, counts);
         QFETCH(QVariant, since);
-        {
-            auto stored = settings();
-            stored->setValue(DownloadWatcher::countsKey, counts);
-            stored->setValue(DownloadWatcher::sinceKey, since);
-        }
+        settings()->setValue(DownloadWatcher::countsKey, counts);
+        settings()->setValue(DownloadWatcher::sinceKey, since);
         DownloadWatcher watcher(settings());
         // With no usable count for t1 it is judged as never seen; an old transfer is announced only
         // when "since" counts as the distant past.

@@ -15,14 +15,12 @@ namespace {
 
 UploadItem item(int n, UploadState state = UploadState::uploading(), qint64 sent = 0,
                 QString workspace = "studio") {
-    UploadItem item;
-    item.id = QUuid(QString("00000000-0000-4000-8000-%1").arg(n, 12, 10, QChar('0')));
-    item.filename = QString("file%1.bin").arg(n);
-    item.byteCount = 1000;
-    item.bytesSent = sent;
-    item.state = state;
-    item.workspaceID = workspace;
-    return item;
+    return {.id = QUuid(QString("00000000-0000-4000-8000-%1").arg(n, 12, 10, QChar('0'))),
+            .filename = QString("file%1.bin").arg(n),
+            .byteCount = 1000,
+            .bytesSent = sent,
+            .state = state,
+            .workspaceID = workspace};
 }
 
 QStringList keysOf(const DiffListModel& model) {
@@ -56,12 +54,9 @@ private slots:
         QCOMPARE(changed.size(), 1);
         QCOMPARE(changed[0][0].toModelIndex().row(), 1);
         QCOMPARE(changed[0][1].toModelIndex().row(), 1);
-        const auto names = UploadRows::roleNames();
-        QList<int> roles = changed[0][2].value<QList<int>>();
-        QStringList roleNames;
-        for (int role : roles)
-            roleNames.append(QString::fromLatin1(names.at(role - Qt::UserRole - 1)));
-        QCOMPARE(roleNames, QStringList({"bytesSent", "fraction"}));
+        const auto roles = model.roleNames();
+        QCOMPARE(changed[0][2].value<QList<int>>(),
+                 (QList<int>{roles.key("bytesSent"), roles.key("fraction")}));
         QCOMPARE(reset.size() + inserted.size() + removed.size(), 0);
     }
 
@@ -112,10 +107,7 @@ private slots:
         const auto lists =
             UploadLists::of({atLimit, beyond, undated, cancelled}, "studio", std::nullopt, now);
         QCOMPARE(lists.uploads.size(), 4);
-        QList<QUuid> visible;
-        for (const auto& entry : lists.visibleUploads)
-            visible.append(entry.id);
-        QCOMPARE(visible, QList<QUuid>({atLimit.id, undated.id}));
+        QCOMPARE(lists.visibleUploads, QList<UploadItem>({atLimit, undated}));
     }
 
     void totalsOverWorkspaceAndPendingSend() {
@@ -124,8 +116,7 @@ private slots:
         const UploadItem other = item(2, UploadState::queued(), 0, "personal");
         const UploadItem pendingOne = item(3, UploadState::uploading(), 500);
         const UploadItem failed = item(4, UploadState::failed("no"));
-        PendingSend pending;
-        pending.itemIDs = {pendingOne.id, QUuid::createUuid()};
+        const PendingSend pending{.itemIDs = {pendingOne.id, QUuid::createUuid()}};
 
         const auto lists =
             UploadLists::of({overshooting, other, pendingOne, failed}, "studio", pending, now);

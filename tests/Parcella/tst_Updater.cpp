@@ -32,20 +32,17 @@ QByteArray run(const QString& program, const QStringList& arguments) {
 class Rig {
 public:
     Rig() {
-        run(QStringLiteral("openssl"), {QStringLiteral("genpkey"), QStringLiteral("-algorithm"),
-                                        QStringLiteral("ed25519"), QStringLiteral("-out"), key()});
-        QDir().mkpath(root() + QStringLiteral("/0.1.0/bin"));
-        QFile::link(QStringLiteral("0.1.0"), root() + QStringLiteral("/current"));
-        writeProgram(root() + QStringLiteral("/0.1.0"), QStringLiteral("0.1.0"));
+        run("openssl", {"genpkey", "-algorithm", "ed25519", "-out", key()});
+        writeProgram(root() + "/0.1.0", "0.1.0");
+        QFile::link("0.1.0", root() + "/current");
         m_server.setHandler([this](const ParcelKit::Testing::RecordedRequest& request) {
             return m_replies.value(request.path(), TestHTTPServer::Reply::empty(404));
         });
     }
 
     QString path(const QString& name) const { return m_work.filePath(name); }
-    QString key() const { return path(QStringLiteral("key.pem")); }
-    QString root() const { return path(QStringLiteral("opt/parcella")); }
-    QString runningProgram() const { return root() + QStringLiteral("/0.1.0/bin/parcella"); }
+    QString key() const { return path("key.pem"); }
+    QString root() const { return path("opt/parcella"); }
     QString currentTarget() const {
         return QFileInfo(QFile::symLinkTarget(root() + "/current")).fileName();
     }
@@ -56,30 +53,21 @@ public:
 
     // Makes `version` with the release script and serves it with its feed.
     void release(const QString& version) {
-        const QString tree = path(QStringLiteral("tree-") + version);
+        const QString tree = path("tree-" + version);
         writeProgram(tree, version);
-        run(QStringLiteral("bash"),
-            {QFINDTESTDATA("../../scripts/make-release.sh"), QStringLiteral("--key"), key(),
-             QStringLiteral("--version"), version, QStringLiteral("--base-url"),
-             m_server.url(QStringLiteral("/r/")).toString(), QStringLiteral("--tree"), tree,
-             QStringLiteral("--out"), path(QStringLiteral("out"))});
-        const QString archive =
-            QStringLiteral("parcella-%1-linux-%2.tar.gz")
-                .arg(version, QString::fromLatin1(run("uname", {"-m"}).trimmed()));
-        archiveName = archive;
-        serve(QStringLiteral("/r/") + archive,
-              ParcelKit::Testing::fileBytes(path(QStringLiteral("out/")) + archive));
-        serve(QStringLiteral("/appcast.xml"),
-              ParcelKit::Testing::fileBytes(path(QStringLiteral("out/appcast.xml"))));
+        run("bash",
+            {QFINDTESTDATA("../../scripts/make-release.sh"), "--key", key(), "--version", version,
+             "--base-url", m_server.url("/r/").toString(), "--tree", tree, "--out", path("out")});
+        archivePath = QStringLiteral("/r/parcella-%1-linux-%2.tar.gz")
+                          .arg(version, QString::fromLatin1(run("uname", {"-m"}).trimmed()));
+        serve(archivePath, ParcelKit::Testing::fileBytes(path("out") + archivePath.mid(2)));
+        serve("/appcast.xml", ParcelKit::Testing::fileBytes(path("out/appcast.xml")));
     }
     void serve(const QString& path, const QByteArray& body) {
-        m_replies.insert(path, TestHTTPServer::Reply::text(200, body, "application/octet-stream"));
+        serve(path, TestHTTPServer::Reply::text(200, body, "application/octet-stream"));
     }
     void serve(const QString& path, TestHTTPServer::Reply reply) { m_replies.insert(path, reply); }
     QByteArray served(const QString& path) const { return m_replies.value(path).body; }
-    QByteArray publicKey() const {
-        return ParcelKit::Testing::fileBytes(path(QStringLiteral("out/public-key.txt"))).trimmed();
-    }
     int archiveRequests() const {
         int count = 0;
         for (const auto& request : m_server.requests())
@@ -89,27 +77,26 @@ public:
 
     UpdaterSetup setup() {
         UpdaterSetup setup;
-        setup.feedURL = m_server.url(QStringLiteral("/appcast.xml"));
-        setup.publicKey = publicKey();
+        setup.feedURL = m_server.url("/appcast.xml");
+        setup.publicKey = ParcelKit::Testing::fileBytes(path("out/public-key.txt")).trimmed();
         setup.runningVersion = QVersionNumber(0, 1, 0);
-        setup.executablePath = runningProgram();
+        setup.executablePath = root() + "/0.1.0/bin/parcella";
         setup.installRoot = root();
-        setup.settings =
-            std::make_shared<QSettings>(path(QStringLiteral("settings.ini")), QSettings::IniFormat);
+        setup.settings = std::make_shared<QSettings>(path("settings.ini"), QSettings::IniFormat);
         setup.firstCheckDelay = 1h;
         setup.idleInterval = 50ms;
         setup.restart = [this](const QString& executable) { restarted = executable; };
         return setup;
     }
 
-    QString archiveName;
+    QString archivePath;
     std::optional<QString> restarted;
     bool busy = false;
 
 private:
     static void writeProgram(const QString& tree, const QString& version) {
-        QDir().mkpath(tree + QStringLiteral("/bin"));
-        QFile program(tree + QStringLiteral("/bin/parcella"));
+        QDir().mkpath(tree + "/bin");
+        QFile program(tree + "/bin/parcella");
         QVERIFY(program.open(QIODevice::WriteOnly));
         program.write("#!/bin/sh\necho " + version.toUtf8() + "\n");
         program.close();
@@ -140,7 +127,7 @@ private slots:
     void installsANewerReleaseOnceIdle() {
         QFETCH(bool, popover);
         Rig rig;
-        rig.release(QStringLiteral("0.2.0"));
+        rig.release("0.2.0");
         bool popoverShown = popover;
         rig.busy = !popover;
         Updater updater([&rig] { return rig.busy; }, rig.setup());
@@ -150,11 +137,11 @@ private slots:
         // Several idle ticks pass without an install.
         QTest::qWait(300);
         QVERIFY(!rig.restarted);
-        QCOMPARE(rig.currentTarget(), QStringLiteral("0.1.0"));
+        QCOMPARE(rig.currentTarget(), "0.1.0");
         rig.busy = false;
         popoverShown = false;
         QVERIFY(ParcelKit::Testing::spinUntil([&] { return rig.restarted.has_value(); }, 20s));
-        QCOMPARE(rig.currentTarget(), QStringLiteral("0.2.0"));
+        QCOMPARE(rig.currentTarget(), "0.2.0");
         QCOMPARE(run(*rig.restarted, {}).trimmed(), QByteArray("0.2.0"));
         // The running version stays where it is until it exits; no staging is left behind.
         QCOMPARE(rig.rootEntries(), (QStringList{"0.1.0", "0.2.0", "current"}));
@@ -184,25 +171,24 @@ private slots:
         QFETCH(QString, status);
         Rig rig;
         rig.release(version);
-        const QString archivePath = QStringLiteral("/r/") + rig.archiveName;
-        QByteArray archive = rig.served(archivePath);
+        QByteArray archive = rig.served(rig.archivePath);
         UpdaterSetup setup = rig.setup();
-        if (fault == QLatin1String("tamper")) {
+        if (fault == "tamper") {
             archive[archive.size() / 2] = char(archive[archive.size() / 2] ^ 0x01);
-            rig.serve(archivePath, archive);
-        } else if (fault == QLatin1String("wrong key")) {
+            rig.serve(rig.archivePath, archive);
+        } else if (fault == "wrong key") {
             setup.publicKey = QByteArray(32, 'k').toBase64();
-        } else if (fault == QLatin1String("short")) {
-            rig.serve(archivePath, archive.chopped(1));
-        } else if (fault == QLatin1String("long")) {
-            rig.serve(archivePath, archive + "x");
-        } else if (fault == QLatin1String("cut")) {
+        } else if (fault == "short") {
+            rig.serve(rig.archivePath, archive.chopped(1));
+        } else if (fault == "long") {
+            rig.serve(rig.archivePath, archive + "x");
+        } else if (fault == "cut") {
             // The head and all but the head's length of the body.
-            rig.serve(archivePath,
+            rig.serve(rig.archivePath,
                       TestHTTPServer::Reply::text(200, archive).droppedAfter(archive.size()));
-        } else if (fault == QLatin1String("404")) {
-            rig.serve(archivePath, TestHTTPServer::Reply::empty(404));
-        } else if (fault == QLatin1String("unpack")) {
+        } else if (fault == "404") {
+            rig.serve(rig.archivePath, TestHTTPServer::Reply::empty(404));
+        } else if (fault == "unpack") {
             // Signed by the right key, so only unpacking can notice: tar fails halfway.
             const QByteArray cut = archive.left(archive.size() / 2);
             QFile file(rig.path("cut.tar.gz"));
@@ -218,7 +204,7 @@ private slots:
             feed.replace("length=\"" + QByteArray::number(archive.size()),
                          "length=\"" + QByteArray::number(cut.size()));
             rig.serve("/appcast.xml", feed);
-            rig.serve(archivePath, cut);
+            rig.serve(rig.archivePath, cut);
         }
         Updater updater([&rig] { return rig.busy; }, std::move(setup));
         updater.checkForUpdates();
@@ -228,7 +214,7 @@ private slots:
         QVERIFY2(updater.status().contains(status), qPrintable(updater.status()));
         QVERIFY(!updater.isReadyToInstall());
         QVERIFY(!rig.restarted);
-        QCOMPARE(rig.currentTarget(), QStringLiteral("0.1.0"));
+        QCOMPARE(rig.currentTarget(), "0.1.0");
         QCOMPARE(rig.rootEntries(), (QStringList{"0.1.0", "current"}));
         if (fault.isEmpty())
             QCOMPARE(rig.archiveRequests(), 0);
@@ -249,7 +235,7 @@ private slots:
         QFETCH(bool, automatic);
         QFETCH(QString, status);
         Rig rig;
-        rig.release(QStringLiteral("0.2.0"));
+        rig.release("0.2.0");
         UpdaterSetup setup = rig.setup();
         setup.firstCheckDelay = 0ms;
         if (!executable.isEmpty())
@@ -260,7 +246,7 @@ private slots:
         QVERIFY(awaitFinished(updater));
         QCOMPARE(updater.status(), status);
         QCOMPARE(rig.archiveRequests(), 0);
-        QCOMPARE(rig.currentTarget(), QStringLiteral("0.1.0"));
+        QCOMPARE(rig.currentTarget(), "0.1.0");
     }
 
     void readsOnlyCompleteWellFormedItems_data() {
@@ -302,10 +288,9 @@ private slots:
     }
 
     void newestIsTheGreatestNewerVersion() {
-        QList<AppcastItem> items(3);
-        items[0].version = QVersionNumber(0, 9);
-        items[1].version = QVersionNumber(0, 10);
-        items[2].version = QVersionNumber(0, 2);
+        const QList<AppcastItem> items{{.version = QVersionNumber(0, 9)},
+                                       {.version = QVersionNumber(0, 10)},
+                                       {.version = QVersionNumber(0, 2)}};
         QCOMPARE(Appcast::newest(items, QVersionNumber(0, 2))->version, QVersionNumber(0, 10));
         QVERIFY(!Appcast::newest(items, QVersionNumber(0, 10)));
     }

@@ -52,10 +52,8 @@ private slots:
                                                  QStringLiteral("PrepareForSleep"));
         signal << sleeping;
         QVERIFY(connection(sender).send(signal));
-        if (wakes > 0)
-            QVERIFY(spinUntil([&] { return woke.count() >= wakes; }));
-        else
-            QVERIFY(!spinUntil([&] { return woke.count() > 0; }, std::chrono::milliseconds(300)));
+        // A wake that should not count is given time to arrive all the same.
+        spinUntil([&] { return woke.count() > 0; }, std::chrono::milliseconds(wakes ? 10000 : 300));
         QCOMPARE(woke.count(), wakes);
     }
 

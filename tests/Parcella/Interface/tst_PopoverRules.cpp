@@ -1,4 +1,3 @@
-#include "ArtworkFit.h"
 #include "DisplayName.h"
 #include "ParcelKitError.h"
 #include "PopoverPlacement.h"
@@ -18,21 +17,15 @@
 
 using namespace Parcella;
 
-using Text = std::function<QString()>;
-Q_DECLARE_METATYPE(Text)
-
 namespace {
 
 // One transfer per letter, named t0, t1, …: "s" sent, "u" not sent yet.
 QList<ParcelKit::Transfer> transfers(const QString& kinds, const QString& prefix = "t") {
     QList<ParcelKit::Transfer> list;
-    for (qsizetype i = 0; i < kinds.size(); ++i) {
-        ParcelKit::Transfer transfer;
-        transfer.id = prefix + QString::number(i);
-        if (kinds[i] == u's')
-            transfer.sentAt = ParcelKit::Timestamp::now();
-        list.append(transfer);
-    }
+    for (qsizetype i = 0; i < kinds.size(); ++i)
+        list.append({.id = prefix + QString::number(i),
+                     .sentAt = kinds[i] == u's' ? std::optional(ParcelKit::Timestamp::now())
+                                                : std::nullopt});
     return list;
 }
 
@@ -94,35 +87,27 @@ private slots:
         QTest::addColumn<bool>("uploading");
         QTest::addColumn<double>("progress");
         QTest::addColumn<qint64>("secondsLeft"); // -1: not known yet
-        QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("idle") << false << 0.5 << qint64(60) << "en_US"
-                              << "Parcella";
-        QTest::newRow("41.6 %") << true << 0.416 << qint64(-1) << "en_US"
-                                << "Parcella — 42\u00A0%";
-        QTest::newRow("German") << true << 0.416 << qint64(-1) << "de_DE"
-                                << "Parcella — 42\u00A0%";
-        QTest::newRow("just begun") << true << 0.004 << qint64(-1) << "en_US"
-                                    << "Parcella — 0\u00A0%";
-        QTest::newRow("beyond the end") << true << 1.3 << qint64(-1) << "en_US"
-                                        << "Parcella — 100\u00A0%";
-        QTest::newRow("minutes left, rounded up") << true << 0.416 << qint64(121) << "en_US"
-                                                  << "Parcella — 42\u00A0% · 3 min left";
-        QTest::newRow("seconds left") << true << 0.99 << qint64(1) << "en_US"
-                                      << "Parcella — 99\u00A0% · 1 s left";
-        QTest::newRow("hours left") << true << 0.1 << qint64(3 * 3600 + 301) << "en_US"
-                                    << "Parcella — 10\u00A0% · 3 h 6 min left";
+        QTest::newRow("idle") << false << 0.5 << qint64(60) << "Parcella";
+        QTest::newRow("41.6 %") << true << 0.416 << qint64(-1) << "Parcella — 42\u00A0%";
+        QTest::newRow("just begun") << true << 0.004 << qint64(-1) << "Parcella — 0\u00A0%";
+        QTest::newRow("beyond the end") << true << 1.3 << qint64(-1) << "Parcella — 100\u00A0%";
+        QTest::newRow("minutes left, rounded up")
+            << true << 0.416 << qint64(121) << "Parcella — 42\u00A0% · 3 min left";
+        QTest::newRow("seconds left")
+            << true << 0.99 << qint64(1) << "Parcella — 99\u00A0% · 1 s left";
+        QTest::newRow("hours left")
+            << true << 0.1 << qint64(3 * 3600 + 301) << "Parcella — 10\u00A0% · 3 h 6 min left";
     }
     void toolTipShowsRoundedPercentage() {
         QFETCH(bool, uploading);
         QFETCH(double, progress);
         QFETCH(qint64, secondsLeft);
-        QFETCH(QString, locale);
         QFETCH(QString, expected);
         QCOMPARE(StatusItemController::toolTip(uploading, progress,
                                                secondsLeft < 0 ? std::nullopt
                                                                : std::optional<qint64>(secondsLeft),
-                                               QLocale(locale)),
+                                               QLocale("en_US")),
                  expected);
     }
 
@@ -139,8 +124,6 @@ private slots:
                                    << "1.5 MB of 12.3 MB · 8.1 MB/s · 2 min left" << false;
         QTest::newRow("uploading nothing")
             << "uploading" << 0ll << 0ll << 0ll << "Zero kB of Zero kB" << false;
-        QTest::newRow("finished 6 days ago")
-            << "finished" << 0ll << 2'000ll << 6 * 86'400ll << "Uploaded · 2.0 kB" << false;
         QTest::newRow("finished 6.5 days ago")
             << "finished" << 0ll << 2'000ll << 561'600ll << "Uploaded · 2.0 kB" << false;
         QTest::newRow("finished 6 days 13 hours ago")
@@ -156,7 +139,7 @@ private slots:
         QFETCH(qint64, finishedSecondsAgo);
         QFETCH(QString, text);
         QFETCH(bool, alert);
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QLocale::setDefault(QLocale("en_US"));
         const QDateTime now(QDate(2025, 3, 1), QTime(12, 0), Qt::UTC);
         // Rows with bytes sent carry a pace; only an upload shows it.
         const auto line = UploadStatusLine::of(
@@ -169,35 +152,31 @@ private slots:
     void transferStatusLines_data() {
         QTest::addColumn<bool>("deleted");
         QTest::addColumn<qint64>("expiresInSeconds");
-        QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
-        QTest::newRow("open") << false << 86'400ll << "en_US"
-                              << "0 downloads · 3 views · until Mar 1, 2025";
-        QTest::newRow("expired") << false << -1ll << "en_US"
-                                 << "Expired";
-        QTest::newRow("deleted and expired") << true << -1ll << "en_US"
-                                             << "Deleted";
-        QTest::newRow("deleted") << true << 86'400ll << "en_US"
-                                 << "Deleted";
-        QTest::newRow("German date") << false << 86'400ll << "de_DE"
-                                     << "0 downloads · 3 views · until 1. März 2025";
+        QTest::newRow("open") << false << 86'400ll << "0 downloads · 3 views · until Mar 1, 2025";
+        QTest::newRow("expired") << false << -1ll << "Expired";
+        QTest::newRow("deleted and expired") << true << -1ll << "Deleted";
+        QTest::newRow("deleted") << true << 86'400ll << "Deleted";
     }
     void transferStatusLines() {
         QFETCH(bool, deleted);
         QFETCH(qint64, expiresInSeconds);
-        QFETCH(QString, locale);
         QFETCH(QString, text);
         const QDateTime expiry(QDate(2025, 3, 1), QTime(12, 0));
         QCOMPARE(TransferStatusLine::of(deleted, expiry, 0, 3, expiry.addSecs(-expiresInSeconds),
-                                        QLocale(locale)),
+                                        QLocale("en_US")),
                  text);
     }
 
     // The built-in tables, installed as at start, through the code that makes the texts.
-    void textsInTheUsersLanguage_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<Text>("make");
-        QTest::addColumn<QString>("text");
+    void textsInTheUsersLanguage() {
+        const auto in = [](const char* locale, const std::function<QString()>& make) {
+            QLocale::setDefault(QLocale(locale));
+            Translations::install(*qApp, QLocale(locale));
+            const QString made = make();
+            qDeleteAll(qApp->findChildren<QTranslator*>());
+            return made;
+        };
         const QDateTime expiry(QDate(2025, 3, 1), QTime(12, 0));
         const auto status = [expiry](qint64 downloads, qint64 views, const char* locale) {
             return [=] {
@@ -207,32 +186,18 @@ private slots:
         };
         ParcelKit::Transfer twoFiles;
         twoFiles.files = {{"f1", "a.txt", 1}, {"f2", "b.txt", 1}};
-        QTest::newRow("engine error")
-            << "de_DE" << Text([] { return ParcelKit::ParcelKitError::server(500).userText(); })
-            << "Der Server hat mit Fehler 500 geantwortet.";
-        QTest::newRow("transfer status") << "de_DE" << Text(status(0, 3, "de_DE"))
-                                         << "0 Downloads · 3 Aufrufe · bis 1. März 2025";
-        QTest::newRow("one and two") << "de_DE" << Text(status(1, 2, "de_DE"))
-                                     << "1 Download · 2 Aufrufe · bis 1. März 2025";
-        QTest::newRow("files") << "de_DE" << Text([twoFiles] { return displayName(twoFiles); })
-                               << "2 Dateien";
-        QTest::newRow("byte count") << "de_DE" << Text([expiry] {
+        QCOMPARE(in("de_DE", [] { return ParcelKit::ParcelKitError::server(500).userText(); }),
+                 "Der Server hat mit Fehler 500 geantwortet.");
+        QCOMPARE(in("de_DE", status(0, 3, "de_DE")), "0 Downloads · 3 Aufrufe · bis 1. März 2025");
+        QCOMPARE(in("de_DE", status(1, 2, "de_DE")), "1 Download · 2 Aufrufe · bis 1. März 2025");
+        QCOMPARE(in("de_DE", [&] { return displayName(twoFiles); }), "2 Dateien");
+        const auto queued = [&] {
             return UploadStatusLine::of("queued", 0, 12'300'000, {}, {}, expiry, {}).text;
-        }) << "Wartet · 12,3 MB";
-        QTest::newRow("English singular")
-            << "en_US" << Text(status(1, 2, "en_US")) << "1 download · 2 views · until Mar 1, 2025";
-        QTest::newRow("no table: English")
-            << "fr_FR" << Text(status(1, 0, "en_US")) << "1 download · 0 views · until Mar 1, 2025";
-    }
-    void textsInTheUsersLanguage() {
-        QFETCH(QString, locale);
-        QFETCH(Text, make);
-        QFETCH(QString, text);
-        QLocale::setDefault(QLocale(locale));
-        Translations::install(*qApp, QLocale(locale));
-        const QString made = make();
-        qDeleteAll(qApp->findChildren<QTranslator*>());
-        QCOMPARE(made, text);
+        };
+        QCOMPARE(in("de_DE", queued), "Wartet · 12,3 MB");
+        QCOMPARE(in("en_US", status(1, 2, "en_US")), "1 download · 2 views · until Mar 1, 2025");
+        // No table for French: the English texts.
+        QCOMPARE(in("fr_FR", status(1, 0, "en_US")), "1 download · 0 views · until Mar 1, 2025");
     }
 
     void recentTransfersAreTheFirstSentOnes_data() {
@@ -264,44 +229,16 @@ private slots:
         QCOMPARE(ids(recent), shownAfterAnother);
     }
 
-    void illustrationFitsItsDesign_data() {
-        QTest::addColumn<QSizeF>("canvas");
-        QTest::addColumn<qreal>("scale");
-        QTest::addColumn<QPointF>("topLeft");
-        QTest::newRow("wider") << QSizeF(544, 208) << 1.0 << QPointF(136, 0);
-        QTest::newRow("taller") << QSizeF(136, 208) << 0.5 << QPointF(0, 52);
-    }
-    void illustrationFitsItsDesign() {
-        QFETCH(QSizeF, canvas);
-        QFETCH(qreal, scale);
-        QFETCH(QPointF, topLeft);
-        const QRectF design = SignInIllustration::designRect;
-        const QTransform fit = fitDesign(design, canvas);
-        QCOMPARE(fit.m11(), scale);
-        QCOMPARE(fit.m22(), scale);
-        QCOMPARE(fit.map(design.topLeft()), topLeft);
-        QCOMPARE(fit.map(design.bottomRight()), QPointF(canvas.width(), canvas.height()) - topLeft);
-    }
-
-    void illustrationShowsConnectionAndScheme_data() {
-        QTest::addColumn<bool>("connected");
-        QTest::addColumn<bool>("dark");
-        // Of a spot on the slab's top face, clear of the other blocks and the artwork.
-        QTest::addColumn<int>("topLevel");
-        QTest::newRow("connected") << true << false << 255;
-        QTest::newRow("dark") << false << true << 45;
-        QTest::newRow("dark, connected") << true << true << 45;
-    }
     void illustrationShowsConnectionAndScheme() {
-        QFETCH(bool, connected);
-        QFETCH(bool, dark);
-        QFETCH(int, topLevel);
-        const QImage signedOut = illustration(false, false);
-        const QImage image = illustration(connected, dark);
-        QVERIFY(image != signedOut);
-        QVERIFY(image != illustration(!connected, dark));
-        QCOMPARE(qGray(image.pixel(188, 158)), topLevel);
-        QCOMPARE(qGray(signedOut.pixel(188, 158)), 255);
+        // A spot on the slab's top face, clear of the other blocks and the artwork.
+        const auto top = [](const QImage& image) { return qGray(image.pixel(188, 158)); };
+        const QImage light = illustration(false, false), dark = illustration(false, true);
+        QCOMPARE(top(light), 255);
+        QCOMPARE(top(dark), 45);
+        QVERIFY(illustration(true, false) != light);
+        QVERIFY(illustration(true, true) != dark);
+        QCOMPARE(top(illustration(true, false)), 255);
+        QCOMPARE(top(illustration(true, true)), 45);
     }
 };
 

@@ -56,10 +56,10 @@ void keepPicture(QQuickWindow& window, const QString& name) {
 class PopoverViewTest : public QObject {
     Q_OBJECT
 
-    QQuickItem* item(const QString& name) {
-        const auto items = itemsNamed(m_controller->popover().rootObject(), name);
-        return items.isEmpty() ? nullptr : items.first();
+    QList<QQuickItem*> items(const QString& name) {
+        return itemsNamed(m_controller->popover().rootObject(), name);
     }
+    QQuickItem* item(const QString& name) { return items(name).value(0); }
     // Which of the settings menu's entries `names` it shows when opened; nothing when it does not
     // open. `picture` names a picture of it, open.
     std::optional<QStringList> menuShows(const QStringList& names, const QString& picture = {}) {
@@ -79,16 +79,6 @@ class PopoverViewTest : public QObject {
             return std::nullopt;
         return visible;
     }
-    // The transfer row's menu, opened from its button.
-    QObject* openTransferMenu(QQuickItem* row) {
-        QMetaObject::invokeMethod(row, "openMenu",
-                                  Q_ARG(QVariant, QVariant::fromValue(item("moreActionsButton"))));
-        auto* menu = row->property("actionsMenu").value<QObject*>();
-        if (!menu || !QTest::qWaitFor([menu] { return menu->property("opened").toBool(); }))
-            return nullptr;
-        return menu;
-    }
-    QString transferStatus() { return item("transferStatus")->property("text").toString(); }
 
     const QStringList m_accountEntries{"userNameItem", "userEmailItem", "signOutItem"};
     // Scrolls the signed-in screen to the named item, then keeps a picture.
@@ -139,25 +129,10 @@ private slots:
         m_updater.reset();
     }
 
-    void withoutTrayIsAnOrdinaryWindowShownAtOnce() {
-        if (QSystemTrayIcon::isSystemTrayAvailable())
-            QSKIP("a tray host is running");
-        PopoverWindow& popover = m_controller->popover();
-        QCOMPARE(popover.mode(), PopoverWindow::Mode::window);
-        QVERIFY(popover.isVisible());
-        QCOMPARE(popover.size(), QSize(360, 560));
-        QVERIFY(popover.rootObject());
-        QTest::keyClick(&popover, Qt::Key_Escape);
-        QVERIFY(!popover.isVisible());
-        m_rig.model->showPopover();
-        QVERIFY(popover.isVisible());
-    }
-
     void signInSwitchesScreensAndMenu() {
         QVERIFY(shown(item("signedOutView")));
         QVERIFY(!shown(item("signedInView")));
-        QCOMPARE(item("signInButton")->property("text").toString(),
-                 inLanguage("Sign in", "Anmelden"));
+        QCOMPARE(text("signInButton"), inLanguage("Sign in", "Anmelden"));
         QCOMPARE(menuShows(m_accountEntries), std::optional(QStringList()));
         keepPicture(m_controller->popover(), "signed-out");
 
@@ -185,14 +160,12 @@ private slots:
         m_rig.writeFile(longName, 2'000'000);
         m_rig.writeFile("notes.txt", 0);
         m_rig.enqueue({longName, "notes.txt"});
-        QTRY_COMPARE(itemsNamed(m_controller->popover().rootObject(), "uploadRow").size(), 2);
+        QTRY_COMPARE(items("uploadRow").size(), 2);
         QVERIFY(!shown(item("dropZone")));
-        QCOMPARE(item("filesLine")->property("text").toString(),
-                 inLanguage("2 files · 2.0 MB", "2 Dateien · 2,0 MB"));
+        QCOMPARE(text("filesLine"), inLanguage("2 files · 2.0 MB", "2 Dateien · 2,0 MB"));
         const auto statuses = [this] {
             QStringList texts;
-            for (QQuickItem* status :
-                 itemsNamed(m_controller->popover().rootObject(), "uploadStatus"))
+            for (QQuickItem* status : items("uploadStatus"))
                 texts.append(status->property("text").toString());
             return texts;
         };
@@ -265,8 +238,7 @@ private slots:
         PopoverWindow& popover = m_controller->popover();
         m_rig.model->setForm({});
         m_rig.network->signal().setOnline(false);
-        m_rig.writeFile("late.bin", 1000);
-        m_rig.enqueue({"late.bin"});
+        m_rig.enqueue({"late.bin"}, 1000);
         // Return breaks the line in a field of several lines and sends elsewhere.
         for (auto* child : item("messageField")->findChildren<QQuickItem*>())
             if (child->inherits("QQuickTextEdit"))
@@ -288,8 +260,7 @@ private slots:
         QCOMPARE(m_rig.model->pending()->subject, "Proofs");
 
         // Files added meanwhile bring the form back, which waits for the previous send.
-        m_rig.writeFile("later.bin", 1000);
-        m_rig.enqueue({"later.bin"});
+        m_rig.enqueue({"later.bin"}, 1000);
         QTRY_VERIFY(shown(item("sendButton")));
         QCOMPARE(text("sendButton"), inLanguage("Waiting for the previous transfer…",
                                                 "Warte auf die vorherige Übertragung …"));
@@ -319,10 +290,8 @@ private slots:
         QTRY_COMPARE(text("createdCopyButton"), inLanguage("Copy link", "Link kopieren"));
         QTRY_VERIFY(shown(item("transferRow")));
         QVERIFY(!shown(item("noTransfers")));
-        QCOMPARE(item("transferName")->property("text").toString(), "Summer photos");
-        QVERIFY(item("transferStatus")
-                    ->property("text")
-                    .toString()
+        QCOMPARE(text("transferName"), "Summer photos");
+        QVERIFY(text("transferStatus")
                     .startsWith(inLanguage("0 downloads · 0 views · until ",
                                            "0 Downloads · 0 Aufrufe · bis ")));
         QVERIFY(shown(item("copyLinkButton")));
@@ -332,8 +301,10 @@ private slots:
 
         // A longer expiry, from the menu's submenu.
         QQuickItem* row = item("transferRow");
-        QObject* menu = openTransferMenu(row);
-        QVERIFY(menu);
+        QMetaObject::invokeMethod(row, "openMenu",
+                                  Q_ARG(QVariant, QVariant::fromValue(item("moreActionsButton"))));
+        auto* menu = row->property("actionsMenu").value<QObject*>();
+        QTRY_VERIFY(menu && menu->property("opened").toBool());
         auto* expiryMenu = menu->findChild<QObject*>("changeExpiryMenu");
         QQuickItem* expiryItem = nullptr;
         QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem*, expiryItem),
@@ -345,11 +316,12 @@ private slots:
         QMetaObject::invokeMethod(expiryMenu, "itemAt", Q_RETURN_ARG(QQuickItem*, thirtyDays),
                                   Q_ARG(int, 3));
         QCOMPARE(thirtyDays->property("text").toString(), inLanguage("30 days", "30 Tage"));
-        const QString before = transferStatus();
+        const QString before = text("transferStatus");
         QMetaObject::invokeMethod(thirtyDays, "triggered");
-        QTRY_VERIFY(transferStatus() != before);
-        QVERIFY(transferStatus().startsWith(
-            inLanguage("0 downloads · 0 views · until ", "0 Downloads · 0 Aufrufe · bis ")));
+        QTRY_VERIFY(text("transferStatus") != before);
+        QVERIFY(text("transferStatus")
+                    .startsWith(inLanguage("0 downloads · 0 views · until ",
+                                           "0 Downloads · 0 Aufrufe · bis ")));
 
         // Deleting, from the context menu, asks first; the transfer stays listed as deleted.
         QTRY_VERIFY(!menu->property("visible").toBool());
@@ -361,7 +333,7 @@ private slots:
         QTRY_VERIFY(dialog->property("opened").toBool());
         keepPicture(m_controller->popover(), "delete-transfer");
         QMetaObject::invokeMethod(dialog, "accept");
-        QTRY_COMPARE(transferStatus(), inLanguage("Deleted", "Gelöscht"));
+        QTRY_COMPARE(text("transferStatus"), inLanguage("Deleted", "Gelöscht"));
     }
 
     void transferWithoutLinkOffersNothing() {
@@ -417,10 +389,9 @@ private slots:
     void pausedUploadsSayWhy() {
         QVERIFY(!m_rig.model->uploadsOnMeteredConnections());
         m_rig.network->setMetered(true);
-        m_rig.writeFile("interview-footage.zip", 3'000'000);
-        const QUuid id = m_rig.enqueue({"interview-footage.zip"}).first();
+        const QUuid id = m_rig.enqueue({"interview-footage.zip"}, 3'000'000).first();
         QTRY_VERIFY(shown(item("meteredLine")));
-        QCOMPARE(item("uploadStatus")->property("text").toString(),
+        QCOMPARE(text("uploadStatus"),
                  inLanguage("Paused · Zero kB of 3.0 MB", "Angehalten · Null kB von 3,0 MB"));
         QVERIFY(!shown(item("resumeUploadButton")));
         // Paused by the user too: stays paused when the network is no longer metered.
@@ -435,8 +406,7 @@ private slots:
         QCOMPARE(resumeAll->property("text").toString(),
                  inLanguage("Resume all", "Alle fortsetzen"));
         QMetaObject::invokeMethod(resumeAll, "triggered");
-        QTRY_COMPARE(item("uploadStatus")->property("text").toString(),
-                     inLanguage("Uploaded · 3.0 MB", "Hochgeladen · 3,0 MB"));
+        QTRY_COMPARE(text("uploadStatus"), inLanguage("Uploaded · 3.0 MB", "Hochgeladen · 3,0 MB"));
     }
 
     void signOutReturnsToTheFirstScreen() {

@@ -166,8 +166,7 @@ private slots:
         // A slow part keeps the upload going long enough to be seen.
         m_rig.addFault(
             {{"method", "PUT"}, {"pathPrefix", "/ws-studio/"}, {"delayMs", 3000}, {"count", 1}});
-        m_rig.writeFile("big.bin", 20 * 1024 * 1024);
-        m_rig.enqueue({"big.bin"});
+        m_rig.enqueue({"big.bin"}, 20 * 1024 * 1024);
         // Each read over the bus lets the upload move on: both must hold while it runs.
         QString tip;
         QTRY_VERIFY((tip = shownToolTip()).startsWith("Parcella — ") && shownIcon() != idle);
@@ -189,6 +188,7 @@ private slots:
             QSKIP("A tray here");
         PopoverWindow& window = m_controller->popover();
         QCOMPARE(window.mode(), PopoverWindow::Mode::window);
+        QCOMPARE(window.size(), QSize(360, 560));
         QVERIFY(!m_controller->trayIcon());
         QTRY_VERIFY(window.isExposed());
         window.close();
@@ -197,8 +197,7 @@ private slots:
         QVERIFY(m_rig.signIn());
         // Offline, the upload waits for the network for as long as the test needs.
         m_rig.network->signal().setOnline(false);
-        m_rig.writeFile("big.bin", 8 * 1024 * 1024);
-        m_rig.enqueue({"big.bin"});
+        m_rig.enqueue({"big.bin"}, 8 * 1024 * 1024);
         QTRY_VERIFY(m_rig.model->isUploading());
         for (int close = 0; close < 2; ++close) {
             m_rig.model->showPopover(); // what starting Parcella again does

@@ -315,6 +315,24 @@ private slots:
         QCOMPARE(model.visibleUploadsModel()->rowCount(), 0);
     }
 
+    void rateAndTimeLeftClearWhenBytesStopFlowing() {
+        ModelRig rig;
+        AppModel& model = rig.start();
+        QVERIFY(rig.signIn());
+        model.setUploadRateLimit(400'000);
+        // The completion waits: every byte is sent, yet the upload goes on without progress.
+        rig.addFault({{"method", "POST"}, {"pathPrefix", "/ws-studio/"}, {"query", "uploadId="},
+                      {"delayMs", 20000}});
+        rig.enqueue({"slow.bin"}, 1'600'000);
+        const auto pace = [&] {
+            const int role = model.uploadsModel()->roleNames().key("pace");
+            return model.uploadsModel()->index(0).data(role).toString();
+        };
+        QVERIFY(spinUntil([&] { return model.secondsLeft() && pace().contains("/s"); }, 10s));
+        QVERIFY(spinUntil([&] { return !model.secondsLeft() && pace().isEmpty(); }, 10s));
+        QVERIFY(model.isUploading());
+    }
+
     void pollPassFailingInOneWorkspaceStoresNothing() {
         ModelRig rig;
         rig.pollInterval = 100ms;

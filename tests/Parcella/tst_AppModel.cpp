@@ -321,7 +321,9 @@ private slots:
         QVERIFY(rig.signIn());
         model.setUploadRateLimit(400'000);
         // The completion waits: every byte is sent, yet the upload goes on without progress.
-        rig.addFault({{"method", "POST"}, {"pathPrefix", "/ws-studio/"}, {"query", "uploadId="},
+        rig.addFault({{"method", "POST"},
+                      {"pathPrefix", "/ws-studio/"},
+                      {"query", "uploadId="},
                       {"delayMs", 20000}});
         rig.enqueue({"slow.bin"}, 1'600'000);
         const auto pace = [&] {

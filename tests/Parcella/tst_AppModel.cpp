@@ -324,8 +324,8 @@ private slots:
         rig.addFault({{"method", "POST"},
                       {"pathPrefix", "/ws-studio/"},
                       {"query", "uploadId="},
-                      {"delayMs", 20000}});
-        rig.enqueue({"slow.bin"}, 1'600'000);
+                      {"delayMs", 8000}});
+        const QUuid id = rig.enqueue({"slow.bin"}, 1'600'000).value(0);
         const auto pace = [&] {
             const int role = model.uploadsModel()->roleNames().key("pace");
             return model.uploadsModel()->index(0).data(role).toString();
@@ -333,6 +333,7 @@ private slots:
         QVERIFY(spinUntil([&] { return model.secondsLeft() && pace().contains("/s"); }, 10s));
         QVERIFY(spinUntil([&] { return !model.secondsLeft() && pace().isEmpty(); }, 10s));
         QVERIFY(model.isUploading());
+        model.queue().cancel(id);
     }
 
     void pollPassFailingInOneWorkspaceStoresNothing() {

@@ -51,7 +51,7 @@ private slots:
         QVERIFY(!Testing::spinUntil([&] { return waiting->done.load(); }, 50ms));
         source.request_stop();
         QVERIFY(Testing::spinUntil([&] { return waiting->done.load(); }));
-        QVERIFY(waiting->failedWith<Cancelled>());
+        QVERIFY(waiting->failure<Cancelled>());
     }
 
     void resumeFromAnotherThreadHappensOnTheSuspendingThread() {

@@ -135,7 +135,7 @@ private slots:
         QVERIFY(rig.service.fake.openUploads().isEmpty());
         QCOMPARE(rig.service.fake.count(Route::abort), 2);
         QVERIFY(spinUntil([&] { return waiting->done.load(); }));
-        QVERIFY(waiting->failedWith<Cancelled>());
+        QVERIFY(waiting->failure<Cancelled>());
         rig.gate.open();
         await(queue.settled());
         QVERIFY(queue.items().isEmpty());

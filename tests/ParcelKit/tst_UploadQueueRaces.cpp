@@ -125,7 +125,7 @@ private slots:
         QVERIFY(spinUntil([&] { return waiting->done.load(); }));
         const QString message = "changing.bin was changed while it uploaded.";
         QCOMPARE(rig.item(id).state, UploadState::failed(message));
-        QCOMPARE(waiting->engineError(), ParcelKitError::fileUnavailable(message));
+        QCOMPARE(waiting->failure<ParcelKitError>(), ParcelKitError::fileUnavailable(message));
         // The stored parts belong to the old content: the record starts over and the storage
         // forgets the multipart upload.
         const UploadRecord stored = rig.storedRecords().first();
@@ -138,7 +138,7 @@ private slots:
         const QUuid ghost = rig.enqueue({"ghost.bin"}).first();
         auto ghostWait = begin(queue.uploadIDs({ghost}));
         QVERIFY(ghostWait->done);
-        QCOMPARE(ghostWait->engineError(),
+        QCOMPARE(ghostWait->failure<ParcelKitError>(),
                  ParcelKitError::network("ghost.bin can no longer be found."));
     }
     void uploadIDsEndWhenAnItemIsCancelledOrMissingOrTheCallerStops() {
@@ -151,26 +151,26 @@ private slots:
         auto alsoWaiting = begin(queue.uploadIDs({id, id}));
         queue.cancel(id);
         QVERIFY(spinUntil([&] { return waiting->done && alsoWaiting->done; }));
-        QVERIFY(waiting->failedWith<Cancelled>());
-        QVERIFY(alsoWaiting->failedWith<Cancelled>());
+        QVERIFY(waiting->failure<Cancelled>());
+        QVERIFY(alsoWaiting->failure<Cancelled>());
 
         // The first id that cannot finish decides, even with a pending one before it.
         queue.retry(id);
         auto missing = begin(queue.uploadIDs({id, QUuid::createUuid()}));
         QVERIFY(missing->done);
-        QVERIFY(missing->failedWith<Cancelled>());
+        QVERIFY(missing->failure<Cancelled>());
 
         // A cancelled caller stops waiting.
         std::stop_source caller;
         auto stopped = begin(queue.uploadIDs({id}, caller.get_token()));
         caller.request_stop();
         QVERIFY(spinUntil([&] { return stopped->done.load(); }));
-        QVERIFY(stopped->failedWith<Cancelled>());
+        QVERIFY(stopped->failure<Cancelled>());
 
         // Already cancelled before waiting: ends at once, unless the answer is ready.
         auto late = begin(queue.uploadIDs({id}, caller.get_token()));
         QVERIFY(spinUntil([&] { return late->done.load(); }));
-        QVERIFY(late->failedWith<Cancelled>());
+        QVERIFY(late->failure<Cancelled>());
         rig.gate.open();
         QVERIFY(rig.waitUntilFinished(id));
         QCOMPARE(await(queue.uploadIDs({id}, caller.get_token())).size(), 1);

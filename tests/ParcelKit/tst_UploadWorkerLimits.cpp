@@ -125,7 +125,7 @@ private slots:
                 spinUntil([&] { return run->done || rig.network.signal().onlineWaiterCount(); }));
             stop.request_stop();
             QVERIFY(spinUntil([&] { return run->done.load(); }));
-            QCOMPARE(run->engineError(),
+            QCOMPARE(run->failure<ParcelKitError>(),
                      size > PartLayout::maxByteCount ? std::optional(refused) : std::nullopt);
         }
         QCOMPARE(rig.service.fake.server().requestCount(), 0);

@@ -37,22 +37,12 @@ template <typename T> struct Outcome {
     std::exception_ptr error;
     std::optional<std::conditional_t<std::is_void_v<T>, std::monostate, T>> value;
 
-    template <typename E> bool failedWith() const {
+    // The error it ended with as an E, if it was one.
+    template <typename E> std::optional<E> failure() const {
         try {
             if (error)
                 std::rethrow_exception(error);
-        } catch (const E&) {
-            return true;
-        } catch (...) {
-        }
-        return false;
-    }
-    // The engine error it ended with, if any.
-    std::optional<ParcelKitError> engineError() const {
-        try {
-            if (error)
-                std::rethrow_exception(error);
-        } catch (const ParcelKitError& failure) {
+        } catch (const E& failure) {
             return failure;
         } catch (...) {
         }

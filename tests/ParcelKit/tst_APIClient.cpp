@@ -205,32 +205,12 @@ private slots:
                 return answer(401, "{}");
             return answer(200, transferEnvelope);
         });
-        QThread worker;
-        worker.start();
-        QObject context;
-        context.moveToThread(&worker);
-
-        std::atomic<bool> done{false};
-        std::optional<Transfer> result;
-        QThread* resumedOn = nullptr;
-        QMetaObject::invokeMethod(&context, [&] {
-            [](APIClient* client, std::optional<Transfer>* result, QThread** resumedOn,
-               std::atomic<bool>* done) -> QCoro::Task<void> {
-                try {
-                    *result = co_await client->transfer("t1", "w", {});
-                } catch (...) {
-                }
-                *resumedOn = QThread::currentThread();
-                done->store(true);
-            }(f.client.get(), &result, &resumedOn, &done);
-        });
-        QVERIFY(spinUntil([&done] { return done.load(); }));
-        worker.quit();
-        worker.wait();
-
-        QVERIFY(result);
-        QCOMPARE(result->id, QStringLiteral("t1"));
-        QCOMPARE(resumedOn, &worker);
+        WorkerThread worker;
+        const auto fetched = worker.begin([&f] { return f.client->transfer("t1", "w", {}); });
+        QVERIFY(spinUntil([&] { return fetched->done.load(); }));
+        QVERIFY(fetched->value);
+        QCOMPARE(fetched->value->id, QStringLiteral("t1"));
+        QCOMPARE(fetched->endedOn, worker.thread());
         QCOMPARE(f.clockThread.load(), QThread::currentThread());
         // The 401 was retried once, with a fresh token.
         QCOMPARE(f.refreshes.load(), 1);

@@ -47,18 +47,11 @@ private slots:
 
     void waitForStopEndsOnlyWhenStopped() {
         std::stop_source source;
-        bool ended = false;
-        auto body = [&]() -> QCoro::Task<void> {
-            try {
-                co_await waitForStop(source.get_token());
-            } catch (const Cancelled&) {
-                ended = true;
-            }
-        };
-        auto task = body();
-        QVERIFY(!Testing::spinUntil([&] { return ended; }, 50ms));
+        const auto waiting = Testing::begin(waitForStop(source.get_token()));
+        QVERIFY(!Testing::spinUntil([&] { return waiting->done.load(); }, 50ms));
         source.request_stop();
-        QVERIFY(Testing::spinUntil([&] { return ended; }));
+        QVERIFY(Testing::spinUntil([&] { return waiting->done.load(); }));
+        QVERIFY(waiting->failure<Cancelled>());
     }
 
     void resumeFromAnotherThreadHappensOnTheSuspendingThread() {

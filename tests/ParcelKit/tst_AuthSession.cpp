@@ -93,10 +93,6 @@ private:
     InMemoryTokenStore m_inner;
 };
 
-QCoro::Task<void> collect(QCoro::Task<Tokens> task, std::optional<Tokens>* result) {
-    *result = co_await task;
-}
-
 bool holds(TokenStore& store, const std::optional<Tokens>& tokens) {
     return spinUntil([&] { return store.load() == tokens; });
 }
@@ -352,15 +348,14 @@ private slots:
         const auto release = qScopeGuard([&store] { store.gate.release(100); });
         f.server.enqueue(tokenReply("access-1"));
 
-        std::optional<Tokens> refreshed;
-        collect(f.session->refresh({}), &refreshed);
+        const auto refreshed = begin(f.session->refresh({}));
         QVERIFY(spinUntil([&store] { return store.saving.load() == 1; }));
-        QVERIFY(!spinUntil([&refreshed] { return refreshed.has_value(); }, 300ms));
+        QVERIFY(!spinUntil([&refreshed] { return refreshed->done.load(); }, 300ms));
 
         store.gate.release();
-        QVERIFY(spinUntil([&refreshed] { return refreshed.has_value(); }));
-        QCOMPARE(refreshed->refreshToken, QStringLiteral("refresh-access-1"));
-        QCOMPARE(store.load(), refreshed);
+        QVERIFY(spinUntil([&refreshed] { return refreshed->done.load(); }));
+        QCOMPARE(refreshed->value->refreshToken, QStringLiteral("refresh-access-1"));
+        QCOMPARE(store.load(), refreshed->value);
     }
 };
 

@@ -4,23 +4,12 @@
 #include "TestSupport.h"
 #include "URLSession.h"
 
-#include <QThread>
 #include <QtTest>
-
-#include <atomic>
 
 using namespace ParcelKit;
 using namespace ParcelKit::Testing;
 using namespace std::chrono_literals;
 using Reply = TestHTTPServer::Reply;
-
-// How an exchange ended and where its coroutine continued.
-struct Observation {
-    std::atomic<bool> done{false};
-    std::atomic<QThread*> resumedOn{nullptr};
-    std::atomic<int> status{0};
-    std::atomic<bool> failed{false};
-};
 
 namespace {
 
@@ -28,17 +17,6 @@ HTTPRequest requestTo(const QUrl& url) {
     HTTPRequest request;
     request.url = url;
     return request;
-}
-
-QCoro::Task<void> exchangeNoting(URLSession* session, QUrl url, Observation* observation) {
-    try {
-        const HTTP::Answer answer = co_await HTTP::exchange(*session, requestTo(url), {});
-        observation->status = answer.response.status;
-    } catch (...) {
-        observation->failed = true;
-    }
-    observation->resumedOn = QThread::currentThread();
-    observation->done = true;
 }
 
 } // namespace
@@ -102,24 +80,16 @@ private slots:
         server.setHandler(
             [](const RecordedRequest&) { return Reply::text(200, "ok").after(20ms); });
         URLSession session;
-        QThread worker;
-        worker.start();
-        QObject context;
-        context.moveToThread(&worker);
-        Observation answered;
-        Observation failed;
-        QMetaObject::invokeMethod(&context, [&] {
-            exchangeNoting(&session, server.url("/ok"), &answered);
-            exchangeNoting(&session, QUrl("http://127.0.0.1:0/"), &failed);
-        });
-        const bool ended = spinUntil([&] { return answered.done && failed.done; });
-        worker.quit();
-        worker.wait();
-        QVERIFY(ended);
-        QCOMPARE(answered.status.load(), 200);
-        QCOMPARE(answered.resumedOn.load(), &worker);
-        QVERIFY(failed.failed);
-        QCOMPARE(failed.resumedOn.load(), &worker);
+        WorkerThread worker;
+        const auto answered =
+            worker.begin([&] { return HTTP::exchange(session, requestTo(server.url("/ok")), {}); });
+        const auto failed = worker.begin(
+            [&] { return HTTP::exchange(session, requestTo(QUrl("http://127.0.0.1:0/")), {}); });
+        QVERIFY(spinUntil([&] { return answered->done && failed->done; }));
+        QCOMPARE(answered->value->response.status, 200);
+        QCOMPARE(answered->endedOn, worker.thread());
+        QVERIFY(failed->error);
+        QCOMPARE(failed->endedOn, worker.thread());
     }
 
     void destroyingTheSessionEndsOutstandingRequests() {

@@ -88,33 +88,30 @@ private slots:
         QCOMPARE(error.userText(), expected.userText());
     }
 
-    void transportFailuresSplitByMeaning_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("osErrno");
-        QTest::addColumn<bool>("permanent");
-        QTest::newRow("malformed URL") << int(CURLE_URL_MALFORMAT) << 0 << true;
-        QTest::newRow("untrusted certificate") << int(CURLE_PEER_FAILED_VERIFICATION) << 0 << true;
-        QTest::newRow("TLS handshake refused") << int(CURLE_SSL_CONNECT_ERROR) << 0 << true;
-        QTest::newRow("TLS handshake cut by reset")
-            << int(CURLE_SSL_CONNECT_ERROR) << ECONNRESET << false;
-        QTest::newRow("cannot connect") << int(CURLE_COULDNT_CONNECT) << ECONNREFUSED << false;
-        QTest::newRow("host not found") << int(CURLE_COULDNT_RESOLVE_HOST) << 0 << false;
-        QTest::newRow("timeout") << int(CURLE_OPERATION_TIMEDOUT) << 0 << false;
-        QTest::newRow("receive") << int(CURLE_RECV_ERROR) << ECONNRESET << false;
-        QTest::newRow("answer cut short") << int(CURLE_PARTIAL_FILE) << 0 << false;
-    }
-
+    // A failure that cannot pass is permanent (status 0); the others are network errors.
     void transportFailuresSplitByMeaning() {
-        QFETCH(int, code);
-        QFETCH(int, osErrno);
-        QFETCH(bool, permanent);
-        const TransportError failure = TransportError::fromCurl(code, osErrno);
-        QVERIFY(!failure.description().isEmpty());
-        const ParcelKitError error = ParcelKitError::wrapping(failure);
-        if (permanent)
-            QCOMPARE(error, ParcelKitError::server(0, failure.description()));
-        else
-            QCOMPARE(error, ParcelKitError::network(failure.description()));
+        struct Case {
+            int code;
+            int osErrno;
+            bool permanent;
+        };
+        for (const auto& [code, osErrno, permanent] : {
+                 Case{CURLE_URL_MALFORMAT, 0, true},
+                 Case{CURLE_PEER_FAILED_VERIFICATION, 0, true},
+                 Case{CURLE_SSL_CONNECT_ERROR, 0, true},
+                 Case{CURLE_SSL_CONNECT_ERROR, ECONNRESET, false}, // handshake cut by a reset
+                 Case{CURLE_COULDNT_CONNECT, ECONNREFUSED, false},
+                 Case{CURLE_COULDNT_RESOLVE_HOST, 0, false},
+                 Case{CURLE_OPERATION_TIMEDOUT, 0, false},
+                 Case{CURLE_RECV_ERROR, ECONNRESET, false},
+                 Case{CURLE_PARTIAL_FILE, 0, false},
+             }) {
+            const TransportError failure = TransportError::fromCurl(code, osErrno);
+            QVERIFY(!failure.description().isEmpty());
+            QCOMPARE(ParcelKitError::wrapping(failure),
+                     permanent ? ParcelKitError::server(0, failure.description())
+                               : ParcelKitError::network(failure.description()));
+        }
     }
 
     void wrappingKeepsEngineErrorsAndCoversOthers() {
@@ -125,21 +122,12 @@ private slots:
                  ParcelKitError::Kind::network);
     }
 
-    void acceptLanguagePicksTheFirstKnownLanguage_data() {
-        QTest::addColumn<QStringList>("preferred");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("English after French") << QStringList{"fr-FR", "en-GB", "de-DE"} << "en";
-        QTest::newRow("nothing") << QStringList{} << "de";
-        QTest::newRow("underscores and case") << QStringList{"EN_us"} << "en";
-        QTest::newRow("entries without a code are skipped")
-            << QStringList{"", "C", "*", "en"} << "en";
-        QTest::newRow("a word is no code") << QStringList{"english"} << "de";
-    }
-
     void acceptLanguagePicksTheFirstKnownLanguage() {
-        QFETCH(QStringList, preferred);
-        QFETCH(QString, expected);
-        QCOMPARE(HTTP::acceptLanguage(preferred), expected);
+        QCOMPARE(HTTP::acceptLanguage({"fr-FR", "en-GB", "de-DE"}), "en");
+        QCOMPARE(HTTP::acceptLanguage({}), "de");
+        QCOMPARE(HTTP::acceptLanguage({"EN_us"}), "en");
+        QCOMPARE(HTTP::acceptLanguage({"", "C", "*", "en"}), "en");
+        QCOMPARE(HTTP::acceptLanguage({"english"}), "de"); // a word is no code
     }
 
     // Texts from servers reach users as one clean, short line, whichever way they came.

@@ -39,25 +39,19 @@ private slots:
         QCOMPARE(ParcellaConfiguration::fromInfoDictionary(QJsonObject{}), expected);
     }
 
-    void unusableValuesFallBack_data() {
-        QTest::addColumn<QJsonValue>("value");
-        QTest::newRow("number") << QJsonValue(42);
-        QTest::newRow("null") << QJsonValue(QJsonValue::Null);
-        QTest::newRow("list") << QJsonValue(QJsonArray{"https://example.invalid"});
-        QTest::newRow("not a URL") << QJsonValue("http://[::1");
-        QTest::newRow("relative") << QJsonValue("just words");
-        QTest::newRow("empty") << QJsonValue("");
-    }
-
     void unusableValuesFallBack() {
-        QFETCH(QJsonValue, value);
-        const auto configuration = ParcellaConfiguration::fromInfoDictionary(
-            QJsonObject{{"PCBaseURL", value},
-                        {"PCClientID", value.isString() ? QJsonValue(42) : value},
-                        {"PCRedirectURI", value}});
-        QCOMPARE(configuration.baseURL, ParcellaConfiguration::builtInBaseURL);
-        QCOMPARE(configuration.clientID, QString());
-        QCOMPARE(configuration.redirectURI, QUrl("parcella://oauth/callback"));
+        for (const QJsonValue value :
+             {QJsonValue(42), QJsonValue(QJsonValue::Null),
+              QJsonValue(QJsonArray{"https://example.invalid"}), QJsonValue("http://[::1"),
+              QJsonValue("just words"), QJsonValue("")}) {
+            const auto configuration = ParcellaConfiguration::fromInfoDictionary(
+                QJsonObject{{"PCBaseURL", value},
+                            {"PCClientID", value.isString() ? QJsonValue(42) : value},
+                            {"PCRedirectURI", value}});
+            QCOMPARE(configuration.baseURL, ParcellaConfiguration::builtInBaseURL);
+            QCOMPARE(configuration.clientID, QString());
+            QCOMPARE(configuration.redirectURI, QUrl("parcella://oauth/callback"));
+        }
     }
 
     void installedDictionaryWinsOverCompiledCopy() {

@@ -67,20 +67,12 @@ private slots:
         QCOMPARE(exact(nearlyNext->secondsSinceReferenceDate), exact(whole + 1.0));
     }
 
-    void refusesMalformedText_data() {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("no seconds") << "2025-03-01T10:20Z";
-        QTest::newRow("space before zone") << "2025-03-01T10:20:30 Z";
-        QTest::newRow("offset beyond 18 hours") << "2025-03-01T10:20:30+99:00";
-        QTest::newRow("empty fraction") << "2025-03-01T10:20:30.Z";
-        QTest::newRow("lower-case zone") << "2025-03-01T10:20:30z";
-        QTest::newRow("hour-only offset") << "2025-03-01T10:20:30+02";
-        QTest::newRow("trailing line break") << "2025-03-01T10:20:30Z\n";
-        QTest::newRow("empty") << "";
-    }
     void refusesMalformedText() {
-        QFETCH(QString, text);
-        QVERIFY(!HTTP::parseISO8601(text));
+        for (const QString text :
+             {"2025-03-01T10:20Z", "2025-03-01T10:20:30 Z", "2025-03-01T10:20:30+99:00",
+              "2025-03-01T10:20:30.Z", "2025-03-01T10:20:30z", "2025-03-01T10:20:30+02",
+              "2025-03-01T10:20:30Z\n", ""})
+            QVERIFY2(!HTTP::parseISO8601(text), qPrintable(text));
     }
 
     void formatsBodyDatesWithMilliseconds() {

@@ -50,32 +50,26 @@ class tst_PreviewRenderer : public QObject {
 
 private slots:
 
-    void renditionsAreOnlyScaledDown_data() {
-        QTest::addColumn<QSize>("source");
-        QTest::addColumn<QSize>("thumbnail");
-        QTest::addColumn<QSize>("preview");
-        QTest::newRow("small") << QSize(100, 50) << QSize(100, 50) << QSize(100, 50);
-        QTest::newRow("wide") << QSize(4000, 1000) << QSize(400, 100) << QSize(2000, 500);
-        QTest::newRow("tall") << QSize(1000, 4000) << QSize(100, 400) << QSize(500, 2000);
-        QTest::newRow("sliver") << QSize(1, 3000) << QSize(1, 400) << QSize(1, 2000);
-    }
-
     void renditionsAreOnlyScaledDown() {
-        QFETCH(QSize, source);
-        QFETCH(QSize, thumbnail);
-        QFETCH(QSize, preview);
-        QImage image(source, QImage::Format_RGB32);
-        image.fill(QColor(40, 120, 200));
-        const QString path = write(QStringLiteral("picture.png"), image);
-        QVERIFY(!path.isEmpty());
+        // Source, thumbnail and preview sizes.
+        for (const auto& [source, thumbnail, preview] : QList<std::tuple<QSize, QSize, QSize>>{
+                 {QSize(100, 50), QSize(100, 50), QSize(100, 50)},
+                 {QSize(4000, 1000), QSize(400, 100), QSize(2000, 500)},
+                 {QSize(1000, 4000), QSize(100, 400), QSize(500, 2000)},
+                 {QSize(1, 3000), QSize(1, 400), QSize(1, 2000)}}) {
+            QImage image(source, QImage::Format_RGB32);
+            image.fill(QColor(40, 120, 200));
+            const QString path = write(QStringLiteral("picture.png"), image);
+            QVERIFY(!path.isEmpty());
 
-        // The uploader renders on a background thread; so does this test.
-        auto rendering = [this, path] { return m_renderer.render(path, bothKinds); };
-        const auto jpegs = QtConcurrent::run(rendering).result();
-        QCOMPARE(jpegs.size(), 2);
-        QCOMPARE(decoded(jpegs[0]).size(), thumbnail);
-        QCOMPARE(decoded(jpegs[1]).size(), preview);
-        QVERIFY(jpegs[0]->startsWith("\xFF\xD8"));
+            // The uploader renders on a background thread; so does this test.
+            auto rendering = [this, path] { return m_renderer.render(path, bothKinds); };
+            const auto jpegs = QtConcurrent::run(rendering).result();
+            QCOMPARE(jpegs.size(), 2);
+            QCOMPARE(decoded(jpegs[0]).size(), thumbnail);
+            QCOMPARE(decoded(jpegs[1]).size(), preview);
+            QVERIFY(jpegs[0]->startsWith("\xFF\xD8"));
+        }
     }
 
     void transparencyBecomesWhite() {

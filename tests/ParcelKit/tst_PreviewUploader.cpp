@@ -70,24 +70,12 @@ private slots:
         m_service.reset();
     }
 
-    void previewableTypes_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("previewable");
-        QTest::newRow("jpeg") << "photo.jpg" << true;
-        QTest::newRow("png in capitals") << "SCAN.PNG" << true;
-        QTest::newRow("pdf") << "contract.pdf" << true;
-        QTest::newRow("mov in capitals") << "holiday.MOV" << true;
-        QTest::newRow("mp4") << "clip.mp4" << true;
-        QTest::newRow("webm") << "clip.webm" << true;
-        QTest::newRow("avi") << "clip.avi" << false;
-        QTest::newRow("text") << "notes.txt" << false;
-        QTest::newRow("no extension") << "README" << false;
-    }
-
     void previewableTypes() {
-        QFETCH(QString, name);
-        QFETCH(bool, previewable);
-        QCOMPARE(PreviewUploader::isPreviewable("/somewhere/" + name), previewable);
+        for (const QString name :
+             {"photo.jpg", "SCAN.PNG", "contract.pdf", "holiday.MOV", "clip.mp4", "clip.webm"})
+            QVERIFY2(PreviewUploader::isPreviewable("/somewhere/" + name), qPrintable(name));
+        for (const QString name : {"clip.avi", "notes.txt", "README"})
+            QVERIFY2(!PreviewUploader::isPreviewable("/somewhere/" + name), qPrintable(name));
     }
 
     void eachRenditionIsSignedSentAndCompleted() {
@@ -120,22 +108,22 @@ private slots:
         QCOMPARE(server().requestCount(), 4);
 
         // An answer that is no signed request, then a refused PUT: nothing is completed.
-        server().clearRequests();
+        int from = server().requestCount();
         server().enqueue(Reply::json(200, QJsonArray{}));
         scriptSign("prev");
         server().enqueue(Reply::empty(403));
         runJob(recordFor("/p/b.png"), "u2");
-        QCOMPARE(requestLines(), (QStringList{"POST /api/v1/workspaces/ws1/uploads/u2/previews",
-                                              "POST /api/v1/workspaces/ws1/uploads/u2/previews",
-                                              "PUT /bucket/prev"}));
+        QCOMPARE(requestLines(from), (QStringList{"POST /api/v1/workspaces/ws1/uploads/u2/previews",
+                                                  "POST /api/v1/workspaces/ws1/uploads/u2/previews",
+                                                  "PUT /bucket/prev"}));
 
         // A thumbnail that does not fit its limit is simply left out.
-        server().clearRequests();
+        from = server().requestCount();
         m_renderer->thumbnail.reset();
         scriptRendition("prev");
         runJob(recordFor("/p/c.png"), "u3");
-        QCOMPARE(server().requests().first().jsonObject().value("kind"), QJsonValue("preview"));
-        QCOMPARE(server().requestCount(), 3);
+        QCOMPARE(server().requests().value(from).jsonObject().value("kind"), QJsonValue("preview"));
+        QCOMPARE(server().requestCount() - from, 3);
     }
 
     void completionPollsWhileTheServiceAnswers409() {
@@ -222,9 +210,9 @@ private:
         m_uploader->enqueue(record, uploadID);
         Testing::await(m_uploader->lastJob().result(), 30s);
     }
-    QStringList requestLines() const {
+    QStringList requestLines(qsizetype from = 0) const {
         QStringList lines;
-        for (const auto& request : m_service->fake.server().requests())
+        for (const auto& request : m_service->fake.server().requests().mid(from))
             lines.append(QString::fromLatin1(request.method) + ' ' + request.path());
         return lines;
     }

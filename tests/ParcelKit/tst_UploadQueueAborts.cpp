@@ -14,19 +14,6 @@ using Case = UploadState::Case;
 using Route = FakeStorageService::Route;
 using Fault = FakeStorageService::Fault;
 
-namespace {
-
-QCoro::Task<void> noteCancellation(QCoro::Task<QStringList> waiting,
-                                   std::shared_ptr<bool> cancelled) {
-    try {
-        co_await waiting;
-    } catch (const Cancelled&) {
-        *cancelled = true;
-    }
-}
-
-} // namespace
-
 class tst_UploadQueueAborts : public QObject {
     Q_OBJECT
 
@@ -138,8 +125,7 @@ private slots:
         const QUuid running = rig.holdFirstPart("running.bin", 100);
         QCOMPARE(rig.service.fake.openUploads().size(), 2);
 
-        auto waiterCancelled = std::make_shared<bool>(false);
-        noteCancellation(queue.uploadIDs({running}), waiterCancelled);
+        const auto waiting = begin(queue.uploadIDs({running}));
         QSignalSpy changes(&queue, &UploadQueue::itemsChanged);
 
         await(queue.removeAll());
@@ -148,7 +134,8 @@ private slots:
         QVERIFY(rig.storedRecords().isEmpty());
         QVERIFY(rig.service.fake.openUploads().isEmpty());
         QCOMPARE(rig.service.fake.count(Route::abort), 2);
-        QVERIFY(spinUntil([&] { return *waiterCancelled; }));
+        QVERIFY(spinUntil([&] { return waiting->done.load(); }));
+        QVERIFY(waiting->failure<Cancelled>());
         rig.gate.open();
         await(queue.settled());
         QVERIFY(queue.items().isEmpty());

@@ -2,10 +2,9 @@
 // every change of state, record and list, the last ones too when the queue ends; restored uploads
 // resume with only their missing parts; cancelled items do not come back; the items signal fires
 // only on real changes.
-#include "Bookmark.h"
-#include "FileFacts.h"
 #include "TestSupport.h"
 #include "UploadQueueRig.h"
+#include "UploadWorkerRig.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -18,17 +17,8 @@ using Case = UploadState::Case;
 
 namespace {
 
-UploadRecord recordOf(UploadQueueRig& rig, const QString& name, UploadState state) {
-    const QString path = rig.dir.filePath(name);
-    const auto facts = FileFacts::ofPath(path);
-    UploadRecord record;
-    record.item = {QUuid::createUuid(), name, facts ? facts->size : 0, 0, state, "ws1", {}};
-    record.bookmark = Bookmark::make(path);
-    record.path = path;
-    if (facts)
-        record.modifiedAt = facts->modifiedAt;
-    record.partSize = 1024;
-    return record;
+UploadRecord recordOf(UploadQueueRig& rig, const QString& name, const UploadState& state) {
+    return UploadWorkerRig::recordOf(rig.dir.filePath(name), state, 1024);
 }
 
 } // namespace
@@ -45,14 +35,8 @@ private slots:
         const QByteArray resumedBytes = rig.contentOf("resumed.bin");
 
         // An earlier run stored two parts of "resumed.bin" before the application quit.
-        UploadRecord resumed = recordOf(rig, "resumed.bin", UploadState::uploading());
-        resumed.objectKey = "ws1/earlier";
-        resumed.multipartUploadID = rig.service.fake.startUpload(*resumed.objectKey);
-        for (int part = 1; part <= 2; ++part) {
-            const QString etag = rig.service.fake.storePart(
-                *resumed.multipartUploadID, part, resumedBytes.mid((part - 1) * 1024, 1024));
-            resumed.parts.append({part, etag, 1024});
-        }
+        UploadRecord resumed = UploadWorkerRig::interrupted(
+            rig.service.fake, recordOf(rig, "resumed.bin", UploadState::uploading()), {1, 2});
         resumed.item.bytesSent = 3000;
         UploadRecord done = recordOf(rig, "done.bin", UploadState::finished("u-done"));
         done.item.bytesSent = 10;

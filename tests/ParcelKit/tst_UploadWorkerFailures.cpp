@@ -166,31 +166,28 @@ private slots:
         QCOMPARE(fake.object("ws1/" + id), fileBytes(record.path));
     }
 
-    void fileChangedDuringUpload_data() {
-        QTest::addColumn<bool>("truncate");
-        QTest::newRow("touched") << false;
-        QTest::newRow("truncated") << true;
-    }
-
     void fileChangedDuringUpload() {
-        QFETCH(bool, truncate);
-        UploadWorkerRig rig;
-        const UploadRecord record = rig.makeRecord("changing.bin", 3 * 1024);
-        const QByteArray path = QFile::encodeName(record.path);
-        rig.service.fake.onPartStored([&](int) {
-            if (truncate)
-                ::truncate(path.constData(), 1500);
-            else
-                touch(record.path);
-        });
-        UploadOptions options = UploadWorkerRig::fastOptions();
-        options.maxConcurrentParts = 1;
-        const auto error = failureOf<FileChangedError>(rig, record, options);
-        QVERIFY(error);
-        QCOMPARE(error->message(), QStringLiteral("changing.bin was changed while it uploaded."));
-        QCOMPARE(rig.service.fake.storedParts(), QList<int>{1});
-        QCOMPARE(rig.delegate.record.parts.size(), 1);
-        QCOMPARE(rig.budget.inUse(), 0);
+        // Touched, then truncated.
+        for (const bool truncate : {false, true}) {
+            UploadWorkerRig rig;
+            const UploadRecord record = rig.makeRecord("changing.bin", 3 * 1024);
+            const QByteArray path = QFile::encodeName(record.path);
+            rig.service.fake.onPartStored([&](int) {
+                if (truncate)
+                    ::truncate(path.constData(), 1500);
+                else
+                    touch(record.path);
+            });
+            UploadOptions options = UploadWorkerRig::fastOptions();
+            options.maxConcurrentParts = 1;
+            const auto error = failureOf<FileChangedError>(rig, record, options);
+            QVERIFY(error);
+            QCOMPARE(error->message(),
+                     QStringLiteral("changing.bin was changed while it uploaded."));
+            QCOMPARE(rig.service.fake.storedParts(), QList<int>{1});
+            QCOMPARE(rig.delegate.record.parts.size(), 1);
+            QCOMPARE(rig.budget.inUse(), 0);
+        }
     }
 };
 

@@ -1,13 +1,11 @@
 // The worker against the fake service and storage: fresh uploads compared byte for byte, part
 // boundaries, resuming from stored parts, reconciliation with the storage's listing and uploads
 // that vanished from storage.
-#include "Bookmark.h"
 #include "ParcelKitError.h"
 #include "TestSupport.h"
 #include "UploadRun.h"
 #include "UploadWorkerRig.h"
 
-#include <QFile>
 #include <QtTest>
 
 #include <algorithm>
@@ -31,59 +29,36 @@ QList<int> numbersOf(const QList<UploadedPart>& parts) {
     return numbers;
 }
 
-// Storage state left by an earlier run that stored `numbers` of the file before it stopped.
-UploadRecord interrupted(UploadWorkerRig& rig, UploadRecord record, const QList<int>& numbers) {
-    const QByteArray bytes = fileBytes(record.path);
-    const PartLayout layout(record.item.byteCount, record.partSize);
-    record.objectKey = QStringLiteral("ws1/earlier");
-    record.multipartUploadID = rig.service.fake.startUpload(*record.objectKey);
-    for (int n : numbers) {
-        const QByteArray part = bytes.mid(layout.offset(n), layout.length(n));
-        const QString etag = rig.service.fake.storePart(*record.multipartUploadID, n, part);
-        record.parts.append({n, etag, part.size()});
-    }
-    return record;
-}
-
 } // namespace
 
 class tst_UploadWorkerFlow : public QObject {
     Q_OBJECT
 
 private slots:
-    void partBoundaries_data() {
-        QTest::addColumn<qint64>("size");
-        QTest::addColumn<int>("parts");
-        QTest::newRow("empty file") << qint64(0) << 1;
-        QTest::newRow("exactly one part") << qint64(1024) << 1;
-        QTest::newRow("one byte more") << qint64(1025) << 2;
-        QTest::newRow("exactly three") << qint64(3072) << 3;
-        QTest::newRow("three and a byte") << qint64(3073) << 4;
-    }
-
     void partBoundaries() {
-        QFETCH(qint64, size);
-        QFETCH(int, parts);
-        UploadWorkerRig rig;
-        rig.service.fake.setMinPartSize(1024);
-        const UploadRecord record = rig.makeRecord("data.bin", size);
-        const QString id = rig.upload(record);
+        for (const auto& [size, parts] :
+             QList<std::pair<qint64, int>>{{0, 1}, {1024, 1}, {1025, 2}, {3072, 3}, {3073, 4}}) {
+            UploadWorkerRig rig;
+            rig.service.fake.setMinPartSize(1024);
+            const UploadRecord record = rig.makeRecord("data.bin", size);
+            const QString id = rig.upload(record);
 
-        auto& fake = rig.service.fake;
-        const QString key = QStringLiteral("ws1/") + id;
-        QCOMPARE(fake.object(key), fileBytes(record.path));
-        QCOMPARE(sorted(fake.storedParts()), sorted(numbersOf(rig.delegate.record.parts)));
-        QCOMPARE(fake.storedParts().size(), parts);
-        const auto& stored = rig.delegate.record.parts;
-        const auto last = std::max_element(stored.cbegin(), stored.cend(), [](auto& a, auto& b) {
-            return a.partNumber < b.partNumber;
-        });
-        QCOMPARE(last->size, size - (parts - 1) * 1024);
-        QVERIFY(rig.delegate.record.isCompleteInBucket);
-        QCOMPARE(rig.delegate.record.objectKey, key);
-        QCOMPARE(fake.openUploads(), QStringList());
-        QCOMPARE(fake.count(Route::confirm), 1);
-        QCOMPARE(rig.budget.inUse(), 0);
+            auto& fake = rig.service.fake;
+            const QString key = QStringLiteral("ws1/") + id;
+            QCOMPARE(fake.object(key), fileBytes(record.path));
+            QCOMPARE(sorted(fake.storedParts()), sorted(numbersOf(rig.delegate.record.parts)));
+            QCOMPARE(fake.storedParts().size(), parts);
+            const auto& stored = rig.delegate.record.parts;
+            const auto last =
+                std::max_element(stored.cbegin(), stored.cend(),
+                                 [](auto& a, auto& b) { return a.partNumber < b.partNumber; });
+            QCOMPARE(last->size, size - (parts - 1) * 1024);
+            QVERIFY(rig.delegate.record.isCompleteInBucket);
+            QCOMPARE(rig.delegate.record.objectKey, key);
+            QCOMPARE(fake.openUploads(), QStringList());
+            QCOMPARE(fake.count(Route::confirm), 1);
+            QCOMPARE(rig.budget.inUse(), 0);
+        }
     }
 
     void progressShowsThePartOnTheWire() {
@@ -102,7 +77,7 @@ private slots:
     void listingThatDisownsPartsSendsThemAgain() {
         UploadWorkerRig rig;
         const UploadRecord fresh = rig.makeRecord("disowned.bin", 3 * 1024);
-        UploadRecord record = interrupted(rig, fresh, {1});
+        UploadRecord record = UploadWorkerRig::interrupted(rig.service.fake, fresh, {1});
         auto& fake = rig.service.fake;
         // Part 2 is listed with a wrong size, part 7 lies beyond the file, part 3 the record has
         // but the storage does not list.
@@ -116,7 +91,8 @@ private slots:
 
         // A listing that holds every part goes straight to completion.
         UploadWorkerRig again;
-        const UploadRecord whole = interrupted(again, again.makeRecord("whole.bin", 2048), {1, 2});
+        const UploadRecord whole = UploadWorkerRig::interrupted(
+            again.service.fake, again.makeRecord("whole.bin", 2048), {1, 2});
         again.upload(whole);
         QCOMPARE(again.service.fake.storedParts(), QList<int>{});
         QCOMPARE(again.service.fake.count(Route::complete), 1);
@@ -139,7 +115,8 @@ private slots:
 
     void vanishedUploadStartsOverOnce() {
         UploadWorkerRig rig;
-        const UploadRecord record = interrupted(rig, rig.makeRecord("vanished.bin", 2500), {1, 2});
+        const UploadRecord record = UploadWorkerRig::interrupted(
+            rig.service.fake, rig.makeRecord("vanished.bin", 2500), {1, 2});
         auto& fake = rig.service.fake;
         fake.forgetUploads();
 
@@ -157,28 +134,25 @@ private slots:
     void vanishedUploadThatWasCompletedIsConfirmed() {
         // The completion took effect but its answer was lost: the retry finds no upload and takes
         // that as done before.
+        FakeStorageService::Fault lost = FakeStorageService::Fault::dropped();
+        lost.afterEffect = true;
         UploadWorkerRig retried;
-        FakeStorageService::Fault lostAnswer = FakeStorageService::Fault::dropped();
-        lostAnswer.afterEffect = true;
-        retried.service.fake.fail(Route::complete, lostAnswer);
+        retried.service.fake.fail(Route::complete, lost);
         const UploadRecord first = retried.makeRecord("retried.bin", 2500);
         const QString firstID = retried.upload(first);
         QCOMPARE(retried.service.fake.count(Route::complete), 2);
         QCOMPARE(retried.service.fake.object("ws1/" + firstID), fileBytes(first.path));
 
-        // The run ended there; after a restart the storage lists no such upload any more.
+        // The run ended there instead; after a restart the storage lists no such upload any more.
         UploadWorkerRig rig;
         const UploadRecord record = rig.makeRecord("lost-answer.bin", 2500);
         auto& fake = rig.service.fake;
-        // The completion took effect but its answer never arrived; the run ended there.
-        FakeStorageService::Fault lost = FakeStorageService::Fault::dropped();
-        lost.afterEffect = true;
         fake.fail(Route::complete, lost);
         fake.fail(Route::complete, FakeStorageService::Fault::answer(403, "AccessDenied"), 10);
         QVERIFY_THROWS_EXCEPTION(ParcelKitError, rig.upload(record));
         UploadRecord afterRestart = rig.delegate.record;
         QVERIFY(!afterRestart.isCompleteInBucket);
-        QCOMPARE(fake.objectKeys().size(), 1);
+        QVERIFY(fake.openUploads().isEmpty());
 
         const int creates = fake.count(Route::create);
         const QString id = rig.upload(afterRestart);

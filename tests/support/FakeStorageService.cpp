@@ -94,13 +94,6 @@ std::optional<QByteArray> FakeStorageService::object(const QString& key) const {
     return m_objects.value(key);
 }
 
-QStringList FakeStorageService::objectKeys() const {
-    std::lock_guard lock(m_mutex);
-    QStringList keys = m_objects.keys();
-    keys.sort();
-    return keys;
-}
-
 QStringList FakeStorageService::openUploads() const {
     std::lock_guard lock(m_mutex);
     QStringList ids = m_uploads.keys();
@@ -216,9 +209,7 @@ TestHTTPServer::Reply FakeStorageService::sign(const RecordedRequest& request) {
                                QString::number(body.value("partNumber").toInteger()));
     } else if (method == "POST") {
         std::lock_guard lock(m_mutex);
-        const QString filename = key;
         key = workspace + QStringLiteral("/up%1").arg(m_nextID++);
-        m_filenames.insert(key, filename);
         query.addQueryItem(QStringLiteral("uploads"), QString());
     }
     QUrl url = m_server.url(QStringLiteral("/"));
@@ -240,9 +231,10 @@ TestHTTPServer::Reply FakeStorageService::confirm(const RecordedRequest& request
     std::lock_guard lock(m_mutex);
     if (!m_objects.contains(key))
         return Reply::json(409, QJsonObject{{"message", "The upload is not complete yet."}});
-    return Reply::json(200, QJsonObject{{"id", id},
-                                        {"filename", m_filenames.value(key)},
-                                        {"size", qint64(m_objects.value(key).size())}});
+    // The engine reads only the id.
+    return Reply::json(
+        200,
+        QJsonObject{{"id", id}, {"filename", id}, {"size", qint64(m_objects.value(key).size())}});
 }
 
 TestHTTPServer::Reply FakeStorageService::storage(Route route, const RecordedRequest& request) {

@@ -90,7 +90,6 @@ public:
     QList<int> storedParts() const;
     // The assembled object, once completed.
     std::optional<QByteArray> object(const QString& key) const;
-    QStringList objectKeys() const;
     // Multipart uploads started and neither completed nor aborted.
     QStringList openUploads() const;
 
@@ -134,8 +133,6 @@ private:
     QMap<Route, int> m_counts;
     QHash<QString, Upload> m_uploads;
     QHash<QString, QByteArray> m_objects;
-    // The filename each started object was signed for, by key.
-    QHash<QString, QString> m_filenames;
     QList<int> m_storedParts;
     qint64 m_minPartSize = 0;
     std::chrono::milliseconds m_partDelay{0};

@@ -1,6 +1,5 @@
 #include "RecordedRequest.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrl>
 
@@ -30,14 +29,8 @@ QString RecordedRequest::queryItem(const QString& name) const {
     return query().queryItemValue(name, QUrl::FullyDecoded);
 }
 
-QJsonValue RecordedRequest::json() const {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
-    if (error.error != QJsonParseError::NoError)
-        return QJsonValue(QJsonValue::Undefined);
-    if (document.isObject())
-        return document.object();
-    return document.array();
+QJsonObject RecordedRequest::jsonObject() const {
+    return QJsonDocument::fromJson(body).object();
 }
 
 QList<std::chrono::milliseconds> gapsBetween(const QList<RecordedRequest>& requests) {

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QJsonObject>
-#include <QJsonValue>
 #include <QList>
 #include <QString>
 #include <QUrlQuery>
@@ -31,9 +30,8 @@ struct RecordedRequest {
     QString path() const;
     QUrlQuery query() const;
     QString queryItem(const QString& name) const;
-    // The body as JSON; undefined when it is not JSON.
-    QJsonValue json() const;
-    QJsonObject jsonObject() const { return json().toObject(); }
+    // The body as a JSON object; empty when it is not one.
+    QJsonObject jsonObject() const;
 };
 
 // The time between each request and the one before it.

@@ -158,11 +158,6 @@ int TestHTTPServer::requestCount() const {
     return int(m_requests.size());
 }
 
-void TestHTTPServer::clearRequests() {
-    std::lock_guard lock(m_mutex);
-    m_requests.clear();
-}
-
 TestHTTPServer::Reply TestHTTPServer::replyFor(const RecordedRequest& request) {
     {
         std::lock_guard lock(m_mutex);

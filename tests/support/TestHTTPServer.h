@@ -100,7 +100,6 @@ public:
 
     QList<RecordedRequest> requests() const;
     int requestCount() const;
-    void clearRequests();
     int acceptedConnections() const { return m_accepted.load(); }
     // Requests whose client went away before their answer was complete.
     int abandonedRequests() const { return m_abandoned.load(); }

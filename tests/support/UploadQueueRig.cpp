@@ -3,10 +3,6 @@
 #include "TestSupport.h"
 #include "UploadWorkerRig.h"
 
-#include <QFile>
-
-#include <stdexcept>
-
 namespace ParcelKit::Testing {
 
 using namespace std::chrono_literals;
@@ -48,18 +44,12 @@ void UploadQueueRig::stop() {
 
 QString UploadQueueRig::writeFile(const QString& name, qint64 size, int seed) {
     const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(UploadWorkerRig::content(size, seed)) != size)
-        throw std::runtime_error("cannot write the test file");
+    UploadWorkerRig::writeContent(path, size, seed);
     return path;
 }
 
 QByteArray UploadQueueRig::contentOf(const QString& name) const {
-    QFile file(dir.filePath(name));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return fileBytes(dir.filePath(name));
 }
 
 QUrl UploadQueueRig::urlOf(const QString& name) const {

@@ -35,31 +35,50 @@ UploadOptions UploadWorkerRig::fastOptions(qint64 partSize) {
     return options;
 }
 
-QByteArray UploadWorkerRig::content(qint64 size, int seed) {
+void UploadWorkerRig::writeContent(const QString& path, qint64 size, int seed) {
     QByteArray bytes(size, Qt::Uninitialized);
     quint32 state = 2166136261u ^ quint32(seed);
     for (qint64 i = 0; i < size; ++i) {
         state = state * 1664525u + 1013904223u;
         bytes[i] = char(state >> 24);
     }
-    return bytes;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != size)
+        throw std::runtime_error("cannot write the test file");
+}
+
+UploadRecord UploadWorkerRig::recordOf(const QString& path, const UploadState& state,
+                                       qint64 partSize) {
+    const auto facts = FileFacts::ofPath(path);
+    UploadRecord record;
+    record.item = {QUuid::createUuid(),   path.section('/', -1), facts ? facts->size : 0, 0, state,
+                   QStringLiteral("ws1"), std::nullopt};
+    record.bookmark = Bookmark::make(path);
+    record.path = path;
+    if (facts)
+        record.modifiedAt = facts->modifiedAt;
+    record.partSize = partSize;
+    return record;
 }
 
 UploadRecord UploadWorkerRig::makeRecord(const QString& filename, qint64 size,
                                          const UploadOptions& options) {
-    const QString path = pathOf(filename);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content(size)) != size)
-        throw std::runtime_error("cannot write the test file");
-    file.close();
-    const auto facts = FileFacts::ofPath(path);
-    UploadRecord record;
-    record.item = {QUuid::createUuid(),   filename,    size, 0, UploadState::uploading(),
-                   QStringLiteral("ws1"), std::nullopt};
-    record.bookmark = Bookmark::make(path);
-    record.path = path;
-    record.modifiedAt = facts->modifiedAt;
-    record.partSize = PartLayout::partSize(size, options.partSizeOverride);
+    writeContent(pathOf(filename), size);
+    return recordOf(pathOf(filename), UploadState::uploading(),
+                    PartLayout::partSize(size, options.partSizeOverride));
+}
+
+UploadRecord UploadWorkerRig::interrupted(FakeStorageService& storage, UploadRecord record,
+                                          const QList<int>& numbers) {
+    const QByteArray bytes = fileBytes(record.path);
+    const PartLayout layout(record.item.byteCount, record.partSize);
+    record.objectKey = QStringLiteral("ws1/earlier");
+    record.multipartUploadID = storage.startUpload(*record.objectKey);
+    for (int n : numbers) {
+        const QByteArray part = bytes.mid(layout.offset(n), layout.length(n));
+        record.parts.append(
+            {n, storage.storePart(*record.multipartUploadID, n, part), part.size()});
+    }
     return record;
 }
 

@@ -35,8 +35,13 @@ public:
 
     // Small parts and tiny waits keep the tests fast.
     static UploadOptions fastOptions(qint64 partSize = 1024);
-    // Deterministic bytes that differ from part to part.
-    static QByteArray content(qint64 size, int seed = 0);
+    // Writes `size` deterministic bytes, differing from part to part and by `seed`, to `path`.
+    static void writeContent(const QString& path, qint64 size, int seed = 0);
+    // The record the queue makes for the file at `path`; the file may be missing.
+    static UploadRecord recordOf(const QString& path, const UploadState& state, qint64 partSize);
+    // `record` as an earlier run left it: a multipart upload holding the parts `numbers`.
+    static UploadRecord interrupted(FakeStorageService& storage, UploadRecord record,
+                                    const QList<int>& numbers);
 
     // Writes a file of `size` bytes and makes a fresh record for it, as the queue would.
     UploadRecord makeRecord(const QString& filename, qint64 size,

@@ -40,7 +40,7 @@ private slots:
     }
 
     void unusableValuesFallBack() {
-        for (const QJsonValue value :
+        for (const QJsonValue& value :
              {QJsonValue(42), QJsonValue(QJsonValue::Null),
               QJsonValue(QJsonArray{"https://example.invalid"}), QJsonValue("http://[::1"),
               QJsonValue("just words"), QJsonValue("")}) {

@@ -195,7 +195,8 @@ void registerStorageRoutes(httplib::Server& server, ObjectStore& store, Multipar
     auto router = std::make_shared<StorageRouter>(store, credentials, faults, counters, uploads);
     // The library tries handlers that read their own body before all others, whatever the
     // order of registration, so these must leave the service's paths alone explicitly.
-    const std::string anyPath = "/(?!(?:api|oauth|t|admin)(?:/|$)).+";
+    // [\s\S], not ".": a key may hold a line break, which "." does not match.
+    const std::string anyPath = "/(?!(?:api|oauth|t|admin)(?:/|$))[\\s\\S]+";
     const auto withBody = [router](const httplib::Request& request, httplib::Response& response,
                                    const httplib::ContentReader& reader) {
         router->handle(request, response, &reader);

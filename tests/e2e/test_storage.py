@@ -146,6 +146,7 @@ class Storage(E2ECase):
             self.assertEqual(self.s3("PUT", key, key.encode()).status, 200, key)
             self.assertEqual(self.s3("GET", key).body, key.encode())
         self.assertRefused(self.s3("PUT", "k" * 1025, b"x"), 400, "KeyTooLongError")
+        self.assertRefused(self.s3("PUT", "line\nbreak", b"x"), 400, "InvalidArgument")
         # Names reach error documents escaped.
         missing = self.s3("GET", 'a<b>&"c"')
         self.assertEqual(ElementTree.fromstring(missing.body).findtext("Resource"),

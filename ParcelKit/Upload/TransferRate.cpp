@@ -53,8 +53,10 @@ std::optional<qint64> TransferRate::secondsLeft(qint64 byteCount) const {
     const auto rate = bytesPerSecond();
     if (!rate)
         return std::nullopt;
+    // Once every byte is out, the storage still has to answer and the upload to be completed:
+    // never "0 s left" before the end.
     const qint64 missing = std::max<qint64>(byteCount - m_lastBytes, 0);
-    return std::max<qint64>(qint64(std::ceil(double(missing) / *rate)), missing > 0 ? 1 : 0);
+    return std::max<qint64>(qint64(std::ceil(double(missing) / *rate)), 1);
 }
 
 QString TransferRate::rateText(double bytesPerSecond, const QLocale& locale) {

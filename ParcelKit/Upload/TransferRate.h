@@ -26,8 +26,7 @@ public:
 
     // Bytes per second, once steady.
     std::optional<double> bytesPerSecond() const;
-    // Whole seconds until `byteCount` is reached, at least one while bytes are missing; once
-    // steady.
+    // Whole seconds until `byteCount` is reached, at least one; once steady.
     std::optional<qint64> secondsLeft(qint64 byteCount) const;
 
     // "8.1 MB/s", decimal units.
